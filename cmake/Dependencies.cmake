@@ -1,0 +1,24 @@
+# OpenSSL's libcrypto and GoogleTest for the host (Debian's packages) or for
+# Windows (a static libcrypto built by tools/build/windows-openssl.sh and
+# GoogleTest compiled from Debian's sources).
+if(WIN32)
+  set(KORVADEN_OPENSSL_ROOT "$ENV{KORVADEN_OPENSSL_ROOT}" CACHE PATH "Static mingw-w64 OpenSSL prefix")
+  find_library(KORVADEN_LIBCRYPTO libcrypto.a PATHS "${KORVADEN_OPENSSL_ROOT}/lib" "${KORVADEN_OPENSSL_ROOT}/lib64"
+               NO_DEFAULT_PATH REQUIRED)
+  add_library(korvaden::crypto STATIC IMPORTED)
+  set_target_properties(korvaden::crypto PROPERTIES
+    IMPORTED_LOCATION "${KORVADEN_LIBCRYPTO}"
+    INTERFACE_INCLUDE_DIRECTORIES "${KORVADEN_OPENSSL_ROOT}/include"
+    INTERFACE_LINK_LIBRARIES "ws2_32;crypt32;bcrypt;user32;advapi32")
+  add_link_options(-static)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+  add_library(GTest::gmock ALIAS gmock)
+else()
+  find_package(OpenSSL 3 REQUIRED)
+  add_library(korvaden::crypto INTERFACE IMPORTED)
+  target_link_libraries(korvaden::crypto INTERFACE OpenSSL::Crypto)
+  find_package(GTest REQUIRED)
+endif()

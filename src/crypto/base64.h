@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "crypto/secure_memory.h"
+
+namespace korvaden {
+
+// Base64 through the library's filter with its default line handling: a line
+// feed after every 64 characters and one at the end. Empty when memory runs out.
+std::string base64Encode(std::span<const std::uint8_t> bytes);
+
+// Accepts line feeds. Decoding stops at the first character that is not Base64.
+SecureBytes base64Decode(std::string_view text);
+
+}  // namespace korvaden

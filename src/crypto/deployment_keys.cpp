@@ -1,0 +1,40 @@
+#include "crypto/deployment_keys.h"
+
+#include "crypto/deployment_data.h"
+
+namespace korvaden {
+namespace {
+
+template <std::size_t N>
+SecureString JoinPieces(const std::array<const char*, N>& pieces) {
+  SecureString text;
+  text.Reserve(64);
+  for (const char* piece : pieces) text += piece;
+  return text;
+}
+
+}  // namespace
+
+std::string JoinPublicKeyPem(const char* const* lines, std::size_t count) {
+  std::string pem = "-----BEGIN PUBLIC KEY-----\r\n";
+  for (std::size_t i = 0; i < count; ++i) {
+    pem += lines[i];
+    pem += "\r\n";
+  }
+  pem += "-----END PUBLIC KEY-----";
+  return pem;
+}
+
+DeploymentKeys BuiltInDeployment() {
+  using namespace deployment;
+  return DeploymentKeys{
+      JoinPublicKeyPem(kServerKeyLines.data(), kServerKeyLines.size()),
+      JoinPublicKeyPem(kHsmKeyLines.data(), kHsmKeyLines.size()),
+      JoinPieces(kMacKeyPieces),
+      JoinPieces(kIvBlockKeyPieces),
+      JoinPieces(kParamBlockKeyPieces),
+      kBankCode,
+  };
+}
+
+}  // namespace korvaden

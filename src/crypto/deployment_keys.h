@@ -1,0 +1,24 @@
+#pragma once
+// The keys and codes of one deployment, joined from their stored pieces each
+// time they are needed and wiped when the holder goes away.
+#include <string>
+
+#include "crypto/secure_memory.h"
+
+namespace korvaden {
+
+struct DeploymentKeys {
+  std::string serverPublicPem;  // PEM "PUBLIC KEY", lines ending in CR LF
+  std::string hsmPublicPem;
+  SecureString macKeyText;      // Base64 of the 16-byte HMAC key
+  SecureString ivBlockKeyText;  // Base64 of the 16-byte key of BHO_D5
+  SecureString paramBlockKeyText;
+  std::string bankCode;  // three digits
+};
+
+DeploymentKeys BuiltInDeployment();
+
+// "-----BEGIN PUBLIC KEY-----" CR LF, each line CR LF, "-----END PUBLIC KEY-----".
+std::string JoinPublicKeyPem(const char* const* lines, std::size_t count);
+
+}  // namespace korvaden

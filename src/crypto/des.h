@@ -1,0 +1,19 @@
+#pragma once
+// DES of FIPS 46-3, used as two-key triple DES (EDE, K3 = K1) in CBC mode
+// without padding. The parameter blocks and the keypad tokens use it.
+#include <cstdint>
+#include <span>
+
+namespace korvaden {
+
+using DesKey16 = std::span<const std::uint8_t, 16>;
+using DesIv = std::span<const std::uint8_t, 8>;
+
+// Process min(in, out) / 8 whole blocks; a shorter remainder is ignored and its
+// output bytes are left untouched. The IV is only read.
+void TripleDesCbcEncrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in,
+                         std::span<std::uint8_t> out);
+void TripleDesCbcDecrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in,
+                         std::span<std::uint8_t> out);
+
+}  // namespace korvaden

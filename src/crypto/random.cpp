@@ -1,0 +1,16 @@
+#include "crypto/random.h"
+
+#include <openssl/rand.h>
+
+#include "crypto/secure_memory.h"
+
+namespace korvaden {
+
+std::uint8_t SystemRandom::RandomNumber() {
+  std::uint8_t drawn[16] = {};
+  const std::uint8_t value = RAND_bytes(drawn, sizeof(drawn)) == 1 ? drawn[15] : 0;
+  Cleanse(drawn, sizeof(drawn));
+  return value;
+}
+
+}  // namespace korvaden

@@ -1,0 +1,34 @@
+#pragma once
+// Sealing a transaction message for the server: the message and its MAC under
+// a fresh two-key triple-DES key, the key under the server's RSA key.
+#include <string>
+#include <string_view>
+
+#include "crypto/deployment_keys.h"
+#include "crypto/random.h"
+#include "crypto/secure_memory.h"
+#include "ui/message_box.h"
+
+namespace korvaden {
+
+// 16 characters drawn from 0-9 and A-Z.
+SecureString MakeSessionKey(RandomSource& random);
+
+// Two-key triple DES, CBC, PKCS #7 padding, IV "27182818", under the first 16
+// characters of `keyText`; Base64 without line breaks. Empty on failure.
+std::string TripleDesEncryptBase64(std::string_view plain, std::string_view keyText);
+
+struct SealedMessage {
+  bool sealed = false;
+  std::string text;  // cipher part "%" key part "%"; empty unless sealed
+};
+
+// Never gives a partial text: any failure (unreadable key, cipher failure, a
+// message over 65536 characters) is reported in a message box and leaves the
+// result unsealed and empty.
+SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random,
+                            MessageBoxes& boxes);
+
+inline constexpr std::size_t kMaxSealedPlainLength = 65536;
+
+}  // namespace korvaden

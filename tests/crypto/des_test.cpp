@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+
+#include <array>
+#include <vector>
+
+#include "crypto/des.h"
+#include "support/test_support.h"
+
+namespace korvaden {
+namespace {
+
+using test::FromHex;
+using Block = std::vector<std::uint8_t>;
+
+Block Encrypt(const Block& key, const Block& iv, const Block& plain) {
+  Block out(plain.size());
+  TripleDesCbcEncrypt(std::span<const std::uint8_t, 16>(key.data(), 16), std::span<const std::uint8_t, 8>(iv.data(), 8),
+                      plain, out);
+  return out;
+}
+
+Block Decrypt(const Block& key, const Block& iv, const Block& cipher) {
+  Block out(cipher.size());
+  TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), std::span<const std::uint8_t, 8>(iv.data(), 8),
+                      cipher, out);
+  return out;
+}
+
+// With K1 = K2, EDE collapses to single DES, so single-DES vectors apply.
+struct SingleDesVector {
+  const char *key, *plain, *cipher;
+};
+
+TEST(OwnDes, PublishedSingleDesVectors) {
+  const SingleDesVector vectors[] = {
+      {"133457799BBCDFF1", "0123456789ABCDEF", "85E813540F0AB405"},  // the classic worked example
+      {"0123456789ABCDEF", "4E6F772069732074", "3FA40E8A984D4815"},  // FIPS 81 ECB sample "Now is t"
+      {"0101010101010101", "95F8A5E5DD31D900", "8000000000000000"},  // SP 800-17 variable plaintext
+      {"8001010101010101", "0000000000000000", "95A8D72813DAA94D"},  // SP 800-17 variable key
+  };
+  const Block zeroIv(8, 0);
+  for (const auto& v : vectors) {
+    Block key = FromHex(v.key);
+    key.insert(key.end(), key.begin(), key.end());
+    EXPECT_EQ(Encrypt(key, zeroIv, FromHex(v.plain)), FromHex(v.cipher)) << v.key;
+    EXPECT_EQ(Decrypt(key, zeroIv, FromHex(v.cipher)), FromHex(v.plain)) << v.key;
+  }
+}
+
+TEST(OwnDes, TwoKeyCbcMatchesOpensslCommandLine) {
+  // openssl enc -des-ede-cbc -K 0123456789ABCDEFFEDCBA9876543210 -iv 3237313832383138
+  const std::string text = "The quick brown fox jumps over the lazy dog";
+  Block padded(text.begin(), text.end());
+  padded.insert(padded.end(), 5, 5);  // PKCS #7 to 48 bytes
+  const Block key = FromHex("0123456789ABCDEFFEDCBA9876543210");
+  const Block iv = FromHex("3237313832383138");
+  const Block expected = FromHex(
+      "777768b6f9f48771c0977d2847124eda3dd001a6caad93041ee4ec42e089613277c0a332c60532607f752e4fa3489477");
+  EXPECT_EQ(Encrypt(key, iv, padded), expected);
+  EXPECT_EQ(Decrypt(key, iv, expected), padded);
+}
+
+TEST(OwnDes, AgreesWithLibraryOnRandomData) {
+  for (int round = 0; round < 50; ++round) {
+    Block key(16), iv(8), plain(8 * (1 + round % 9));
+    ASSERT_EQ(RAND_bytes(key.data(), 16), 1);
+    ASSERT_EQ(RAND_bytes(iv.data(), 8), 1);
+    ASSERT_EQ(RAND_bytes(plain.data(), static_cast<int>(plain.size())), 1);
+    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+    Block reference(plain.size());
+    int written = 0;
+    ASSERT_EQ(EVP_EncryptInit_ex(context, EVP_des_ede_cbc(), nullptr, key.data(), iv.data()), 1);
+    EVP_CIPHER_CTX_set_padding(context, 0);
+    ASSERT_EQ(EVP_EncryptUpdate(context, reference.data(), &written, plain.data(), static_cast<int>(plain.size())), 1);
+    EVP_CIPHER_CTX_free(context);
+    ASSERT_EQ(Encrypt(key, iv, plain), reference);
+    ASSERT_EQ(Decrypt(key, iv, reference), plain);
+  }
+}
+
+TEST(OwnDes, RemainderIsLeftUntouchedAndIvOnlyRead) {
+  const Block key = FromHex("0123456789ABCDEFFEDCBA9876543210");
+  const Block iv = FromHex("1122334455667788");
+  const Block ivCopy = iv;
+  const Block plain(13, 0x41);
+  Block out(13, 0xEE);
+  TripleDesCbcEncrypt(std::span<const std::uint8_t, 16>(key.data(), 16), std::span<const std::uint8_t, 8>(iv.data(), 8),
+                      plain, out);
+  EXPECT_EQ(iv, ivCopy);
+  EXPECT_EQ(Block(out.begin(), out.begin() + 8), Encrypt(key, iv, Block(8, 0x41)));
+  EXPECT_EQ(Block(out.begin() + 8, out.end()), Block(5, 0xEE));
+}
+
+TEST(OwnDes, DecryptsInPlace) {
+  const Block key = FromHex("0123456789ABCDEFFEDCBA9876543210");
+  const Block iv = FromHex("3237313832383138");
+  const Block plain = FromHex("000102030405060708090A0B0C0D0E0F1011121314151617");
+  Block data = Encrypt(key, iv, plain);
+  TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), std::span<const std::uint8_t, 8>(iv.data(), 8),
+                      data, data);
+  EXPECT_EQ(data, plain);
+}
+
+}  // namespace
+}  // namespace korvaden

@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "bank.h"
+#include "crypto/random.h"
+#include "ui/message_box.h"
+
+namespace korvaden::test {
+
+// The test deployment as the bank side holds it (private keys included).
+const bank::BankKeys& TestBankKeys();
+// The 2048-bit HSM public key, for sealing under a key of another size.
+const char* TestHsmPublicPem();
+
+struct RecordedBox {
+  std::string text, caption;
+  MessageIcon icon;
+};
+
+class RecordingMessageBoxes final : public MessageBoxes {
+ public:
+  void Show(std::string_view text, std::string_view caption, MessageIcon icon) override {
+    shown.push_back({std::string(text), std::string(caption), icon});
+  }
+  std::vector<RecordedBox> shown;
+};
+
+// Hands out the scripted numbers, then zeros.
+class ScriptedRandom final : public RandomSource {
+ public:
+  explicit ScriptedRandom(std::deque<std::uint8_t> numbers = {}) : numbers_(std::move(numbers)) {}
+  std::uint8_t RandomNumber() override {
+    if (numbers_.empty()) return 0;
+    const std::uint8_t next = numbers_.front();
+    numbers_.pop_front();
+    return next;
+  }
+
+ private:
+  std::deque<std::uint8_t> numbers_;
+};
+
+std::vector<std::uint8_t> FromHex(std::string_view hex);
+
+}  // namespace korvaden::test

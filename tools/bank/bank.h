@@ -1,0 +1,56 @@
+#pragma once
+// What the institution's server does with the control's output and input:
+// opening sealed messages, recovering passwords from PIN blocks and enciphering
+// parameter blocks. Written against the library directly, independent of the
+// control's own code, so that it checks the control from the other side.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvaden::bank {
+
+struct BankKeys {
+  std::string serverPrivatePem;
+  std::string hsmPrivatePem;
+  std::string macKey;         // Base64
+  std::string ivBlockKey;     // Base64
+  std::string paramBlockKey;  // Base64
+};
+
+struct Outcome {
+  bool ok = false;
+  std::string value;  // the result when ok
+  std::string error;  // why not
+};
+
+// Reads "name=value" lines (comments start with #).
+std::map<std::string, std::string> ParseDeploymentText(std::string_view text);
+// server-private.pem, hsm-private.pem and deployment.txt of a deployment folder.
+std::optional<BankKeys> LoadDeploymentFolder(const std::string& folder, std::string& error);
+
+// Opens "cipher%key%": the key with the server's private key, the message with
+// that key, then checks the MAC over characters 32 to 61. Gives the document.
+Outcome Unseal(std::string_view sealed, const BankKeys& keys);
+
+enum class PinBlockKind { Cardless, Bonding };
+// Decrypts a <reason> PIN block and gives back the password, given the 12
+// account digits (cardless) or the identity number (bonding).
+Outcome RecoverPassword(std::string_view reason, PinBlockKind kind, std::string_view reference,
+                        const BankKeys& keys);
+
+// Enciphers the named plaintexts ("BHO_D1" ...) under a random IV and gives
+// "BHO_D5" and every named block as upper-case hexadecimal.
+std::map<std::string, std::string> MakeBlocks(const std::map<std::string, std::string>& plaintexts,
+                                              const BankKeys& keys);
+
+// Bytes and texts as the server handles them.
+std::vector<std::uint8_t> DecodeBase64(std::string_view text);
+std::string ToHex(const std::vector<std::uint8_t>& bytes);
+std::optional<std::vector<std::uint8_t>> DesEdeCbc(bool encrypt, const std::vector<std::uint8_t>& key,
+                                                   const std::vector<std::uint8_t>& iv,
+                                                   const std::vector<std::uint8_t>& data, bool padding);
+
+}  // namespace korvaden::bank
