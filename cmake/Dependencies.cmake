@@ -3,8 +3,8 @@
 # GoogleTest compiled from Debian's sources).
 if(WIN32)
   set(KORVADEN_OPENSSL_ROOT "$ENV{KORVADEN_OPENSSL_ROOT}" CACHE PATH "Static mingw-w64 OpenSSL prefix")
-  find_library(KORVADEN_LIBCRYPTO libcrypto.a PATHS "${KORVADEN_OPENSSL_ROOT}/lib" "${KORVADEN_OPENSSL_ROOT}/lib64"
-               NO_DEFAULT_PATH REQUIRED)
+  find_library(KORVADEN_LIBCRYPTO libcrypto.a PATHS "${KORVADEN_OPENSSL_ROOT}/lib"
+               NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
   add_library(korvaden::crypto STATIC IMPORTED)
   set_target_properties(korvaden::crypto PROPERTIES
     IMPORTED_LOCATION "${KORVADEN_LIBCRYPTO}"
@@ -14,8 +14,6 @@ if(WIN32)
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
-  add_library(GTest::gtest_main ALIAS gtest_main)
-  add_library(GTest::gmock ALIAS gmock)
 else()
   find_package(OpenSSL 3 REQUIRED)
   add_library(korvaden::crypto INTERFACE IMPORTED)

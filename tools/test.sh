@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The whole test suite: Linux, Linux under ASan and UBSan, and the Windows
+# build under Wine. Run tools/setup.sh once first.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+status=0
+for preset in linux linux-asan windows; do
+  cmake --build --preset "$preset" >/dev/null
+done
+# The Wine prefix is made once, before ctest may start several Wine programs.
+KORVADEN_WINEPREFIX="$PWD/build/wine-prefix" tools/test/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true
+
+for preset in linux linux-asan windows; do
+  echo "== $preset =="
+  ctest --preset "$preset" -j2 || status=1
+done
+exit $status
