@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds a static 64-bit Windows libcrypto (mingw-w64) from Debian's own openssl
+# source package and caches it outside the source tree, keyed by version.
+# Prints the install prefix on its last line.
+set -euo pipefail
+
+cache_root="${KORVADEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/korvaden}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+chmod 755 "$work"
+
+# A private apt configuration with deb-src lines for the system's own suites:
+# the system's sources stay untouched.
+mkdir -p "$work/apt/lists/partial" "$work/apt/sources.d"
+sources_from_system() {
+  { cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true; } |
+    sed -n 's/^[[:space:]]*deb[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\?/deb-src \1/p'
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && sed 's/^Types:.*/Types: deb-src/' "$f" > "$work/apt/sources.d/$(basename "$f")"
+  done
+  return 0
+}
+sources_from_system > "$work/apt/sources.d/korvaden-src.list"
+apt_opts=(-o "Dir::Etc::sourceparts=$work/apt/sources.d" -o Dir::Etc::sourcelist=/dev/null
+          -o "Dir::State::Lists=$work/apt/lists" -o Debug::NoLocking=1)
+apt-get "${apt_opts[@]}" update -qq >/dev/null 2>&1
+
+version="$(apt-get "${apt_opts[@]}" source --print-uris openssl 2>/dev/null |
+  sed -n "s/.*'[^']*openssl_\([^_']*\)\.orig\.tar\.gz'.*/\1/p" | head -n1)"
+[ -n "$version" ] || { echo "no openssl source package found" >&2; exit 1; }
+prefix="$cache_root/openssl-mingw64-$version"
+if [ -f "$prefix/lib64/libcrypto.a" ] || [ -f "$prefix/lib/libcrypto.a" ]; then
+  echo "$prefix"; exit 0
+fi
+
+tarball="openssl_${version}.orig.tar.gz"
+(cd "$work" && apt-get "${apt_opts[@]}" source --download-only openssl >/dev/null 2>&1 || true)
+[ -f "$work/$tarball" ] || { echo "could not fetch $tarball" >&2; exit 1; }
+
+# The tarball must match the SHA-256 that the signed Sources index gives.
+expected="$(find "$work/apt/lists" -maxdepth 1 -name '*_Sources*' -type f -print0 |
+  xargs -0 -n1 /usr/lib/apt/apt-helper cat-file 2>/dev/null |
+  awk -v f="$tarball" '/^Checksums-Sha256:/{s=1;next} /^[^ ]/{s=0} s && $3==f && !done {print $1; done=1}')"
+actual="$(sha256sum "$work/$tarball" | cut -d' ' -f1)"
+[ -n "$expected" ] && [ "$expected" = "$actual" ] ||
+  { echo "checksum mismatch for $tarball (index: ${expected:-none}, file: $actual)" >&2; exit 1; }
+
+tar -xzf "$work/$tarball" -C "$work"
+src="$(find "$work" -maxdepth 1 -type d -name 'openssl-*' | head -n1)"
+(
+  cd "$src"
+  ./Configure mingw64 no-shared no-asm no-tests no-engine no-module no-legacy \
+    --cross-compile-prefix=x86_64-w64-mingw32- --prefix="$prefix.partial" --libdir=lib >/dev/null
+  make -s -j"$(nproc)" build_libs >/dev/null 2>&1
+  make -s install_dev >/dev/null 2>&1
+)
+rm -rf "$prefix"
+mv "$prefix.partial" "$prefix"
+echo "$prefix"
