@@ -1,0 +1,23 @@
+#pragma once
+// What the core reaches outside itself: the PC/SC service (through the
+// module-wide reader state), time, randomness, the deployment's keys and the
+// user interface. The product wires the real ones; tests wire their own.
+#include "crypto/deployment_keys.h"
+#include "crypto/random.h"
+#include "reader/card_prompt.h"
+#include "reader/reader_module.h"
+#include "reader/sleeper.h"
+#include "ui/message_box.h"
+
+namespace korvaden {
+
+struct Platform {
+  ReaderModule& reader;
+  Sleeper& sleeper;
+  CardPromptFactory& cardPrompts;
+  RandomSource& random;
+  MessageBoxes& messageBoxes;
+  const DeploymentKeys& keys;
+};
+
+}  // namespace korvaden

@@ -1,0 +1,10 @@
+#include "control/transaction_client.h"
+
+namespace korvaden {
+
+TransATMiVeskClient::~TransATMiVeskClient() {
+  cardPrompt.reset();
+  ReleaseReader();
+}
+
+}  // namespace korvaden

@@ -1,0 +1,53 @@
+#pragma once
+// A whole platform in process: a virtual card in a virtual reader behind the
+// PC/SC interface, a sleeper that only counts, a recording card prompt.
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/platform.h"
+#include "crypto/deployment_keys.h"
+#include "support/test_support.h"
+#include "virtual_card.h"
+#include "virtual_pcsc.h"
+
+namespace korvaden::test {
+
+inline const std::string kReaderName = "Virtual PCD 00 00";
+
+class CountingSleeper final : public Sleeper {
+ public:
+  void Sleep(std::chrono::milliseconds duration) override { total += duration; }
+  std::chrono::milliseconds total{0};
+};
+
+class RecordingPrompts final : public CardPromptFactory {
+ public:
+  std::unique_ptr<CardPromptView> Open() override;
+  bool canOpen = true;
+  std::vector<int> stages;  // every stage shown, in order
+  int opened = 0;
+  int closed = 0;
+};
+
+struct CardBench {
+  explicit CardBench(card::CardProfile profile = {}) : card(std::move(profile)) {
+    readers.AddReader(kReaderName, &card);
+  }
+  std::vector<std::string> CommandsFrom(std::size_t first) const {
+    return {card.log().begin() + static_cast<std::ptrdiff_t>(first), card.log().end()};
+  }
+
+  card::VirtualCard card;
+  card::VirtualReaders readers;
+  ReaderModule module{readers};
+  CountingSleeper sleeper;
+  RecordingPrompts prompts;
+  ScriptedRandom random;
+  RecordingMessageBoxes boxes;
+  DeploymentKeys keys = BuiltInDeployment();
+  Platform platform{module, sleeper, prompts, random, boxes, keys};
+};
+
+}  // namespace korvaden::test
