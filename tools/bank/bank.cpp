@@ -109,6 +109,14 @@ std::string ToHex(const std::vector<std::uint8_t>& bytes) {
   return hex;
 }
 
+std::vector<std::uint8_t> FromHex(std::string_view hex) {
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes.push_back(static_cast<std::uint8_t>(Nibble(hex[i]) * 16 + Nibble(hex[i + 1])));
+  }
+  return bytes;
+}
+
 std::optional<std::vector<std::uint8_t>> DesEdeCbc(bool encrypt, const std::vector<std::uint8_t>& key,
                                                    const std::vector<std::uint8_t>& iv,
                                                    const std::vector<std::uint8_t>& data, bool padding) {
@@ -206,6 +214,19 @@ Outcome RecoverPassword(std::string_view reason, PinBlockKind kind, std::string_
     if (digits[i] != 'F') return {false, {}, "the PIN field is not filled with F"};
   }
   return {true, digits.substr(0, length), {}};
+}
+
+Outcome VerifyTac(std::string_view cardKeyHex, std::string_view inputHex, std::string_view tsacHex) {
+  auto data = FromHex(inputHex);
+  data.push_back(0x80);
+  while (data.size() % 8 != 0) data.push_back(0);
+  const auto cipher = DesEdeCbc(true, FromHex(cardKeyHex), std::vector<std::uint8_t>(8, 0), data, false);
+  if (!cipher) return {false, {}, "the card key is unusable"};
+  const std::string expected = ToHex({cipher->end() - 8, cipher->end()});
+  std::string given(tsacHex);
+  for (char& c : given) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (given != expected) return {false, {}, "TAC mismatch: expected " + expected};
+  return {true, "TAC valid", {}};
 }
 
 std::map<std::string, std::string> MakeBlocks(const std::map<std::string, std::string>& plaintexts,

@@ -46,9 +46,14 @@ Outcome RecoverPassword(std::string_view reason, PinBlockKind kind, std::string_
 std::map<std::string, std::string> MakeBlocks(const std::map<std::string, std::string>& plaintexts,
                                               const BankKeys& keys);
 
+// Checks a card's transaction authorisation code: the last block of two-key
+// triple-DES CBC (zero IV) over the input block padded with 80 00...
+Outcome VerifyTac(std::string_view cardKeyHex, std::string_view inputHex, std::string_view tsacHex);
+
 // Bytes and texts as the server handles them.
 std::vector<std::uint8_t> DecodeBase64(std::string_view text);
 std::string ToHex(const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> FromHex(std::string_view hex);
 std::optional<std::vector<std::uint8_t>> DesEdeCbc(bool encrypt, const std::vector<std::uint8_t>& key,
                                                    const std::vector<std::uint8_t>& iv,
                                                    const std::vector<std::uint8_t>& data, bool padding);

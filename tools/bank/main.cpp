@@ -15,7 +15,8 @@ constexpr const char* kUsage =
     "  pinblock --cardless DIGITS [REASON]      recover a cardless password (REASON on stdin when not given)\n"
     "  pinblock --bonding IDNUMBER [REASON]     recover a bonding password\n"
     "  blocks --d1 TEXT --d2 TEXT --d3 TEXT --d4 TEXT --d11 TEXT [--d12 TEXT]\n"
-    "                                           encipher parameter blocks (BHO_D5 with a random IV)\n";
+    "                                           encipher parameter blocks (BHO_D5 with a random IV)\n"
+    "  verify-tac --key HEX --input HEX TSAC    check a card's code over its TAC input block\n";
 
 int Fail(const std::string& message) {
   std::cerr << "korvaden-bank: " << message << "\n";
@@ -59,6 +60,12 @@ int main(int argc, char** argv) {
     const auto recovered = korvaden::bank::RecoverPassword(ArgumentOrStdin(args, 3), kind, args[2], *keys);
     if (!recovered.ok) return Fail(recovered.error);
     std::cout << recovered.value << "\n";
+    return 0;
+  }
+  if (command == "verify-tac" && args.size() == 6 && args[1] == "--key" && args[3] == "--input") {
+    const auto checked = korvaden::bank::VerifyTac(args[2], args[4], args[5]);
+    if (!checked.ok) return Fail(checked.error);
+    std::cout << checked.value << "\n";
     return 0;
   }
   if (command == "blocks") {

@@ -172,13 +172,16 @@ VirtualCard::Exchange VirtualCard::Process(const Bytes& command) {
   return exchange;
 }
 
+// A record is a 2-byte header (tag 70 and the data length) and the data.
 Bytes VirtualCard::Record(int number) const {
-  Bytes record = {0x70, 0x00};
-  const auto append = [&](std::string_view text) { record.insert(record.end(), text.begin(), text.end()); };
-  if (number == 1) append(profile_.issuerId);
-  else if (number == 2) record.insert(record.end(), profile_.remark.begin(), profile_.remark.end());
-  else append(profile_.accounts[static_cast<std::size_t>(number - 3)]);
-  record[1] = static_cast<std::uint8_t>(record.size() - 2);
+  const auto text = [](std::string_view t) { return Bytes(t.begin(), t.end()); };
+  const Bytes data = number == 1   ? text(profile_.issuerId)
+                     : number == 2 ? profile_.remark
+                                   : text(profile_.accounts[static_cast<std::size_t>(number - 3)]);
+  Bytes record(data.size() + 2);
+  record[0] = 0x70;
+  record[1] = static_cast<std::uint8_t>(data.size());
+  std::copy(data.begin(), data.end(), record.begin() + 2);
   return record;
 }
 

@@ -1,0 +1,62 @@
+// Prints how many APDUs each client operation sends (counted at the virtual
+// card) and the round trip of one APDU through pcscd and the virtual reader.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "control/transaction_client.h"
+#include "support/card_bench.h"
+#include "support/pcsc_stack.h"
+
+namespace {
+
+using korvaden::TransATMiVeskClient;
+
+void CountApdus() {
+  korvaden::test::CardBench bench;
+  TransATMiVeskClient client(bench.platform);
+  client.EstablishContext();
+  const auto count = [&](const char* name, const std::function<void()>& operation) {
+    const std::size_t before = bench.card.log().size();
+    operation();
+    std::printf("  %-18s %zu\n", name, bench.card.log().size() - before);
+  };
+  std::puts("APDUs per client operation:");
+  count("ConnectCard", [&] { client.ConnectCard(korvaden::test::kReaderName); });
+  count("CountAccounts", [&] { client.CountAccounts(); });
+  count("ReadIssuerId", [&] { client.ReadIssuerId(); });
+  count("ReadMainAccount", [&] { client.ReadMainAccount(); });
+  korvaden::CardRecords records;
+  count("ReadCardData", [&] { client.ReadCardData("1", records); });
+  count("VerifyPin", [&] { client.VerifyPin("123456"); });
+}
+
+}  // namespace
+
+int main() {
+  CountApdus();
+  korvaden::test::PcscStack stack;
+  if (!stack.ok() || !stack.InsertCard()) {
+    std::fprintf(stderr, "no PC/SC stack: %s\n", stack.error().c_str());
+    return 1;
+  }
+  korvaden::test::CardBench bench;  // only its prompts, random and boxes
+  korvaden::ReaderModule module(korvaden::SystemPcsc());
+  korvaden::Platform platform{module, korvaden::SystemSleeper(), bench.prompts, bench.random, bench.boxes, bench.keys};
+  TransATMiVeskClient client(platform);
+  client.EstablishContext();
+  client.ConnectCard(korvaden::test::PcscStack::kReaderName);
+  constexpr int kRuns = 300;
+  std::vector<double> times;
+  for (int i = 0; i < kRuns; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    client.SelectFile("1001");
+    times.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("One APDU through pcscd and the virtual reader (%d runs): median %.0f us, 90th percentile %.0f us\n",
+              kRuns, times[kRuns / 2], times[kRuns * 9 / 10]);
+  return 0;
+}

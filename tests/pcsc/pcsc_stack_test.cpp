@@ -1,0 +1,129 @@
+// The reader layer and the card commands through the real PC/SC stack: our
+// own pcscd, the virtual reader driver and korvaden-card.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "bank.h"
+#include "card/card_commands.h"
+#include "card/ebcdic.h"
+#include "control/transaction_client.h"
+#include "support/card_bench.h"
+#include "support/pcsc_stack.h"
+
+namespace korvaden {
+namespace {
+
+using namespace std::chrono_literals;
+using test::PcscStack;
+
+class PcscStackTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(stack.ok()) << stack.error(); }
+
+  void Insert(const std::vector<std::string>& settings = {}) {
+    ASSERT_TRUE(stack.InsertCard(settings)) << "the virtual card did not arrive";
+  }
+
+  PcscStack stack;
+  ReaderModule module{SystemPcsc()};
+  test::RecordingPrompts prompts;
+  test::ScriptedRandom random;
+  test::RecordingMessageBoxes boxes;
+  DeploymentKeys keys = BuiltInDeployment();
+  Platform platform{module, SystemSleeper(), prompts, random, boxes, keys};
+};
+
+TEST_F(PcscStackTest, ListsTheVirtualReader) {
+  Insert();
+  TransATMiVeskClient client(platform);
+  client.readerName = std::string(PcscStack::kReaderName) + " (slot 1)";
+  EXPECT_EQ(client.IsReaderAttached(), 1);
+  ASSERT_GE(client.readerTable.count, 1);
+  EXPECT_EQ(client.readerTable.Name(0), PcscStack::kReaderName);
+  client.readerName = "Virtual PCD 01 00";
+  EXPECT_EQ(client.IsReaderAttached(), 0);
+}
+
+TEST_F(PcscStackTest, ConnectionIsExclusive) {
+  Insert();
+  TransATMiVeskClient client(platform);
+  ASSERT_EQ(client.EstablishContext(), 0);
+  ASSERT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);
+  EXPECT_EQ(client.readerStatus.protocol, 2u);  // T=1
+
+  ReaderModule other(SystemPcsc());
+  ASSERT_EQ(other.ReaderEstablishContext(), 0);
+  PcscCard card = 0;
+  ReaderStatus status;
+  EXPECT_EQ(static_cast<std::uint32_t>(other.ReaderConnect(card, PcscStack::kReaderName, status)), 0x8010000Bu);
+  other.ReaderReleaseContext();
+}
+
+TEST_F(PcscStackTest, RecordsPinAndTac) {
+  Insert({"account2=2222222222222222", "pin=246801"});
+  {
+    TransATMiVeskClient client(platform);
+    ASSERT_EQ(client.EstablishContext(), 0);
+    ASSERT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);
+    EXPECT_EQ(client.CountAccounts(), 0);
+    EXPECT_EQ(client.accountCount, 2);
+    CardRecords records;
+    ASSERT_EQ(client.ReadCardData("2", records), 0);
+    EXPECT_EQ(records.issuerId, "81200000");
+    EXPECT_EQ(records.outAccount, "2222222222222222");
+    EXPECT_EQ(client.VerifyPin("111111"), 0x6608);
+    EXPECT_EQ(client.VerifyPin("246801"), 0);
+
+    Bytes input = PackDigitsField("20230731123456", 14);
+    input.resize(64, 0x30);
+    Bytes data;
+    std::uint32_t sw = 0;
+    ASSERT_EQ(CardComputeTac(module, module.cardHandle, {0x10, 0x80}, input, data, sw), 0);
+    ASSERT_EQ(sw, kStatusOk);
+    const auto answer = ParseTacAnswer(data);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->iccNo, "SN000001");
+    const auto checked = bank::VerifyTac(card::Hex(card::CardProfile{}.tacKey), card::Hex(input), answer->tsac);
+    EXPECT_TRUE(checked.ok) << checked.error;
+  }
+  const auto log = stack.CardLog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front(), "00A4040008A00000017295000100");
+  EXPECT_EQ(log[1], "00A40200021001");
+  EXPECT_EQ(log[2], "00B2030400");
+  EXPECT_EQ(log.back().substr(0, 24), "00E2108040" "20230731123456");
+}
+
+TEST_F(PcscStackTest, PresenceWhileTheCardIsInOutAndBack) {
+  // The card leaves after the selection and comes back 1.5 s later.
+  Insert({"remove_after_commands=1", "reinsert_after_ms=1500"});
+  TransATMiVeskClient client(platform);
+  ASSERT_EQ(client.EstablishContext(), 0);
+  ASSERT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);
+  std::vector<std::int32_t> seen;
+  for (int i = 0; i < 80 && (seen.size() < 3); ++i) {
+    std::int32_t presence = -1;
+    ASSERT_EQ(client.GetCardPresence(presence), 0);
+    if (seen.empty() || seen.back() != presence) seen.push_back(presence);
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_EQ(seen, (std::vector<std::int32_t>{kCardPresent, kCardAbsent, kCardPresent}));
+}
+
+TEST_F(PcscStackTest, ReinsertionThroughTheReader) {
+  Insert({"remove_after_commands=1", "reinsert_after_ms=1200"});
+  TransATMiVeskClient client(platform);
+  ASSERT_EQ(client.EstablishContext(), 0);
+  ASSERT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client.WaitCardReinsert(), 0);
+  EXPECT_EQ(prompts.stages, (std::vector<int>{1, 2}));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  ASSERT_EQ(client.EstablishContext(), 0);
+  EXPECT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);  // the card answers again
+}
+
+}  // namespace
+}  // namespace korvaden
