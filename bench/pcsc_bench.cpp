@@ -44,7 +44,8 @@ int main() {
   }
   korvaden::test::CardBench bench;  // only its prompts, random and boxes
   korvaden::ReaderModule module(korvaden::SystemPcsc());
-  korvaden::Platform platform{module, korvaden::SystemSleeper(), bench.prompts, bench.random, bench.boxes, bench.keys};
+  korvaden::Platform platform{module,      korvaden::SystemSleeper(), bench.prompts, bench.random,
+                              bench.boxes, bench.dialogs,              bench.keys};
   TransATMiVeskClient client(platform);
   client.EstablishContext();
   client.ConnectCard(korvaden::test::PcscStack::kReaderName);

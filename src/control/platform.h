@@ -7,6 +7,7 @@
 #include "reader/card_prompt.h"
 #include "reader/reader_module.h"
 #include "reader/sleeper.h"
+#include "ui/dialogs.h"
 #include "ui/message_box.h"
 
 namespace korvaden {
@@ -17,6 +18,7 @@ struct Platform {
   CardPromptFactory& cardPrompts;
   RandomSource& random;
   MessageBoxes& messageBoxes;
+  Dialogs& dialogs;
   const DeploymentKeys& keys;
 };
 

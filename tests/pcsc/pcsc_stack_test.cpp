@@ -31,8 +31,9 @@ class PcscStackTest : public ::testing::Test {
   test::RecordingPrompts prompts;
   test::ScriptedRandom random;
   test::RecordingMessageBoxes boxes;
+  test::ScriptedDialogs dialogs;
   DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{module, SystemSleeper(), prompts, random, boxes, keys};
+  Platform platform{module, SystemSleeper(), prompts, random, boxes, dialogs, keys};
 };
 
 TEST_F(PcscStackTest, ListsTheVirtualReader) {

@@ -77,7 +77,8 @@ TEST(CardReinsert, VanishedReaderFailsAtTheNextCheck) {
     int& polls_;
   } pulling(bench, polls);
   Platform platform = bench.platform;
-  Platform pulled{platform.reader, pulling, platform.cardPrompts, platform.random, platform.messageBoxes, platform.keys};
+  Platform pulled{platform.reader,       pulling,          platform.cardPrompts, platform.random,
+                  platform.messageBoxes, platform.dialogs, platform.keys};
   TransATMiVeskClient client(pulled);
   client.readerName = kReaderName;
   EXPECT_EQ(client.WaitCardReinsert(), -1);

@@ -2,6 +2,7 @@
 // A whole platform in process: a virtual card in a virtual reader behind the
 // PC/SC interface, a sleeper that only counts, a recording card prompt.
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,19 @@ class RecordingPrompts final : public CardPromptFactory {
   int closed = 0;
 };
 
+// Answers the dialogs as scripted and records what they showed.
+class ScriptedDialogs final : public Dialogs {
+ public:
+  int RunTransferConfirmation(const TransferConfirmation& confirmation) override {
+    transfers.push_back(confirmation);
+    if (onTransfer) onTransfer();
+    return transferAnswer;
+  }
+  int transferAnswer = kTransferConfirmed;
+  std::function<void()> onTransfer;  // what happens while the dialog is up
+  std::vector<TransferConfirmation> transfers;
+};
+
 struct CardBench {
   explicit CardBench(card::CardProfile profile = {}) : card(std::move(profile)) {
     readers.AddReader(kReaderName, &card);
@@ -46,8 +60,9 @@ struct CardBench {
   RecordingPrompts prompts;
   ScriptedRandom random;
   RecordingMessageBoxes boxes;
+  ScriptedDialogs dialogs;
   DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{module, sleeper, prompts, random, boxes, keys};
+  Platform platform{module, sleeper, prompts, random, boxes, dialogs, keys};
 };
 
 }  // namespace korvaden::test

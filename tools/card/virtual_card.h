@@ -63,6 +63,8 @@ class VirtualCard {
   bool Poll();
   bool present() const { return present_; }
   void SetPresent(bool present);
+  // Changes the profile (faults above all) of a card already in use.
+  void Reconfigure(const std::function<void(CardProfile&)>& change) { change(profile_); }
 
   const std::vector<std::string>& log() const { return log_; }
   std::function<void(const std::string&)> onCommand;  // called with each logged line

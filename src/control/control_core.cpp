@@ -1,0 +1,77 @@
+#include "control/control_core.h"
+
+#include "card/card_commands.h"
+#include "control/result_codes.h"
+#include "control/transaction_client.h"
+#include "control/version.h"
+#include "flows/card_transaction.h"
+#include "flows/fido_verification.h"
+
+namespace korvaden {
+namespace {
+
+constexpr std::string_view kFidoProcessingCode = "2590";
+constexpr std::string_view kFidoObProcessingCode = "2566";
+constexpr std::string_view kFidoAmount = "0000000000000000";
+constexpr std::string_view kFidoObAmountBase = "00000000000000";
+
+class CallGuard {
+ public:
+  explicit CallGuard(bool& flag) : flag_(flag) { flag_ = true; }
+  ~CallGuard() { flag_ = false; }
+  CallGuard(const CallGuard&) = delete;
+  CallGuard& operator=(const CallGuard&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+template <class Flow>
+int ControlCore::RunMember(const Flow& flow) {
+  if (inCall_) return kResultBusy;
+  const CallGuard guard(inCall_);
+  m_trnsMsg.clear();
+  TransATMiVeskClient client(platform_);
+  const int result = flow(client);
+  if (result == 0 && client.statusWord == kStatusOk) m_trnsMsg = client.sealedMessage;
+  return result;
+}
+
+int ControlCore::TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE,
+                            std::string_view PIN, std::string_view LoginIssuerID, std::string_view LoginIssuerAccount,
+                            std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view AccountID_idx,
+                            std::string_view ImportAccount, std::string_view Money, std::string_view TransDateTime,
+                            int ShowVerifyDialog, std::string_view SessionID) {
+  const std::string inBankCode = platform_.keys.bankCode + "00000";
+  const TransferRequest request{ReaderName,   TxCODE,        PCODE,      PIN,           LoginIssuerID,
+                                LoginIssuerAccount, IFD_CHK_Code, IFD_Id, AccountID_idx, inBankCode,
+                                ImportAccount, Money,        TransDateTime, SessionID, ShowVerifyDialog};
+  return RunMember([&](TransATMiVeskClient& client) { return RunCardTransaction(client, request); });
+}
+
+int ControlCore::FidoVerify(std::string_view ReaderName, std::string_view SessionID,
+                            std::string_view LoginIssuerAccount, std::string_view TransDateTime,
+                            std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxCODE,
+                            std::string_view PIN) {
+  const FidoRequest request{ReaderName, TxCODE, kFidoProcessingCode, PIN,           LoginIssuerAccount,
+                            IFD_CHK_Code, IFD_Id, kFidoAmount,       TransDateTime, SessionID};
+  return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerify(client, request); });
+}
+
+int ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID,
+                              std::string_view LoginIssuerAccount, std::string_view TransDateTime,
+                              std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxType,
+                              std::string_view CheckItem, std::string_view ID, std::string_view PIN) {
+  const FidoObRequest request{ReaderName, kFidoObProcessingCode, PIN,       LoginIssuerAccount, IFD_CHK_Code,
+                              IFD_Id,     kFidoObAmountBase,     TransDateTime, TxType,       CheckItem,
+                              ID,         SessionID};
+  return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerifyOb(client, request); });
+}
+
+// Needs no client: constructing one would, inside another call, drop that
+// call's card connection.
+std::string ControlCore::GetAPIVersion() const { return NormaliseVersion(ReadModuleFileVersion()); }
+
+}  // namespace korvaden

@@ -1,0 +1,43 @@
+#pragma once
+// The control without COM: the members on 8-bit texts, the wrapper every
+// transaction member runs around its flow, and the last sealed message. The
+// Windows control is a thin shell over it that converts BSTRs.
+#include <string>
+#include <string_view>
+
+#include "control/platform.h"
+
+namespace korvaden {
+
+class ControlCore {
+ public:
+  explicit ControlCore(Platform& platform) : platform_(platform) {}
+
+  int TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE, std::string_view PIN,
+                 std::string_view LoginIssuerID, std::string_view LoginIssuerAccount, std::string_view IFD_CHK_Code,
+                 std::string_view IFD_Id, std::string_view AccountID_idx, std::string_view ImportAccount,
+                 std::string_view Money, std::string_view TransDateTime, int ShowVerifyDialog,
+                 std::string_view SessionID);
+  int FidoVerify(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
+                 std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
+                 std::string_view TxCODE, std::string_view PIN);
+  int FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
+                   std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
+                   std::string_view TxType, std::string_view CheckItem, std::string_view ID, std::string_view PIN);
+
+  // The last sealed message: empty before the first call and after a failed one.
+  const std::string& TrnsMsg() const { return m_trnsMsg; }
+  std::string GetAPIVersion() const;
+
+ private:
+  // Runs a flow with a fresh client; a call that arrives while another is
+  // still inside (through a dialog's message loop) is refused and changes nothing.
+  template <class Flow>
+  int RunMember(const Flow& flow);
+
+  Platform& platform_;
+  std::string m_trnsMsg;
+  bool inCall_ = false;
+};
+
+}  // namespace korvaden

@@ -1,0 +1,115 @@
+#include "flows/fido_verification.h"
+
+#include <initializer_list>
+#include <string>
+
+#include "card/ebcdic.h"
+#include "control/result_codes.h"
+#include "flows/card_flow_steps.h"
+#include "ui/texts.h"
+
+namespace korvaden {
+namespace {
+
+constexpr std::string_view kMainAccountIndex = "01";
+constexpr std::string_view kReinsertTxCode = "P611AD";
+
+// The page values that enter the document or a fixed-width TAC field.
+bool Acceptable(std::string_view ifdCheckCode, std::string_view transDateTime,
+                std::initializer_list<std::string_view> documentValues) {
+  if (ifdCheckCode.size() > 8 || transDateTime.size() > 14) return false;
+  for (const std::string_view value : documentValues) {
+    if (HasMarkup(value)) return false;
+  }
+  return true;
+}
+
+// The road both flows share; `reinsert` says whether the card must be taken
+// out and put back, `tacInput` makes the block from the main account.
+template <class TacInput>
+int RunVerification(TransATMiVeskClient& client, std::string_view readerName, std::string_view processingCode,
+                    std::string_view pin, bool reinsert, std::string_view loginAccount, std::string_view amount,
+                    std::string_view transDateTime, std::string_view ifdId, std::string_view ifdCheckCode,
+                    const TacInput& tacInput) {
+  CardFlowSteps steps(client, texts::kTransferCaption, "");
+  CardTransactionRecord record;
+  if (const int result = steps.OpenSession(readerName)) return result;
+  if (const int result = steps.ReadAccounts(kMainAccountIndex, record)) return result;
+  record.txCode = processingCode;
+
+  if (!reinsert) {
+    client.ReleaseReader();
+  } else if (client.WaitCardReinsert() != 0) {
+    return kResultCancelled;
+  }
+
+  if (const int result = steps.OpenSession(readerName)) return result;
+  if (const int result = steps.VerifyPinIfGiven(pin)) return result;
+  if (const int result = steps.CheckLoginCard(std::nullopt, loginAccount)) return result;
+  if (const int result = steps.ComputeTac(tacInput(record.outAccount), record)) return result;
+  return steps.SealMessage({processingCode, client.sessionId, transDateTime, ifdId, ifdCheckCode, processingCode,
+                            amount, record, std::nullopt});
+}
+
+}  // namespace
+
+Bytes FidoTacInput(std::string_view processingCode, std::string_view amount, std::string_view txCode,
+                   std::string_view ifdCheckCode, std::string_view transDateTime, std::string_view mainAccount) {
+  Bytes block;
+  block.reserve(64);
+  AppendField(block, processingCode, 4);
+  AppendField(block, amount, 16);
+  AppendBytes(block, EbcdicField(txCode, 6));
+  AppendBytes(block, EbcdicField(ifdCheckCode, 8));
+  AppendBytes(block, EbcdicField(transDateTime, 14));
+  AppendField(block, mainAccount, 16);
+  return block;
+}
+
+Bytes FidoObTacInput(std::string_view processingCode, std::string_view amountBase, std::string_view mainAccount,
+                     std::string_view ifdCheckCode, std::string_view transDateTime, std::string_view txType,
+                     std::string_view checkItem, std::string_view id) {
+  Bytes block;
+  block.reserve(90);
+  AppendField(block, processingCode, 4);
+  AppendField(block, amountBase, 14);
+  AppendField(block, mainAccount, 16);
+  AppendField(block, ifdCheckCode, 8);
+  AppendField(block, transDateTime, 14);
+  AppendField(block, txType, 2);
+  AppendField(block, checkItem, 2);
+  AppendField(block, id, 30);
+  return block;
+}
+
+int RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
+  client.sessionId = r.sessionId;
+  client.readerName = r.readerName;
+  client.txCode = r.processingCode;
+  if (r.txCode.size() > 6 || !Acceptable(r.ifdCheckCode, r.transDateTime, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
+    return kResultInvalidArgument;
+  }
+  const bool reinsert = !r.pin.empty() && r.txCode == kReinsertTxCode;
+  return RunVerification(client, r.readerName, r.processingCode, r.pin, reinsert, r.loginIssuerAccount, r.amount,
+                         r.transDateTime, r.ifdId, r.ifdCheckCode, [&](std::string_view mainAccount) {
+                           return FidoTacInput(r.processingCode, r.amount, r.txCode, r.ifdCheckCode,
+                                               r.transDateTime, mainAccount);
+                         });
+}
+
+int RunFidoVerifyOb(TransATMiVeskClient& client, const FidoObRequest& r) {
+  client.sessionId = r.sessionId;
+  client.readerName = r.readerName;
+  client.txCode = r.processingCode;
+  if (!Acceptable(r.ifdCheckCode, r.transDateTime, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
+    return kResultInvalidArgument;
+  }
+  const std::string amount = ZeroPadLeft(std::string(r.amountBase) + "00", 14);
+  return RunVerification(client, r.readerName, r.processingCode, r.pin, !r.pin.empty(), r.loginIssuerAccount,
+                         amount, r.transDateTime, r.ifdId, r.ifdCheckCode, [&](std::string_view mainAccount) {
+                           return FidoObTacInput(r.processingCode, r.amountBase, mainAccount, r.ifdCheckCode,
+                                                 r.transDateTime, r.txType, r.checkItem, r.id);
+                         });
+}
+
+}  // namespace korvaden

@@ -1,0 +1,14 @@
+#pragma once
+// The texts the customer sees, in the Big5 code page (950) of the systems the
+// control serves: every text inside the control is 8-bit text in that code page.
+
+namespace korvaden::texts {
+
+extern const char kReaderMessage[];  // "讀卡機連線失敗，請確認讀卡機是否已安裝妥當!"
+extern const char kCardConnectionMessage[];  // "晶片卡連線失敗，請檢查晶片卡是否已依正確方向插入讀卡機!"
+extern const char kCardReadMessage[];  // "卡片資料讀取錯誤，請檢查讀卡機與晶片卡是否有問題。"
+extern const char kNoAccountsMessage[];  // "卡片中無任何帳號資料!"
+extern const char kWrongCardMessage[];  // "登入所使用的卡片與現行卡片不符，請插入正確的卡片"
+extern const char kTransferCaption[];  // "DrommelWebATM"
+
+}  // namespace korvaden::texts

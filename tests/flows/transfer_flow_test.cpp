@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include "control/result_codes.h"
+#include "support/flow_bench.h"
+#include "ui/texts.h"
+
+namespace korvaden {
+namespace {
+
+using test::FlowBench;
+using test::TransferArgs;
+
+constexpr char kCaption[] = "DrommelWebATM";
+
+card::CardProfile Reinserted() {
+  card::CardProfile profile;
+  profile.removeAfterPolls = 1;
+  profile.reinsertAfterPolls = 2;
+  return profile;
+}
+
+TEST(TransferFlow, SealsTheExpectedDocumentAndTacInput) {
+  FlowBench bench;
+  ASSERT_EQ(bench.Transfer({}), 0);
+  const std::string input = bench.LastTacInput();
+  EXPECT_EQ(input,
+            "32353130"                          // "2510"
+            "3030303030303030303130303030"      // 00000000010000
+            "30303030303030313233343536373839"  // 0000000123456789
+            "123456" "12345678" "20230731123456"
+            "31323334353637383930313233343536");  // the debited account
+  const std::string tsac = card::Hex(card::ComputeCardTac(card::CardProfile{}.tacKey, card::FromHex(input)));
+  EXPECT_EQ(bench.Unsealed(), test::ExpectedDocument("2510", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
+                                                      "12345678", "123456", "1234567890123456", "00000000010000",
+                                                      tsac));
+  EXPECT_TRUE(bank::VerifyTac(card::Hex(card::CardProfile{}.tacKey), input, tsac).ok);
+  EXPECT_TRUE(bench.NothingLeftOpen());
+  EXPECT_TRUE(bench.boxes.shown.empty());
+  EXPECT_TRUE(bench.prompts.stages.empty());  // no PIN: no re-insertion
+}
+
+TEST(TransferFlow, PinMeansReinsertionAndVerification) {
+  FlowBench bench(Reinserted());
+  TransferArgs args;
+  args.pin = "123456";
+  ASSERT_EQ(bench.Transfer(args), 0);
+  EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1, 2}));
+  const auto& log = bench.card.log();
+  EXPECT_NE(std::find(log.begin(), log.end(), "0020001008123456FFFFFFFFFF"), log.end());
+  EXPECT_FALSE(bench.core.TrnsMsg().empty());
+  EXPECT_TRUE(bench.NothingLeftOpen());
+}
+
+TEST(TransferFlow, ChosenAccountAndConfirmation) {
+  card::CardProfile profile;
+  profile.accounts[2] = "5555555555555555";
+  FlowBench bench(profile);
+  TransferArgs args;
+  args.accountIndex = "3";
+  args.showVerifyDialog = 1;
+  args.money = "123";
+  ASSERT_EQ(bench.Transfer(args), 0);
+  ASSERT_EQ(bench.dialogs.transfers.size(), 1u);
+  EXPECT_EQ(bench.dialogs.transfers[0].transferorText, "812/5555555555555555");
+  EXPECT_EQ(bench.dialogs.transfers[0].transfereeText, "812/0000000123456789");
+  EXPECT_EQ(bench.dialogs.transfers[0].amountText, "123");
+  EXPECT_NE(bench.Unsealed().find("<trns_out_account>5555555555555555</trns_out_account><trns_amount>00000000012300<"),
+            std::string::npos);
+  EXPECT_EQ(bench.LastTacInput().substr(96), "35353535353535353535353535353535");
+
+  bench.dialogs.transferAnswer = kTransferCancelled;
+  EXPECT_EQ(bench.Transfer(args), kResultCancelled);
+  EXPECT_EQ(bench.core.TrnsMsg(), "");
+  args.showVerifyDialog = -1;
+  EXPECT_EQ(bench.Transfer(args), 0);
+  EXPECT_EQ(bench.dialogs.transfers.size(), 2u);
+}
+
+struct FailureCase {
+  const char* name;
+  std::function<void(FlowBench&, TransferArgs&)> arrange;
+  int result;
+  const char* message;  // nullptr: no message box
+  const char* caption;
+  MessageIcon icon = MessageIcon::Warning;
+};
+
+class TransferFailures : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(TransferFailures, EndWithTheirCodeMessageAndNothingLeft) {
+  const FailureCase& c = GetParam();
+  FlowBench bench(Reinserted());
+  ASSERT_EQ(bench.Transfer({}), 0);  // a success before: the failure must empty TrnsMsg
+  bench.boxes.shown.clear();
+  TransferArgs args;
+  c.arrange(bench, args);
+  EXPECT_EQ(bench.Transfer(args), c.result);
+  EXPECT_EQ(bench.core.TrnsMsg(), "");
+  if (c.message == nullptr) {
+    EXPECT_TRUE(bench.boxes.shown.empty()) << bench.boxes.shown.front().text;
+  } else {
+    ASSERT_EQ(bench.boxes.shown.size(), 1u);
+    EXPECT_EQ(bench.boxes.shown[0].text, c.message);
+    EXPECT_EQ(bench.boxes.shown[0].caption, c.caption);
+    EXPECT_EQ(bench.boxes.shown[0].icon, c.icon);
+  }
+  EXPECT_TRUE(bench.NothingLeftOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, TransferFailures,
+    ::testing::Values(
+        FailureCase{"NoContext", [](FlowBench& b, TransferArgs&) { b.readers.establishFailure = kScardNoService; },
+                    kResultCancelled, texts::kReaderMessage, kCaption},
+        FailureCase{"NoConnection",
+                    [](FlowBench& b, TransferArgs&) { b.readers.connectFailure = kScardNoSmartcard; },
+                    kResultCancelled, texts::kCardConnectionMessage, kCaption},
+        FailureCase{"NoSuchReader", [](FlowBench&, TransferArgs& a) { a.readerName = "Other reader"; },
+                    kResultCancelled, texts::kCardConnectionMessage, kCaption},
+        FailureCase{"CountFails",
+                    [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.recordStatus[10] = 0x6A83; }); },
+                    kResultCardUnreadable, texts::kCardReadMessage, kCaption},
+        FailureCase{"NoAccounts",
+                    [](FlowBench& b, TransferArgs&) {
+                      b.card.Reconfigure([](auto& p) { p.accounts[0] = "0000000000000000"; });
+                    },
+                    kResultCardUnreadable, texts::kNoAccountsMessage, kCaption},
+        FailureCase{"RecordReadFails",
+                    [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.recordStatus[2] = 0x6A83; }); },
+                    kResultCardUnreadable, nullptr, ""},
+        FailureCase{"FileRefusedBeforeTheRecords",
+                    [](FlowBench& b, TransferArgs&) {
+                      const int next = b.card.commandCount();
+                      b.card.Reconfigure([next](auto& p) { p.statusAtCommand[next + 11] = 0x6A82; });
+                    },
+                    kResultCardUnreadable, nullptr, ""},
+        FailureCase{"CardNotReinserted",
+                    [](FlowBench& b, TransferArgs& a) {
+                      a.pin = "123456";
+                      b.card.Reconfigure([](auto& p) { p.removeAfterPolls = 0; });
+                    },
+                    kResultCancelled, nullptr, ""},
+        FailureCase{"ConfirmationCancelled",
+                    [](FlowBench& b, TransferArgs& a) {
+                      a.showVerifyDialog = 1;
+                      b.dialogs.transferAnswer = kTransferCancelled;
+                    },
+                    kResultCancelled, nullptr, ""},
+        FailureCase{"SecondContextFails",
+                    [](FlowBench& b, TransferArgs& a) {
+                      a.showVerifyDialog = 1;
+                      b.dialogs.onTransfer = [&b] { b.readers.establishFailure = kScardNoService; };
+                    },
+                    kResultCancelled, texts::kReaderMessage, kCaption},
+        FailureCase{"SecondConnectionFails",
+                    [](FlowBench& b, TransferArgs& a) {
+                      a.showVerifyDialog = 1;
+                      b.dialogs.onTransfer = [&b] { b.readers.connectFailure = kScardNoSmartcard; };
+                    },
+                    kResultCancelled, texts::kCardConnectionMessage, kCaption},
+        FailureCase{"PinRejected", [](FlowBench&, TransferArgs& a) { a.pin = "999999"; }, 0x6608, nullptr, ""},
+        FailureCase{"PinExchangeFails",
+                    [](FlowBench& b, TransferArgs& a) {
+                      a.pin = "123456";
+                      const int next = b.card.commandCount();
+                      // selection, 9 counting, 5 reading, then the second selection and VERIFY
+                      b.card.Reconfigure([next](auto& p) { p.transmitFailureAtCommand = next + 17; });
+                    },
+                    kScardCommError, nullptr, ""},
+        FailureCase{"OtherAccount", [](FlowBench&, TransferArgs& a) { a.loginIssuerAccount = "1234567890123457"; },
+                    kResultWrongCard, texts::kWrongCardMessage, ""},
+        FailureCase{"OtherIssuer", [](FlowBench&, TransferArgs& a) { a.loginIssuerId = "81300000"; },
+                    kResultWrongCard, texts::kWrongCardMessage, ""},
+        FailureCase{"TacRefused",
+                    [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.tacStatus = 0x6985; }); },
+                    kResultTacFailed, nullptr, ""},
+        FailureCase{"TacExchangeFails",
+                    [](FlowBench& b, TransferArgs&) {
+                      const int next = b.card.commandCount();
+                      // selection, 9 counting, 5 reading, selection, 4 login check, TAC
+                      b.card.Reconfigure([next](auto& p) { p.transmitFailureAtCommand = next + 21; });
+                    },
+                    kResultTacFailed, nullptr, ""},
+        FailureCase{"SealFails",
+                    [](FlowBench& b, TransferArgs&) { b.keys.serverPublicPem = "unreadable"; },
+                    kResultSealFailed, "Error RSA", "", MessageIcon::Error}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TransferFlow, PageValuesTheMessageCannotCarryAreRefusedBeforeTheReader) {
+  const std::vector<std::function<void(TransferArgs&)>> refusals = {
+      [](TransferArgs& a) { a.pCode = "251"; },
+      [](TransferArgs& a) { a.txCode = "1234567"; },
+      [](TransferArgs& a) { a.ifdCheckCode = "123456789"; },
+      [](TransferArgs& a) { a.transDateTime = "202307311234567"; },
+      [](TransferArgs& a) { a.money = "1234567890123"; },  // 15 characters would not fit the TAC's 14
+      [](TransferArgs& a) { a.importAccount = "12345678901234567"; },
+      [](TransferArgs& a) { a.sessionId = "S<1>"; },
+      [](TransferArgs& a) { a.ifdId = "A&B"; },
+  };
+  for (std::size_t i = 0; i < refusals.size(); ++i) {
+    FlowBench bench;
+    TransferArgs args;
+    refusals[i](args);
+    EXPECT_EQ(bench.Transfer(args), kResultInvalidArgument) << i;
+    EXPECT_EQ(bench.readers.establishCount, 0) << i;
+    EXPECT_TRUE(bench.boxes.shown.empty());
+  }
+  FlowBench bench;
+  TransferArgs longest;
+  longest.money = "123456789012";  // 14 characters with the cents: accepted
+  EXPECT_EQ(bench.Transfer(longest), 0);
+  EXPECT_NE(bench.Unsealed().find("<trns_amount>12345678901200</trns_amount>"), std::string::npos);
+}
+
+TEST(TransferFlow, ShortDebitedAccountIsUnreadableCardData) {
+  card::CardProfile profile;
+  profile.accounts[0] = "123456789012345";
+  FlowBench bench(profile);
+  EXPECT_EQ(bench.Transfer({}), kResultCardUnreadable);
+  EXPECT_EQ(bench.LastTacInput(), "");
+}
+
+}  // namespace
+}  // namespace korvaden

@@ -1,0 +1,71 @@
+#pragma once
+// A control core over the in-process card, with the request values most
+// tests share, and the bank's view of what came out.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "bank.h"
+#include "control/control_core.h"
+#include "support/card_bench.h"
+
+namespace korvaden::test {
+
+struct TransferArgs {
+  std::string readerName = kReaderName, txCode = "123456", pCode = "2510", pin, loginIssuerId = "81200000",
+              loginIssuerAccount = "1234567890123456", ifdCheckCode = "12345678", ifdId = "WEBATM01",
+              accountIndex = "1", importAccount = "123456789", money = "100", transDateTime = "20230731123456";
+  int showVerifyDialog = 0;
+  std::string sessionId = "SESSION0123456789ABCDEF";
+};
+
+struct FidoArgs {
+  std::string readerName = kReaderName, sessionId = "SESSION0123456789ABCDEF",
+              loginIssuerAccount = "1234567890123456", transDateTime = "20230731123456", ifdCheckCode = "12345678",
+              ifdId = "WEBATM01", txCode = "P611AD", pin, txType = "01", checkItem = "02",
+              id = "A123456789";
+};
+
+class FlowBench : public CardBench {
+ public:
+  using CardBench::CardBench;
+
+  int Transfer(const TransferArgs& a) {
+    return core.TransIVESK(a.readerName, a.txCode, a.pCode, a.pin, a.loginIssuerId, a.loginIssuerAccount,
+                           a.ifdCheckCode, a.ifdId, a.accountIndex, a.importAccount, a.money, a.transDateTime,
+                           a.showVerifyDialog, a.sessionId);
+  }
+  int Fido(const FidoArgs& a) {
+    return core.FidoVerify(a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime, a.ifdCheckCode, a.ifdId,
+                           a.txCode, a.pin);
+  }
+  int FidoOb(const FidoArgs& a) {
+    return core.FidoVerifyOB(a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime, a.ifdCheckCode,
+                             a.ifdId, a.txType, a.checkItem, a.id, a.pin);
+  }
+
+  // The document the bank opens from TrnsMsg; fails the test when it cannot.
+  std::string Unsealed() const {
+    const auto opened = bank::Unseal(core.TrnsMsg(), TestBankKeys());
+    EXPECT_TRUE(opened.ok) << opened.error;
+    return opened.value;
+  }
+  // The data of the last compute-TAC command the card received.
+  std::string LastTacInput() const {
+    for (auto it = card.log().rbegin(); it != card.log().rend(); ++it) {
+      if (it->rfind("00E21080", 0) == 0) return it->substr(10, it->size() - 12);
+    }
+    return {};
+  }
+  bool NothingLeftOpen() const { return readers.openContexts() == 0 && readers.openConnections() == 0; }
+
+  ControlCore core{platform};
+};
+
+// The document the flows write for the default card and the given values.
+std::string ExpectedDocument(const std::string& txCode, const std::string& sessionId, const std::string& dttm,
+                             const std::string& atmNo, const std::string& checkCode, const std::string& tacId,
+                             const std::string& outAccount, const std::string& amount, const std::string& tsac);
+
+}  // namespace korvaden::test
