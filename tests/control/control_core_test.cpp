@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "control/result_codes.h"
+#include "control/version.h"
+#include "support/flow_bench.h"
+
+namespace korvaden {
+namespace {
+
+using test::FidoArgs;
+using test::FlowBench;
+using test::TransferArgs;
+
+TEST(ControlCore, TrnsMsgFollowsTheLastCall) {
+  FlowBench bench;
+  EXPECT_EQ(bench.core.TrnsMsg(), "");
+  ASSERT_EQ(bench.Transfer({}), 0);
+  const std::string sealed = bench.core.TrnsMsg();
+  EXPECT_FALSE(sealed.empty());
+  EXPECT_EQ(bench.core.TrnsMsg(), sealed);  // reading does not clear it
+  FidoArgs failing;
+  failing.loginIssuerAccount = "0000000000000001";
+  EXPECT_EQ(bench.Fido(failing), kResultWrongCard);
+  EXPECT_EQ(bench.core.TrnsMsg(), "");
+}
+
+TEST(ControlCore, EmptyArgumentsAreEmptyTexts) {
+  FlowBench bench;
+  const std::string_view none;
+  EXPECT_EQ(bench.core.FidoVerify(test::kReaderName, none, "1234567890123456", none, none, none, none, none), 0);
+  EXPECT_NE(bench.Unsealed().find("<session_id></session_id>"), std::string::npos);
+  EXPECT_EQ(bench.core.TransIVESK(none, none, none, none, none, none, none, none, none, none, none, none, 0, none),
+            kResultInvalidArgument);  // a PCODE of fewer than 4 characters
+}
+
+TEST(ControlCore, NestedCallIsRefusedAndLeavesTheFirstUntouched) {
+  FlowBench bench;
+  int nested = -1;
+  bench.dialogs.onTransfer = [&] { nested = bench.Fido({}); };
+  TransferArgs args;
+  args.showVerifyDialog = 1;
+  ASSERT_EQ(bench.Transfer(args), 0);
+  EXPECT_EQ(nested, kResultBusy);
+  EXPECT_NE(bench.Unsealed().find("<tx_code>2510</tx_code>"), std::string::npos);
+  EXPECT_EQ(bench.Fido({}), 0);  // the guard is released afterwards
+  EXPECT_TRUE(bench.NothingLeftOpen());
+}
+
+TEST(ControlCore, ApiVersion) {
+  FlowBench bench;
+  EXPECT_EQ(ReadModuleFileVersion(), "1.2307.31.1");
+  EXPECT_EQ(bench.core.GetAPIVersion(), "1.2307.311");
+}
+
+TEST(NormaliseVersion, EveryRowOfTheTable) {
+  EXPECT_EQ(NormaliseVersion("1.2307.31.1"), "1.2307.311");
+  EXPECT_EQ(NormaliseVersion("1, 0, 0, 5"), "1.0.05");
+  EXPECT_EQ(NormaliseVersion("1.2.3"), "1.2.3");
+  EXPECT_EQ(NormaliseVersion("1.2"), "1..2");
+  EXPECT_EQ(NormaliseVersion("0,0,0,0"), "0.0.00");
+  EXPECT_EQ(NormaliseVersion("12"), "");
+  EXPECT_EQ(NormaliseVersion(""), "");
+  EXPECT_EQ(NormaliseVersion("1.2.3.4  "), "1.2.34");
+}
+
+}  // namespace
+}  // namespace korvaden
