@@ -8,8 +8,9 @@
 #include "bank.h"
 #include "card/card_commands.h"
 #include "card/ebcdic.h"
+#include "control/control_core.h"
 #include "control/transaction_client.h"
-#include "support/card_bench.h"
+#include "support/flow_bench.h"
 #include "support/pcsc_stack.h"
 
 namespace korvaden {
@@ -124,6 +125,72 @@ TEST_F(PcscStackTest, ReinsertionThroughTheReader) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
   ASSERT_EQ(client.EstablishContext(), 0);
   EXPECT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);  // the card answers again
+}
+
+// The three card members through the real stack: the document the bank opens,
+// the code it accepts and the TAC input the card received.
+class CardMembersThroughPcscd : public PcscStackTest {
+ protected:
+  std::string Opened() {
+    const auto opened = bank::Unseal(core.TrnsMsg(), test::TestBankKeys());
+    EXPECT_TRUE(opened.ok) << opened.error;
+    return opened.value;
+  }
+  std::string TacInput() {
+    const auto log = stack.CardLog();
+    return log.empty() ? std::string() : log.back().substr(10, log.back().size() - 12);
+  }
+  std::string TsacOf(const std::string& document) {
+    const auto start = document.find("<tsac>") + 6;
+    return document.substr(start, document.find("</tsac>") - start);
+  }
+  void ExpectTacAccepted(const std::string& document) {
+    const auto checked = bank::VerifyTac(card::Hex(card::CardProfile{}.tacKey), TacInput(), TsacOf(document));
+    EXPECT_TRUE(checked.ok) << checked.error;
+  }
+  ControlCore core{platform};
+  static constexpr const char* kReader = PcscStack::kReaderName;
+};
+
+TEST_F(CardMembersThroughPcscd, TransIVESK) {
+  Insert();
+  ASSERT_EQ(core.TransIVESK(kReader, "123456", "2510", "", "81200000", "1234567890123456", "12345678", "WEBATM01", "1",
+                            "123456789", "100", "20230731123456", 0, "SESSION0123456789ABCDEF"),
+            0);
+  const std::string document = Opened();
+  EXPECT_EQ(document, test::ExpectedDocument("2510", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
+                                             "12345678", "123456", "1234567890123456", "00000000010000",
+                                             TsacOf(document)));
+  EXPECT_EQ(TacInput().substr(8, 28), "3030303030303030303130303030");  // Money 100 at offset 4
+  ExpectTacAccepted(document);
+}
+
+TEST_F(CardMembersThroughPcscd, FidoVerifyWithReinsertion) {
+  Insert({"remove_after_commands=15", "reinsert_after_ms=1200"});  // out after the first session's reads
+  ASSERT_EQ(core.FidoVerify(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
+                            "WEBATM01", "P611AD", "123456"),
+            0);
+  EXPECT_EQ(prompts.stages, (std::vector<int>{1, 2}));
+  const std::string document = Opened();
+  EXPECT_EQ(document, test::ExpectedDocument("2590", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
+                                             "12345678", "2590", "1234567890123456", "0000000000000000",
+                                             TsacOf(document)));
+  EXPECT_EQ(TacInput().substr(40, 12), "D7F6F1F1C1C4");  // P611AD at offset 20
+  ExpectTacAccepted(document);
+}
+
+TEST_F(CardMembersThroughPcscd, FidoVerifyOB) {
+  Insert();
+  ASSERT_EQ(core.FidoVerifyOB(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
+                              "WEBATM01", "01", "02", "A123456789", ""),
+            0);
+  const std::string document = Opened();
+  EXPECT_EQ(document, test::ExpectedDocument("2566", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
+                                             "12345678", "2566", "1234567890123456", "0000000000000000",
+                                             TsacOf(document)));
+  EXPECT_EQ(stack.CardLog().back().substr(0, 10), "00E210805A");
+  EXPECT_EQ(TacInput().size(), 180u);
+  ExpectTacAccepted(document);
 }
 
 }  // namespace
