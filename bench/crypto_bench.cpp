@@ -10,6 +10,7 @@
 #include "crypto/deployment_keys.h"
 #include "crypto/param_blocks.h"
 #include "crypto/seal.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -31,14 +32,8 @@ double MedianMicroseconds(int runs, const std::function<void()>& work) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const char* folder = argc > 1 ? argv[1] : KORVADEN_BENCH_DEPLOYMENT;
-  std::string error;
-  const auto bankKeys = korvaden::bank::LoadDeploymentFolder(folder, error);
-  if (!bankKeys) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return 1;
-  }
+int main() {
+  const korvaden::bank::BankKeys& bankKeys = korvaden::test::TestBankKeys();
   const korvaden::DeploymentKeys keys = korvaden::BuiltInDeployment();
   korvaden::SystemRandom random;
   SilentBoxes boxes;
@@ -51,7 +46,7 @@ int main(int argc, char** argv) {
                                                   {"BHO_D3", "ATM00001" "12345678" "XXXXXXXX" "20230731123456"},
                                                   {"BHO_D4", "123456"},
                                                   {"BHO_D11", "2566"}},
-                                                 *bankKeys);
+                                                 bankKeys);
   const korvaden::ParameterBlocks view{blocks.at("BHO_D5"), blocks.at("BHO_D1"), blocks.at("BHO_D2"),
                                        blocks.at("BHO_D3"), blocks.at("BHO_D4"), blocks.at("BHO_D11"),
                                        std::nullopt};

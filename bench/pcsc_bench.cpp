@@ -42,7 +42,7 @@ int main() {
     std::fprintf(stderr, "no PC/SC stack: %s\n", stack.error().c_str());
     return 1;
   }
-  korvaden::test::CardBench bench;  // only its prompts, random and boxes
+  korvaden::test::CardBench bench;  // only its prompts, random, boxes and dialogs
   korvaden::ReaderModule module(korvaden::SystemPcsc());
   korvaden::Platform platform{module,      korvaden::SystemSleeper(), bench.prompts, bench.random,
                               bench.boxes, bench.dialogs,              bench.keys};
