@@ -30,8 +30,9 @@ class CallGuard {
 
 template <class Flow>
 int ControlCore::RunMember(const Flow& flow) {
-  if (inCall_) return kResultBusy;
-  const CallGuard guard(inCall_);
+  bool& active = platform_.reader.memberCallActive;
+  if (active) return kResultBusy;
+  const CallGuard guard(active);
   m_trnsMsg.clear();
   TransATMiVeskClient client(platform_);
   const int result = flow(client);

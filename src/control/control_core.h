@@ -37,7 +37,6 @@ class ControlCore {
 
   Platform& platform_;
   std::string m_trnsMsg;
-  bool inCall_ = false;
 };
 
 }  // namespace korvaden

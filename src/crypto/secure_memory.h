@@ -58,6 +58,7 @@ class SecureString {
   std::string_view view() const { return {text_.data(), text_.size()}; }
   operator std::string_view() const { return view(); }
   const char* c_str() const { return text_.c_str(); }
+  char* data() { return text_.data(); }
   std::size_t size() const { return text_.size(); }
   bool empty() const { return text_.empty(); }
   char operator[](std::size_t i) const { return text_[i]; }

@@ -63,6 +63,9 @@ class ReaderModule {
 
   PcscCard cardHandle = 0;
   PcscResult lastScResult = 0;
+  // Set while a member call runs: the reader state is the module's, so a
+  // second call (through a dialog's message loop, on any control) must wait.
+  bool memberCallActive = false;
 
  private:
   PcscApi& api_;

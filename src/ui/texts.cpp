@@ -14,5 +14,11 @@ const char kNoAccountsMessage[] = "\245d\244\371\244\244\265L\245\364\246\363\26
 const char kWrongCardMessage[] = "\265n\244J\251\322\250\317\245\316\252\272\245d\244\371\273P\262{\246\346\245d\244\371\244\243\262\305\241A\275\320\264\241\244J\245\277\275T\252\272\245d\244\371";
 // DrommelWebATM
 const char kTransferCaption[] = "DrommelWebATM";
+// 啟動交易安全機制，請依下列步驟操作：
+const char kPromptHeading[] = "\261\322\260\312\245\346\251\366\246w\245\376\276\367\250\356\241A\275\320\250\314\244U\246C\250B\306J\276\336\247@\241G";
+// 請拔出晶片卡再插入
+const char kPromptRemoveCard[] = "\275\320\251\336\245X\264\271\244\371\245d\246A\264\241\244J";
+// 請插入晶片卡
+const char kPromptInsertCard[] = "\275\320\264\241\244J\264\271\244\371\245d";
 
 }  // namespace korvaden::texts

@@ -10,5 +10,8 @@ extern const char kCardReadMessage[];  // "卡片資料讀取錯誤，請檢查�
 extern const char kNoAccountsMessage[];  // "卡片中無任何帳號資料!"
 extern const char kWrongCardMessage[];  // "登入所使用的卡片與現行卡片不符，請插入正確的卡片"
 extern const char kTransferCaption[];  // "DrommelWebATM"
+extern const char kPromptHeading[];  // "啟動交易安全機制，請依下列步驟操作："
+extern const char kPromptRemoveCard[];  // "請拔出晶片卡再插入"
+extern const char kPromptInsertCard[];  // "請插入晶片卡"
 
 }  // namespace korvaden::texts

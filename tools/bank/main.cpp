@@ -45,10 +45,7 @@ int main(int argc, char** argv) {
   const std::string& command = args[0];
   if (command == "unseal") {
     std::string sealed = ArgumentOrStdin(args, 1);
-    while (!sealed.empty() && (sealed.back() == '\n' || sealed.back() == '\r') && sealed.size() > 1 &&
-           sealed[sealed.size() - 2] == '%') {
-      sealed.pop_back();
-    }
+    while (!sealed.empty() && (sealed.back() == '\n' || sealed.back() == '\r')) sealed.pop_back();
     const auto opened = korvaden::bank::Unseal(sealed, *keys);
     if (!opened.ok) return Fail(opened.error);
     std::cout << opened.value << "\n";

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "loopback_server.h"
 #include "virtual_card.h"
 
 namespace {
@@ -78,7 +79,10 @@ void ServeInsertion(int fd, korvaden::card::VirtualCard& card) {
 }
 
 int Usage() {
-  std::cerr << "usage: korvaden-card [--profile FILE] [--set NAME=VALUE]... [--log FILE] [--host H] [--port N]\n";
+  std::cerr << "usage: korvaden-card [--profile FILE] [--set NAME=VALUE]... [--log FILE] [--host H] [--port N]\n"
+               "                     [--serve PORT]\n"
+               "  --port N     insert the card into pcscd's virtual reader listening on N (default 35963)\n"
+               "  --serve PORT serve a virtual reader with the card on 127.0.0.1:PORT to the test winscard.dll\n";
   return 2;
 }
 
@@ -87,7 +91,7 @@ int Usage() {
 int main(int argc, char** argv) {
   std::string profileText, logPath, host = "127.0.0.1";
   std::vector<std::string> settings;
-  int port = 35963;
+  int port = 35963, servePort = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
@@ -106,6 +110,8 @@ int main(int argc, char** argv) {
       host = value;
     } else if (arg == "--port") {
       port = std::stoi(value);
+    } else if (arg == "--serve") {
+      servePort = std::stoi(value);
     } else {
       return Usage();
     }
@@ -123,6 +129,8 @@ int main(int argc, char** argv) {
   card.onCommand = [&](const std::string& line) {
     if (log) log << line << std::endl;
   };
+
+  if (servePort != 0) return korvaden::card::ServeLoopback(servePort, card);
 
   for (;;) {
     const int fd = ConnectTo(host, port);
