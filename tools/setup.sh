@@ -10,7 +10,7 @@ packages=(
   libssl-dev libpcsclite-dev libgtest-dev googletest
   pcscd vsmartcard-vpcd
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth xdotool
+  wine wine64 libwine-dev locales xvfb xauth xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

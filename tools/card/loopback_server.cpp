@@ -99,6 +99,10 @@ int ServeLoopback(int port, VirtualCard& card) {
     std::perror("korvaden-card: loopback port");
     return 1;
   }
+  socklen_t length = sizeof(address);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::printf("serving on port %d\n", ntohs(address.sin_port));  // port 0 asks for any free one
+  std::fflush(stdout);
   for (;;) {
     const int client = accept(listener, nullptr, nullptr);
     if (client < 0) continue;

@@ -82,7 +82,8 @@ int Usage() {
   std::cerr << "usage: korvaden-card [--profile FILE] [--set NAME=VALUE]... [--log FILE] [--host H] [--port N]\n"
                "                     [--serve PORT]\n"
                "  --port N     insert the card into pcscd's virtual reader listening on N (default 35963)\n"
-               "  --serve PORT serve a virtual reader with the card on 127.0.0.1:PORT to the test winscard.dll\n";
+               "  --serve PORT serve a virtual reader with the card on 127.0.0.1:PORT (0: any free port)\n"
+               "               to the test winscard.dll\n";
   return 2;
 }
 
@@ -91,7 +92,7 @@ int Usage() {
 int main(int argc, char** argv) {
   std::string profileText, logPath, host = "127.0.0.1";
   std::vector<std::string> settings;
-  int port = 35963, servePort = 0;
+  int port = 35963, servePort = -1;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
@@ -130,7 +131,7 @@ int main(int argc, char** argv) {
     if (log) log << line << std::endl;
   };
 
-  if (servePort != 0) return korvaden::card::ServeLoopback(servePort, card);
+  if (servePort >= 0) return korvaden::card::ServeLoopback(servePort, card);
 
   for (;;) {
     const int fd = ConnectTo(host, port);

@@ -78,7 +78,8 @@ class SystemLocale {
 class PerUserClasses {
  public:
   explicit PerUserClasses(bool perUser) {
-    if (perUser && RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_ALL_ACCESS, &key_) == ERROR_SUCCESS) {
+    if (perUser && RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                   &key_, nullptr) == ERROR_SUCCESS) {
       RegOverridePredefKey(HKEY_CLASSES_ROOT, key_);
     }
   }

@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# The control as Windows sees it, under Wine: registration and its removal,
+# a browser-like host, a page script under cscript, and the card flows inside
+# the DLL against the virtual card (through the test winscard.dll).
+# Usage: com_control_test.sh WINDOWS_BUILD HOST_TOOLS_BUILD
+set -uo pipefail
+win="$1"
+tools="$2"
+src="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+clsid='{331B2E6C-3280-4BBD-A43D-F22A90BE0C8A}'
+libid='{0CB77C81-1F72-458B-B9CC-8B1FCE164A87}'
+reader='Virtual PCD 00 00'
+passed=0
+failed=0
+
+wine_() { "$src/tools/test/wine-run.sh" "$@" 2>/dev/null; }
+check() {  # check DESCRIPTION COMMAND...
+  local what="$1"
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "PASS $what"
+  else
+    failed=$((failed + 1))
+    echo "FAIL $what"
+  fi
+}
+has() { grep -qF -- "$2" <<<"$1"; }
+lacks() { ! grep -qF -- "$2" <<<"$1"; }
+
+work="$(mktemp -d)"
+card_pid=""
+cleanup() {
+  [ -n "$card_pid" ] && kill "$card_pid" 2>/dev/null
+  wine_ regsvr32 /s /u "$dll" >/dev/null 2>&1
+  wine_ reg delete 'HKCR\Korvaden.IveskCtrl' /f >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$win/src/control/win32/KORVADENIVESK.dll" "$win/tools/winscard_shim/winscard.dll" \
+   "$win/tools/test_host/com_host.exe" "$src/tests/windows/page.js" "$work/"
+winpath() { echo "Z:${1//\//\\}"; }
+dll="$(winpath "$work/KORVADENIVESK.dll")"
+class_key="HKCR\\CLSID\\$clsid"
+
+# Machine-wide registration: every key and value of the control's script.
+start=$(date +%s%N)
+wine_ regsvr32 /s "$dll"
+check "regsvr32 succeeds" test $? -eq 0
+echo "regsvr32: $(( ($(date +%s%N) - start) / 1000000 )) ms"
+keys="$(wine_ reg query "$class_key" /s)"
+check "class key with its name" has "$keys" "KORVADENIVESKCtrl Class"
+check "InprocServer32 is the module" has "$keys" "REG_SZ    $dll"
+check "apartment threaded" has "$keys" "ThreadingModel    REG_SZ    Apartment"
+check "Programmable" has "$keys" "$clsid\\Programmable"
+check "Control" has "$keys" "$clsid\\Control"
+check "toolbox bitmap 106" has "$keys" "REG_SZ    $dll, 106"
+check "MiscStatus 0" has "$(wine_ reg query "$class_key\\MiscStatus" /ve)" "REG_SZ    0"
+check "MiscStatus\\1 reads 131473" has "$(wine_ reg query "$class_key\\MiscStatus\\1" /ve)" "REG_SZ    131473"
+check "the type library's id" has "$keys" "REG_SZ    $libid"
+check "version 1.0" has "$(wine_ reg query "$class_key\\Version" /ve)" "REG_SZ    1.0"
+check "type library registered" has "$(wine_ reg query "HKCR\\TypeLib\\$libid\\1.0\\0\\win64" /ve)" "$dll"
+check "no ProgID written" lacks "$(wine_ reg query 'HKCR\Korvaden.IveskCtrl' 2>&1)" "CLSID"
+
+# Removal leaves HKCR\CLSID without the class key.
+wine_ regsvr32 /s /u "$dll"
+check "regsvr32 /u succeeds" test $? -eq 0
+check "class key removed" lacks "$(wine_ reg query "$class_key" /s)" "KORVADENIVESKCtrl"
+check "CLSID itself kept" has "$(wine_ reg query 'HKCR\CLSID' /ve 2>&1; echo listed)" "listed"
+check "type library removed" lacks "$(wine_ reg query "HKCR\\TypeLib\\$libid" /s)" "win64"
+
+# Per user ("user" in any case) and machine-wide with another command line.
+wine_ regsvr32 /s /n /i:USER "$dll"
+check "per-user registration under HKCU" has "$(wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$clsid\\MiscStatus\\1" /ve)" "131473"
+check "per-user leaves the machine's classes alone" lacks "$(wine_ reg query "HKLM\\Software\\Classes\\CLSID\\$clsid" /s)" "KORVADENIVESKCtrl"
+wine_ regsvr32 /s /u /n /i:user "$dll"
+check "per-user removal" lacks "$(wine_ reg query "HKCU\\Software\\Classes\\CLSID\\$clsid" /s)" "KORVADENIVESKCtrl"
+wine_ regsvr32 /s /n /i:users "$dll"
+check "/i:users registers machine-wide" has "$(wine_ reg query "$class_key" /ve)" "KORVADENIVESKCtrl Class"
+
+# A browser-like host: activation, drawing, safety, error info, dispatch by
+# name with Big5 texts, aggregation, unloading.
+host_out="$(cd "$work" && wine_ com_host.exe CHECKS "$dll")"
+echo "$host_out" | iconv -f BIG5 -t UTF-8 | sed 's/^/  host: /'
+check "the host's checks pass" has "$host_out" "0 failed"
+check "the missing reader was told in Big5" has "$(echo "$host_out" | iconv -f BIG5 -t UTF-8)" \
+  "DrommelWebATM|讀卡機連線失敗，請確認讀卡機是否已安裝妥當!"
+
+# The virtual card, reached by the DLL through the test winscard.dll.
+"$tools/tools/card/korvaden-card" --serve 0 --log "$work/card.log" > "$work/card.out" 2>&1 &
+card_pid=$!
+for _ in $(seq 50); do grep -q "serving on port" "$work/card.out" && break; sleep 0.1; done
+export KORVADEN_CARD_PORT="$(sed -n 's/serving on port //p' "$work/card.out")"
+
+call() {  # call MEMBER ARG...: the document the bank opens from TrnsMsg
+  (cd "$work" && wine_ com_host.exe CALL "$@") > "$work/call.out"
+  grep -q '^retVal=0' "$work/call.out" || { cat "$work/call.out"; return 1; }
+  sed -n '/^retVal=/,$p' "$work/call.out" | tail -n +2 | "$tools/tools/bank/korvaden-bank" unseal
+}
+start=$(date +%s%N)
+doc="$(call TransIVESK "$reader" 123456 2510 "" 81200000 1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 NUMBER0 WINE-SESSION-01)"
+echo "TransIVESK through COM: $(( ($(date +%s%N) - start) / 1000000 )) ms"
+check "TransIVESK inside the DLL" has "$doc" "<tx_code>2510</tx_code><session_id>WINE-SESSION-01</session_id>"
+check "its amount" has "$doc" "<trns_amount>00000000010000</trns_amount>"
+doc="$(call FidoVerify "$reader" WINE-SESSION-02 1234567890123456 20230731123456 12345678 WEBATM01 P611AE "")"
+check "FidoVerify inside the DLL" has "$doc" "<tx_code>2590</tx_code><session_id>WINE-SESSION-02</session_id>"
+check "FidoVerify's TAC input" has "$(tail -n1 "$work/card.log")" "00E2108040"
+doc="$(call FidoVerifyOB "$reader" WINE-SESSION-03 1234567890123456 20230731123456 12345678 WEBATM01 01 02 A123456789 "")"
+check "FidoVerifyOB inside the DLL" has "$doc" "<tac_id>2566</tac_id>"
+check "FidoVerifyOB's 90 bytes" has "$(tail -n1 "$work/card.log")" "00E210805A"
+doc="$(KORVADEN_TRANSFER=cancel call TransIVESK "$reader" 123456 2510 "" 81200000 1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 NUMBER1 WINE-SESSION-04)"
+check "cancelling the confirmation gives 8990" has "$(cat "$work/call.out")" "retVal=8990"
+check "and the confirmation showed the transfer" has "$(iconv -f BIG5 -t UTF-8 "$work/call.out")" "TRANSFER 轉出資料確認|812/1234567890123456"
+
+# The page script under cscript, with a ProgID in this prefix only.
+wine_ reg add 'HKCR\Korvaden.IveskCtrl\CLSID' /ve /d "$clsid" /f >/dev/null
+page="$(cd "$work" && wine_ cscript //nologo page.js "$reader")"
+echo "$page" | sed 's/^/  page: /' | cut -c1-120
+check "the page reads the version" has "$page" "version=1.2307.311"
+check "a fresh control's TrnsMsg is empty" has "$page" "fresh=true"
+check "the page sees 8970 for a short PCODE" has "$page" "TransIVESK=8970"
+check "FidoVerify from the page" has "$page" "FidoVerify=0"
+check "FidoVerifyOB from the page" has "$page" "FidoVerifyOB=0"
+trnsmsg="$(sed -n '/^TrnsMsg=/,$p' <<<"$page" | sed '1s/^TrnsMsg=//')"
+check "the page's TrnsMsg opens at the bank" has "$(printf '%s' "$trnsmsg" | "$tools/tools/bank/korvaden-bank" unseal)" \
+  "<session_id>PAGE-SESSION-0002</session_id>"
+
+echo "DLL: $(stat -c %s "$work/KORVADENIVESK.dll") bytes"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

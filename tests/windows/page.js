@@ -1,0 +1,27 @@
+// A page script, as the web ATM's page drives the control: run by cscript.
+// Arguments: the reader name. Prints what the page would see.
+var control = new ActiveXObject("Korvaden.IveskCtrl");
+var reader = WScript.Arguments.Item(0);
+WScript.Echo("version=" + control.GetAPIVersion());
+WScript.Echo("fresh=" + (control.TrnsMsg === ""));
+var services = ["Reissue_iVeskAppCert", "CardLess_Apply", "CardLess_Reset"];
+for (var i = 0; i < services.length; ++i) {
+  try {
+    control[services[i]]("", "", "", "", "", "", "\u88dc\u767c");
+    WScript.Echo(services[i] + "=available");
+  } catch (e) {
+    WScript.Echo(services[i] + "=not available");
+  }
+}
+try {
+  control.BondingDevice_Apply("", "", "", "", "", "", "", "");
+} catch (e) {
+  WScript.Echo("BondingDevice_Apply=not available");
+}
+WScript.Echo("TransIVESK=" + control.TransIVESK(reader, "123456", "251", "", "", "", "", "", "", "", "", "", 0, ""));
+WScript.Echo("FidoVerify=" + control.FidoVerify(reader, "PAGE-SESSION-0001", "1234567890123456", "20230731123456",
+                                                "12345678", "WEBATM02", "P611AE", ""));
+WScript.Echo("FidoVerifyOB=" + control.FidoVerifyOB(reader, "PAGE-SESSION-0002", "1234567890123456",
+                                                    "20230731123456", "12345678", "WEBATM02", "01", "02",
+                                                    "\u6e2c\u8a66ID", ""));
+WScript.Echo("TrnsMsg=" + control.TrnsMsg);
