@@ -6,6 +6,7 @@
 #include "control/version.h"
 #include "flows/card_transaction.h"
 #include "flows/fido_verification.h"
+#include "flows/service_flows.h"
 
 namespace korvaden {
 namespace {
@@ -69,6 +70,34 @@ int ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_view Sess
                               IFD_Id,     kFidoObAmountBase,     TransDateTime, TxType,       CheckItem,
                               ID,         SessionID};
   return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerifyOb(client, request); });
+}
+
+int ControlCore::Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+                                      std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                      std::string_view MSGTitle) {
+  const ServiceRequest request{{BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt}, MSGTitle};
+  return RunMember([&](TransATMiVeskClient& c) { return RunServiceFlow(c, ServiceKind::ReissueAppCert, request); });
+}
+
+int ControlCore::CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+                                std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                std::string_view MSGTitle) {
+  const ServiceRequest request{{BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt}, MSGTitle};
+  return RunMember([&](TransATMiVeskClient& c) { return RunServiceFlow(c, ServiceKind::CardlessApply, request); });
+}
+
+int ControlCore::CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+                                std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                std::string_view MSGTitle) {
+  const ServiceRequest request{{BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt}, MSGTitle};
+  return RunMember([&](TransATMiVeskClient& c) { return RunServiceFlow(c, ServiceKind::CardlessReset, request); });
+}
+
+int ControlCore::BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+                                     std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                     std::string_view BHO_D12, std::string_view MSGTitle) {
+  const ServiceRequest request{{BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, BHO_D12}, MSGTitle};
+  return RunMember([&](TransATMiVeskClient& c) { return RunServiceFlow(c, ServiceKind::BondingDevice, request); });
 }
 
 // Needs no client: constructing one would, inside another call, drop that

@@ -25,6 +25,19 @@ class ControlCore {
                    std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
                    std::string_view TxType, std::string_view CheckItem, std::string_view ID, std::string_view PIN);
 
+  int Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+                           std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                           std::string_view MSGTitle);
+  int CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+                     std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                     std::string_view MSGTitle);
+  int CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+                     std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                     std::string_view MSGTitle);
+  int BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+                          std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                          std::string_view BHO_D12, std::string_view MSGTitle);
+
   // The last sealed message: empty before the first call and after a failed one.
   const std::string& TrnsMsg() const { return m_trnsMsg; }
   std::string GetAPIVersion() const;

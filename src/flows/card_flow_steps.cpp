@@ -34,6 +34,11 @@ int CardFlowSteps::OpenSession(std::string_view readerName) {
 }
 
 int CardFlowSteps::ReadAccounts(std::string_view accountIndex, CardTransactionRecord& record) {
+  if (const int result = CheckAccounts()) return result;
+  return ReadRecords(accountIndex, record);
+}
+
+int CardFlowSteps::CheckAccounts() {
   if (client_.CountAccounts() != 0) {
     Tell(texts::kCardReadMessage);
     client_.ReleaseReader();
@@ -44,6 +49,10 @@ int CardFlowSteps::ReadAccounts(std::string_view accountIndex, CardTransactionRe
     client_.ReleaseReader();
     return kResultCardUnreadable;
   }
+  return 0;
+}
+
+int CardFlowSteps::ReadRecords(std::string_view accountIndex, CardTransactionRecord& record) {
   CardRecords records;
   client_.lastResult = client_.ReadCardData(accountIndex, records);
   if (client_.lastResult != 0) return client_.lastResult;
@@ -56,9 +65,11 @@ int CardFlowSteps::ReadAccounts(std::string_view accountIndex, CardTransactionRe
   return 0;
 }
 
-int CardFlowSteps::CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount) {
+int CardFlowSteps::CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount,
+                                  std::string* mainAccountOut) {
   const std::string issuerId = client_.ReadIssuerId();
   const std::string mainAccount = client_.ReadMainAccount();
+  if (mainAccountOut != nullptr) *mainAccountOut = mainAccount;
   if ((loginIssuerId && issuerId != *loginIssuerId) || mainAccount != loginAccount) {
     client_.platform().messageBoxes.Show(texts::kWrongCardMessage, wrongCardCaption_, MessageIcon::Warning);
     return kResultWrongCard;

@@ -24,14 +24,20 @@ class CardFlowSteps {
   // reader or card-connection message.
   int OpenSession(std::string_view readerName);
 
-  // Count the accounts (8800 with a message when that fails or finds none)
-  // and read the records for the account index. A read that ends without
-  // 9000, or a debited account shorter than 16 characters, is 8800.
+  // Count the accounts: 8800 with a message, the reader released, when that
+  // fails or finds none.
+  int CheckAccounts();
+  // Read the records for the account index. A read that ends without 9000, or
+  // a debited account shorter than 16 characters, is 8800.
+  int ReadRecords(std::string_view accountIndex, CardTransactionRecord& record);
+  // Both, in that order.
   int ReadAccounts(std::string_view accountIndex, CardTransactionRecord& record);
 
   // The card in the reader must be the login card: its main account, and its
   // issuer id when one is given. 9940 with the wrong-card message otherwise.
-  int CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount);
+  // `mainAccount` (when given) receives the card's main account.
+  int CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount,
+                     std::string* mainAccount = nullptr);
 
   // Verify the PIN when one is given: 0, the card's status word, or the PC/SC
   // code when no answer came.

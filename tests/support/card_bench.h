@@ -9,6 +9,7 @@
 
 #include "control/platform.h"
 #include "crypto/deployment_keys.h"
+#include "scripted_customer.h"
 #include "support/test_support.h"
 #include "virtual_card.h"
 #include "virtual_pcsc.h"
@@ -32,18 +33,8 @@ class RecordingPrompts final : public CardPromptFactory {
   int closed = 0;
 };
 
-// Answers the dialogs as scripted and records what they showed.
-class ScriptedDialogs final : public Dialogs {
- public:
-  int RunTransferConfirmation(const TransferConfirmation& confirmation) override {
-    transfers.push_back(confirmation);
-    if (onTransfer) onTransfer();
-    return transferAnswer;
-  }
-  int transferAnswer = kTransferConfirmed;
-  std::function<void()> onTransfer;  // what happens while the dialog is up
-  std::vector<TransferConfirmation> transfers;
-};
+// The customer at the dialogs: answers from scripts, records what was shown.
+using ScriptedDialogs = customer::ScriptedCustomer;
 
 struct CardBench {
   explicit CardBench(card::CardProfile profile = {}) : card(std::move(profile)) {

@@ -39,7 +39,7 @@ class ConsolePrompt final : public CardPromptView {
 
 std::unique_ptr<CardPromptView> ConsolePrompts::Open() { return std::make_unique<ConsolePrompt>(); }
 
-bool CustomerScript::Load(const std::string& path, std::string& error) {
+bool LoadCustomerScript(const std::string& path, customer::ScriptedCustomer& customer, std::string& error) {
   std::ifstream in(path);
   if (!in) {
     error = "cannot read " + path;
@@ -48,22 +48,29 @@ bool CustomerScript::Load(const std::string& path, std::string& error) {
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
     const auto equals = line.find('=');
-    if (equals == std::string::npos) {
+    const std::string name = line.substr(0, equals), value = equals == std::string::npos ? "" : line.substr(equals + 1);
+    if (name == "transfer_confirmation" && (value == "confirm" || value == "cancel")) {
+      customer.transferAnswer = value == "cancel" ? kTransferCancelled : kTransferConfirmed;
+    } else if (name == "pin_pad") {
+      customer.pinPadScripts.push_back(value);
+    } else if (name == "app_confirmation") {
+      customer.appConfirmScripts.push_back(value);
+    } else {
       error = "cannot understand customer line: " + line;
       return false;
     }
-    answers_[line.substr(0, equals)] = line.substr(equals + 1);
   }
   return true;
 }
 
-int CustomerScript::RunTransferConfirmation(const TransferConfirmation& c) {
-  std::cerr << "[轉出資料確認] 轉出(金融卡)帳號 " << c.transferorText << " / 轉入帳號(銷帳編號) " << c.transfereeText
-            << " / 轉出金額 " << c.amountText << "\n";
-  const auto answer = answers_.find("transfer_confirmation");
-  const bool cancel = answer != answers_.end() && answer->second == "cancel";
-  std::cerr << "[customer] " << (cancel ? "取消 (N)" : "確定 (Y)") << "\n";
-  return cancel ? kTransferCancelled : kTransferConfirmed;
+void ReportDialogs(const customer::ScriptedCustomer& customer) {
+  for (const auto& c : customer.transfers) {
+    std::cerr << "[轉出資料確認] " << c.transferorText << " -> " << c.transfereeText << ", " << c.amountText << "\n";
+  }
+  for (const auto& keys : customer.keyCaptions) std::cerr << "[PIN pad keys] " << keys << "\n";
+  for (const auto& code : customer.shownCodes) std::cerr << "[verification code] " << code << "\n";
+  for (const auto& line : customer.accountLines) std::cerr << "[請確實確認下列資訊] " << line << "\n";
+  for (const auto& message : customer.messages) std::cerr << "[dialog message] " << Big5ToUtf8(message) << "\n";
 }
 
 }  // namespace korvaden::host

@@ -2,12 +2,11 @@
 // The host's stand-ins for the control's windows: message boxes and the card
 // prompt print to the standard error (Big5 shown as UTF-8), and the dialogs
 // are answered from the customer's script.
-#include <map>
 #include <memory>
 #include <string>
 
 #include "reader/card_prompt.h"
-#include "ui/dialogs.h"
+#include "scripted_customer.h"
 #include "ui/message_box.h"
 
 namespace korvaden::host {
@@ -24,14 +23,12 @@ class ConsolePrompts final : public CardPromptFactory {
   std::unique_ptr<CardPromptView> Open() override;
 };
 
-// "name=value" lines: transfer_confirmation=confirm|cancel.
-class CustomerScript final : public Dialogs {
- public:
-  bool Load(const std::string& path, std::string& error);
-  int RunTransferConfirmation(const TransferConfirmation& confirmation) override;
+// Reads the customer's script: "transfer_confirmation=confirm|cancel",
+// "pin_pad=ACTIONS" and "app_confirmation=ACTIONS" (one line per dialog, in
+// the order the dialogs come; see scripted_customer.h).
+bool LoadCustomerScript(const std::string& path, customer::ScriptedCustomer& customer, std::string& error);
 
- private:
-  std::map<std::string, std::string> answers_;
-};
+// Prints what the customer saw in the dialogs.
+void ReportDialogs(const customer::ScriptedCustomer& customer);
 
 }  // namespace korvaden::host

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +23,8 @@ constexpr const char* kUsage =
     "             AccountID_idx ImportAccount Money TransDateTime ShowVerifyDialog SessionID\n"
     "  FidoVerify ReaderName SessionID LoginIssuerAccount TransDateTime IFD_CHK_Code IFD_Id TxCODE PIN\n"
     "  FidoVerifyOB ReaderName SessionID LoginIssuerAccount TransDateTime IFD_CHK_Code IFD_Id TxType CheckItem ID PIN\n"
+    "  Reissue_iVeskAppCert|CardLess_Apply|CardLess_Reset BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11 MSGTitle\n"
+    "  BondingDevice_Apply BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11 BHO_D12 MSGTitle\n"
     "  GetAPIVersion\n";
 
 // Waits until the PC/SC service runs and the reader holds a card, as a page
@@ -45,11 +48,13 @@ bool WaitForCard(const std::string& reader, int seconds) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  host::CustomerScript customer;
+  customer::ScriptedCustomer customer;
   int waitSeconds = 0;
   while (args.size() >= 2 && args[0].rfind("--", 0) == 0) {
     std::string error;
-    if (args[0] == "--customer" && !customer.Load(args[1], error)) return std::cerr << error << "\n", 2;
+    if (args[0] == "--customer" && !host::LoadCustomerScript(args[1], customer, error)) {
+      return std::cerr << error << "\n", 2;
+    }
     if (args[0] == "--wait-card") waitSeconds = std::atoi(args[1].c_str());
     if (args[0] != "--customer" && args[0] != "--wait-card") return std::cerr << kUsage, 2;
     args.erase(args.begin(), args.begin() + 2);
@@ -70,9 +75,13 @@ int main(int argc, char** argv) {
     std::cout << control.GetAPIVersion() << "\n";
     return 0;
   }
-  const std::size_t expected = member == "TransIVESK" ? 14 : member == "FidoVerify" ? 8 : member == "FidoVerifyOB" ? 10 : 0;
-  if (expected == 0 || a.size() != expected) return std::cerr << kUsage, 2;
-  if (waitSeconds > 0 && !WaitForCard(a[0], waitSeconds)) {
+  const std::map<std::string, std::size_t> arity = {
+      {"TransIVESK", 14},    {"FidoVerify", 8},     {"FidoVerifyOB", 10},       {"Reissue_iVeskAppCert", 7},
+      {"CardLess_Apply", 7}, {"CardLess_Reset", 7}, {"BondingDevice_Apply", 8}};
+  const auto expected = arity.find(member);
+  if (expected == arity.end() || a.size() != expected->second) return std::cerr << kUsage, 2;
+  const bool cardMember = member == "TransIVESK" || member.rfind("Fido", 0) == 0;
+  if (waitSeconds > 0 && cardMember && !WaitForCard(a[0], waitSeconds)) {
     std::cerr << "no card in " << a[0] << " after " << waitSeconds << " s\n";
     return 1;
   }
@@ -83,9 +92,18 @@ int main(int argc, char** argv) {
                                 std::atoi(a[12].c_str()), a[13]);
   } else if (member == "FidoVerify") {
     retVal = control.FidoVerify(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
-  } else {
+  } else if (member == "FidoVerifyOB") {
     retVal = control.FidoVerifyOB(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
+  } else if (member == "Reissue_iVeskAppCert") {
+    retVal = control.Reissue_iVeskAppCert(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+  } else if (member == "CardLess_Apply") {
+    retVal = control.CardLess_Apply(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+  } else if (member == "CardLess_Reset") {
+    retVal = control.CardLess_Reset(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+  } else {
+    retVal = control.BondingDevice_Apply(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
   }
+  host::ReportDialogs(customer);
   std::cout << "retVal=" << retVal << "\n" << control.TrnsMsg() << "\n";
   return 0;
 }

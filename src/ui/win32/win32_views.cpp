@@ -5,6 +5,8 @@
 #include <string>
 
 #include "control/win32/com_base.h"
+#include "ui/app_confirm.h"
+#include "ui/pin_pad.h"
 #include "ui/resource_ids.h"
 #include "ui/texts.h"
 
@@ -76,5 +78,9 @@ int Win32Dialogs::RunTransferConfirmation(const TransferConfirmation& confirmati
                                          TransferDialogProc, reinterpret_cast<LPARAM>(&confirmation));
   return result == kTransferConfirmed ? kTransferConfirmed : kTransferCancelled;
 }
+
+int Win32Dialogs::RunPinPad(PinPad&) { return kPinPadCancelled; }
+
+int Win32Dialogs::RunAppConfirmation(CIVESKAppConfirm&) { return kAppConfirmUnreachable; }
 
 }  // namespace korvaden::ui

@@ -24,6 +24,10 @@ class Win32Dialogs final : public Dialogs {
   // A dialog that cannot be shown counts as cancelled: nothing is confirmed
   // that the customer did not see.
   int RunTransferConfirmation(const TransferConfirmation& confirmation) override;
+  // The PIN pads and the service confirmation have no window of their own yet:
+  // they count as cancelled (the control's service members are not offered).
+  int RunPinPad(PinPad& pad) override;
+  int RunAppConfirmation(CIVESKAppConfirm& dialog) override;
 };
 
 }  // namespace korvaden::ui

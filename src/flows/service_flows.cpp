@@ -1,0 +1,148 @@
+#include "flows/service_flows.h"
+
+#include <initializer_list>
+
+#include "card/ebcdic.h"
+#include "control/result_codes.h"
+#include "crypto/pin_block.h"
+#include "flows/card_flow_steps.h"
+#include "ui/app_confirm.h"
+#include "ui/pin_pad.h"
+#include "ui/texts.h"
+
+namespace korvaden {
+namespace {
+
+constexpr std::string_view kNoAmount = "00000000000000";
+constexpr std::string_view kMainAccountIndex = "01";
+
+struct ServiceProfile {
+  const char* caption;
+  PinPadKind pad;
+  const char* accountLabel;
+};
+
+ServiceProfile ProfileOf(ServiceKind kind) {
+  switch (kind) {
+    case ServiceKind::CardlessApply:
+      return {texts::kCardlessApplyCaption, PinPadKind::CardLessApply, texts::kCardlessAccountLabel};
+    case ServiceKind::CardlessReset:
+      return {texts::kCardlessResetCaption, PinPadKind::CardLessApply, texts::kCardlessAccountLabel};
+    case ServiceKind::BondingDevice:
+      return {texts::kBondingCaption, PinPadKind::BondingMobileDevice, texts::kBondingAccountLabel};
+    case ServiceKind::ReissueAppCert:
+      break;
+  }
+  return {texts::kReissueCaption, PinPadKind::CIVESKAppCert, texts::kReissueAccountLabel};
+}
+
+// What the TAC input and the message can carry.
+bool Acceptable(const CParseEncParam& p) {
+  if (p.TxCode.size() < 4 || p.TxCode.size() > 8 || p.TacId.size() > 7 ||
+      (!p.ServiceAccount.empty() && p.ServiceAccount.size() != 16)) {
+    return false;
+  }
+  for (const std::string_view value : {std::string_view(p.TxCode), std::string_view(p.SessionId),
+                                       std::string_view(p.ClientDateTime), std::string_view(p.AtmNo),
+                                       std::string_view(p.AtmCheckCode), std::string_view(p.TacId)}) {
+    if (HasMarkup(value)) return false;
+  }
+  return true;
+}
+
+// 2 (a reader failure or Esc) is the flow's 8990; any other code is its own.
+int DialogResult(int result) { return result == kPinPadCancelled ? kResultCancelled : result; }
+
+}  // namespace
+
+Bytes ServiceTacInput(std::string_view txCode, std::string_view tacAccount, std::string_view tacId,
+                      std::string_view atmCheckCode, std::string_view clientDateTime, std::string_view mainAccount) {
+  Bytes block;
+  block.reserve(64);
+  AppendField(block, txCode, 4);
+  AppendField(block, kNoAmount, 14);
+  AppendField(block, tacAccount, 16);
+  AppendBytes(block, PackDigitsField(tacId, 6));
+  AppendBytes(block, PackDigitsField(atmCheckCode, 8));
+  AppendBytes(block, PackDigitsField(clientDateTime, 14));
+  AppendField(block, mainAccount, 16);
+  return block;
+}
+
+std::string CardlessAccountDigits(std::string_view account) {
+  const auto part = [&](std::size_t start, std::size_t count) {
+    return start < account.size() ? std::string(account.substr(start, count)) : std::string();
+  };
+  return part(2, 6) + part(9, 6);
+}
+
+int RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const ServiceRequest& request) {
+  Platform& platform = client.platform();
+  const ServiceProfile profile = ProfileOf(kind);
+  CParseEncParam params(platform.keys);
+  if (const int result = params.DecryptAndSplit(request.blocks)) return result;
+  client.sessionId = params.SessionId;
+  client.readerName = params.ReaderName;
+  client.txCode = params.TxCode;
+  if (!Acceptable(params)) return kResultInvalidArgument;
+
+  CardFlowSteps steps(client, profile.caption, profile.caption);
+  if (const int result = steps.OpenSession(params.ReaderName)) return result;
+  if (const int result = steps.CheckAccounts()) return result;
+  std::string mainAccount;
+  if (const int result = steps.CheckLoginCard(params.LoginIssuerId, params.LoginIssuerAccount, &mainAccount)) {
+    client.ReleaseReader();
+    return result;
+  }
+
+  PinPad pad(profile.pad, platform);
+  pad.readerName = params.ReaderName;
+  pad.pinMode = params.PinMode;
+  if (const int result = platform.dialogs.RunPinPad(pad)) {
+    client.ReleaseReader();
+    return DialogResult(result);
+  }
+  const SecureString pin = pad.GetCardPin();
+  const SecureString password = pad.GetPassword();
+
+  CIVESKAppConfirm confirm(platform);
+  confirm.accountLabel = profile.accountLabel;
+  confirm.accountLine = platform.keys.bankCode + "/" + (params.ServiceAccount.empty() ? mainAccount : params.ServiceAccount);
+  confirm.readerName = params.ReaderName;
+  confirm.pinMode = params.PinMode;
+  confirm.activityTitle = request.msgTitle;
+  if (const int result = platform.dialogs.RunAppConfirmation(confirm)) {
+    client.ReleaseReader();
+    return DialogResult(result);
+  }
+
+  CardTransactionRecord record;
+  if (const int result = steps.OpenSession(params.ReaderName)) return result;
+  if (const int result = steps.ReadRecords(kMainAccountIndex, record)) return result;
+  record.txCode = params.TxCode;
+  if (const int result = steps.VerifyPinIfGiven(pin)) return result;
+  const std::string& tacAccount = params.ServiceAccount.empty() ? record.issuerAccount : params.ServiceAccount;
+  const Bytes input = ServiceTacInput(params.TxCode, tacAccount, params.TacId, params.AtmCheckCode,
+                                      params.ClientDateTime, record.issuerAccount);
+  if (const int result = steps.ComputeTac(input, record)) return result;
+
+  SecureString reason;
+  switch (kind) {
+    case ServiceKind::ReissueAppCert:
+      reason = password;
+      break;
+    case ServiceKind::CardlessApply:
+    case ServiceKind::CardlessReset:
+      reason = SecureString(MakeCardlessPinBlock(password, CardlessAccountDigits(tacAccount), platform.keys.hsmPublicPem,
+                                    platform.messageBoxes));
+      break;
+    case ServiceKind::BondingDevice:
+      reason = SecureString(
+          MakeBondingPinBlock(password, params.IdentityNumber, platform.keys.hsmPublicPem, platform.messageBoxes));
+      break;
+  }
+  return steps.SealMessage({params.TxCode, params.SessionId, params.ClientDateTime, params.AtmNo, params.AtmCheckCode,
+                            params.TacId, kNoAmount, record, reason.view()});
+}
+
+}  // namespace korvaden

@@ -1,0 +1,57 @@
+#include "ui/app_confirm.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "control/result_codes.h"
+#include "control/transaction_client.h"
+#include "ui/texts.h"
+
+namespace korvaden {
+
+void CIVESKAppConfirm::OnOpen(AppConfirmView& view) {
+  view_ = &view;
+  view.ShowAccount(accountLabel, accountLine);
+  view.ShowActivityTitle(activityTitle);
+  secondsLeft_ = 540;
+  view.ShowHint(pinMode != "1");
+}
+
+void CIVESKAppConfirm::OnTimer() {
+  if (secondsLeft_ < 1) {
+    view_->ShowCountdown("000");
+    platform_.sleeper.Sleep(std::chrono::milliseconds(1000));
+    view_->EndDialog(kResultTimedOut);
+    return;
+  }
+  char seconds[16];
+  std::snprintf(seconds, sizeof(seconds), "%03d", secondsLeft_);
+  view_->ShowCountdown(seconds);
+  --secondsLeft_;
+}
+
+void CIVESKAppConfirm::OnConfirm() {
+  // The reader state is the module's: whatever the flow holds is dropped, and
+  // this client's connection closes when the handler returns.
+  TransATMiVeskClient client(platform_);
+  client.DisconnectCard();
+  client.ReleaseContext();
+  client.EstablishContext();
+  if (client.ConnectCard(readerName) != 0) {
+    view_->EndDialog(kAppConfirmUnreachable);
+    return;
+  }
+  if (pinMode != "1" || client.WaitCardReinsert() == 0) {
+    view_->EndDialog(kAppConfirmed);
+    return;
+  }
+  view_->ShowMessage(texts::kReinsertFailedMessage);
+}
+
+void CIVESKAppConfirm::OnCancel() { view_->EndDialog(kResultCancelled); }
+
+void CIVESKAppConfirm::OnEscape() { view_->EndDialog(kAppConfirmUnreachable); }
+
+void CIVESKAppConfirm::OnHiddenOk() { view_->EndDialog(kAppConfirmHiddenOk); }
+
+}  // namespace korvaden

@@ -1,0 +1,66 @@
+#include "ui/keypad_model.h"
+
+#include <algorithm>
+
+#include "crypto/des.h"
+#include "crypto/param_blocks.h"
+#include "reader/hex.h"
+
+namespace korvaden {
+
+CVKB::CVKB(RandomSource& random) : random_(random) {
+  for (auto& b : tokenIv_) b = random_.RandomNumber();
+  for (auto& b : tokenKey_) b = random_.RandomNumber();
+}
+
+CVKB::~CVKB() {
+  Cleanse(tokenKey_.data(), tokenKey_.size());
+  Cleanse(tokenIv_.data(), tokenIv_.size());
+  Cleanse(tables_.data(), sizeof(tables_));
+  for (auto& token : tokens_) Cleanse(token.data(), token.size());
+}
+
+void CVKB::Shuffle() {
+  shownTable_ = random_.RandomNumber() % 4;
+  for (auto& table : tables_) {
+    for (std::size_t i = 0; i < kKeypadPositions; ++i) {
+      char candidate = 0;
+      do {
+        candidate = static_cast<char>('0' + random_.RandomNumber() % 10);
+      } while (std::find(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(i), candidate) !=
+               table.begin() + static_cast<std::ptrdiff_t>(i));
+      table[i] = candidate;
+    }
+  }
+  for (std::size_t k = 0; k < kKeypadPositions; ++k) {
+    std::uint8_t block[8] = {static_cast<std::uint8_t>(tables_[0][k]), static_cast<std::uint8_t>(tables_[1][k]),
+                             static_cast<std::uint8_t>(tables_[2][k]), static_cast<std::uint8_t>(tables_[3][k]),
+                             4, 4, 4, 4};
+    std::uint8_t cipher[8];
+    TripleDesCbcEncrypt(tokenKey_, tokenIv_, block, cipher);
+    tokens_[k] = BytesToHex(cipher);
+    Cleanse(block, sizeof(block));
+  }
+}
+
+std::string CVKB::TokenAt(std::size_t position) const { return tokens_.at(position); }
+
+char CVKB::DigitAt(std::size_t position) const { return tables_[shownTable_].at(position); }
+
+SecureString CVKB::DecodeTokens(std::string_view tokens) const {
+  tokens = tokens.substr(0, std::min<std::size_t>(tokens.size(), 65536));
+  const std::size_t count = tokens.size() / kTokenLength;
+  SecureBytes cipher(count * 8);
+  DecodeHexText(tokens.substr(0, count * kTokenLength), cipher);
+  SecureString digits;
+  for (std::size_t b = 0; b < count; ++b) {
+    std::uint8_t plain[8];
+    TripleDesCbcDecrypt(tokenKey_, tokenIv_, std::span(cipher).subspan(b * 8, 8), plain);
+    // A block that is not one of this keypad's tokens decodes to a zero digit.
+    digits += plain[7] <= 8 ? static_cast<char>(plain[shownTable_]) : '\0';
+    Cleanse(plain, sizeof(plain));
+  }
+  return digits;
+}
+
+}  // namespace korvaden
