@@ -49,7 +49,7 @@ struct CardBench {
   ReaderModule module{readers};
   CountingSleeper sleeper;
   RecordingPrompts prompts;
-  ScriptedRandom random;
+  SystemRandom random;
   RecordingMessageBoxes boxes;
   ScriptedDialogs dialogs;
   DeploymentKeys keys = BuiltInDeployment();
