@@ -5,6 +5,7 @@
 #include "crypto/des.h"
 #include "crypto/param_blocks.h"
 #include "reader/hex.h"
+#include "ui/verification_code.h"
 
 namespace korvaden {
 
@@ -24,12 +25,11 @@ void CVKB::Shuffle() {
   shownTable_ = random_.RandomNumber() % 4;
   for (auto& table : tables_) {
     for (std::size_t i = 0; i < kKeypadPositions; ++i) {
-      char candidate = 0;
-      do {
-        candidate = static_cast<char>('0' + random_.RandomNumber() % 10);
-      } while (std::find(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(i), candidate) !=
-               table.begin() + static_cast<std::ptrdiff_t>(i));
-      table[i] = candidate;
+      const auto used = [&](char digit) {
+        return std::find(table.begin(), table.begin() + static_cast<std::ptrdiff_t>(i), digit) !=
+               table.begin() + static_cast<std::ptrdiff_t>(i);
+      };
+      table[i] = DrawUnusedDigit(random_, 10, used);
     }
   }
   for (std::size_t k = 0; k < kKeypadPositions; ++k) {

@@ -30,7 +30,7 @@ class PcscStackTest : public ::testing::Test {
   PcscStack stack;
   ReaderModule module{SystemPcsc()};
   test::RecordingPrompts prompts;
-  test::ScriptedRandom random;
+  SystemRandom random;
   test::RecordingMessageBoxes boxes;
   test::ScriptedDialogs dialogs;
   DeploymentKeys keys = BuiltInDeployment();
@@ -190,6 +190,56 @@ TEST_F(CardMembersThroughPcscd, FidoVerifyOB) {
                                              TsacOf(document)));
   EXPECT_EQ(stack.CardLog().back().substr(0, 10), "00E210805A");
   EXPECT_EQ(TacInput().size(), 180u);
+  ExpectTacAccepted(document);
+}
+
+// The account services through the real stack: blocks from the bank, a
+// scripted customer at the PIN pad and the confirmation.
+TEST_F(CardMembersThroughPcscd, AccountServices) {
+  Insert();
+  const auto blocks = bank::MakeBlocks({{"BHO_D1", std::string("0812000001234567890123456") + kReader},
+                                        {"BHO_D2", "PCSC-SERVICE-01"},
+                                        {"BHO_D3", "ATM00001" "87654321" "XXXXXXXX" "20231201093000"},
+                                        {"BHO_D4", "654321"},
+                                        {"BHO_D11", "2571"},
+                                        {"BHO_D12", "A123456789"}},
+                                       test::TestBankKeys());
+  const auto b = [&](const char* name) -> const std::string& { return blocks.at(name); };
+  const std::string pad = "type 97531086; field 2; type 97531086; field 4; type 123456; code; confirm";
+  const std::string sixDigitPad = "type 246810; field 2; type 246810; field 4; type 123456; code; confirm";
+  const auto reasonOf = [](const std::string& document) {
+    const auto start = document.find("<reason>") + 8;
+    return document.substr(start, document.find("</reason>") - start);
+  };
+
+  dialogs.pinPadScripts = {sixDigitPad, pad, pad, sixDigitPad};
+  dialogs.appConfirmScripts = {"confirm", "confirm", "confirm", "confirm"};
+  ASSERT_EQ(core.Reissue_iVeskAppCert(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"), 0);
+  std::string document = Opened();
+  EXPECT_EQ(reasonOf(document), "246810");
+  ExpectTacAccepted(document);
+  EXPECT_EQ(TacInput().substr(0, 8), "32353731");
+
+  for (int apply = 0; apply < 2; ++apply) {
+    const int result = apply == 0 ? core.CardLess_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
+                                                        b("BHO_D4"), b("BHO_D11"), "t")
+                                  : core.CardLess_Reset(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
+                                                        b("BHO_D4"), b("BHO_D11"), "t");
+    ASSERT_EQ(result, 0);
+    document = Opened();
+    const auto password =
+        bank::RecoverPassword(reasonOf(document), bank::PinBlockKind::Cardless, "345678012345", test::TestBankKeys());
+    EXPECT_EQ(password.value, "97531086") << password.error;
+    ExpectTacAccepted(document);
+  }
+
+  ASSERT_EQ(core.BondingDevice_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"),
+                                     b("BHO_D12"), "t"),
+            0);
+  document = Opened();
+  const auto password =
+      bank::RecoverPassword(reasonOf(document), bank::PinBlockKind::Bonding, "A123456789", test::TestBankKeys());
+  EXPECT_EQ(password.value, "246810") << password.error;
   ExpectTacAccepted(document);
 }
 

@@ -67,6 +67,16 @@ TEST(Keypad, TokensBelongToTheirKeypad) {
   EXPECT_TRUE(one.DecodeTokens("").empty());
 }
 
+TEST(Keypad, AFailingGeneratorCannotHangTheDialog) {
+  test::ScriptedRandom failing;  // gives 0, as RandomNumber does when the generator fails
+  CVKB keypad(failing);
+  keypad.Shuffle();
+  std::set<char> shown;
+  for (std::size_t k = 0; k < kKeypadPositions; ++k) shown.insert(keypad.DigitAt(k));
+  EXPECT_EQ(shown.size(), 10u);
+  EXPECT_EQ(MakeCode(failing, 6), "012345");
+}
+
 TEST(VerificationCode, SixDistinctDigits) {
   SystemRandom random;
   for (int round = 0; round < 200; ++round) {
