@@ -18,7 +18,8 @@ namespace {
 using namespace korvaden;
 
 constexpr const char* kUsage =
-    "usage: korvaden-host [--customer FILE] [--wait-card SECONDS] MEMBER ARG...\n"
+    "usage: korvaden-host [--customer FILE] [--wait-card SECONDS] [--wait-reader NAME] MEMBER ARG...\n"
+    "  --wait-card waits for a card in the member's reader (or in --wait-reader's, for the services)\n"
     "  TransIVESK ReaderName TxCODE PCODE PIN LoginIssuerID LoginIssuerAccount IFD_CHK_Code IFD_Id\n"
     "             AccountID_idx ImportAccount Money TransDateTime ShowVerifyDialog SessionID\n"
     "  FidoVerify ReaderName SessionID LoginIssuerAccount TransDateTime IFD_CHK_Code IFD_Id TxCODE PIN\n"
@@ -50,13 +51,17 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   customer::ScriptedCustomer customer;
   int waitSeconds = 0;
+  std::string waitReader;
   while (args.size() >= 2 && args[0].rfind("--", 0) == 0) {
     std::string error;
     if (args[0] == "--customer" && !host::LoadCustomerScript(args[1], customer, error)) {
       return std::cerr << error << "\n", 2;
     }
     if (args[0] == "--wait-card") waitSeconds = std::atoi(args[1].c_str());
-    if (args[0] != "--customer" && args[0] != "--wait-card") return std::cerr << kUsage, 2;
+    if (args[0] == "--wait-reader") waitReader = args[1];
+    if (args[0] != "--customer" && args[0] != "--wait-card" && args[0] != "--wait-reader") {
+      return std::cerr << kUsage, 2;
+    }
     args.erase(args.begin(), args.begin() + 2);
   }
   if (args.empty()) return std::cerr << kUsage, 2;
@@ -81,8 +86,9 @@ int main(int argc, char** argv) {
   const auto expected = arity.find(member);
   if (expected == arity.end() || a.size() != expected->second) return std::cerr << kUsage, 2;
   const bool cardMember = member == "TransIVESK" || member.rfind("Fido", 0) == 0;
-  if (waitSeconds > 0 && cardMember && !WaitForCard(a[0], waitSeconds)) {
-    std::cerr << "no card in " << a[0] << " after " << waitSeconds << " s\n";
+  if (waitReader.empty() && cardMember) waitReader = a[0];
+  if (waitSeconds > 0 && !waitReader.empty() && !WaitForCard(waitReader, waitSeconds)) {
+    std::cerr << "no card in " << waitReader << " after " << waitSeconds << " s\n";
     return 1;
   }
 

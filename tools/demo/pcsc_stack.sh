@@ -1,0 +1,26 @@
+# Sourced by the demos: starts pcscd with the virtual reader driver and the
+# virtual card, and stops both when the demo ends.
+bin="${KORVADEN_BUILD:-build/linux}"
+reader="Virtual PCD 00 00"
+port=35963
+
+if [ -f /run/pcscd/pcscd.pid ] && kill -0 "$(cat /run/pcscd/pcscd.pid)" 2>/dev/null; then
+  echo "another pcscd is running; stop it to run the demo" >&2
+  exit 1
+fi
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/conf"
+printf 'FRIENDLYNAME "Virtual PCD"\nDEVICENAME /dev/null:0x%x\nLIBPATH /usr/lib/pcsc/drivers/serial/libifdvpcd.so\nCHANNELID 0x%x\n' \
+  "$port" "$port" > "$work/conf/vpcd"
+pcscd --foreground --config "$work/conf" > "$work/pcscd.log" 2>&1 &
+pids+=($!)
+"$bin/tools/card/korvaden-card" --port "$port" --log "$work/card.log" "$@" > "$work/card.out" 2>&1 &
+pids+=($!)
