@@ -72,32 +72,36 @@ int ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_view Sess
   return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerifyOb(client, request); });
 }
 
+int ControlCore::RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title) {
+  const ServiceRequest request{blocks, title};
+  return RunMember([&](TransATMiVeskClient& client) { return RunServiceFlow(client, kind, request); });
+}
+
 int ControlCore::Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                                       std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                       std::string_view MSGTitle) {
-  const ServiceRequest request{{BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt}, MSGTitle};
-  return RunMember([&](TransATMiVeskClient& c) { return RunServiceFlow(c, ServiceKind::ReissueAppCert, request); });
+  return RunService(ServiceKind::ReissueAppCert, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
+                    MSGTitle);
 }
 
 int ControlCore::CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                                 std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                 std::string_view MSGTitle) {
-  const ServiceRequest request{{BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt}, MSGTitle};
-  return RunMember([&](TransATMiVeskClient& c) { return RunServiceFlow(c, ServiceKind::CardlessApply, request); });
+  return RunService(ServiceKind::CardlessApply, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
+                    MSGTitle);
 }
 
 int ControlCore::CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                                 std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                 std::string_view MSGTitle) {
-  const ServiceRequest request{{BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt}, MSGTitle};
-  return RunMember([&](TransATMiVeskClient& c) { return RunServiceFlow(c, ServiceKind::CardlessReset, request); });
+  return RunService(ServiceKind::CardlessReset, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
+                    MSGTitle);
 }
 
 int ControlCore::BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                                      std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                      std::string_view BHO_D12, std::string_view MSGTitle) {
-  const ServiceRequest request{{BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, BHO_D12}, MSGTitle};
-  return RunMember([&](TransATMiVeskClient& c) { return RunServiceFlow(c, ServiceKind::BondingDevice, request); });
+  return RunService(ServiceKind::BondingDevice, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, BHO_D12}, MSGTitle);
 }
 
 // Needs no client: constructing one would, inside another call, drop that

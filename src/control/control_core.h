@@ -6,8 +6,11 @@
 #include <string_view>
 
 #include "control/platform.h"
+#include "crypto/param_blocks.h"
 
 namespace korvaden {
+
+enum class ServiceKind;
 
 class ControlCore {
  public:
@@ -47,6 +50,7 @@ class ControlCore {
   // still inside (through a dialog's message loop) is refused and changes nothing.
   template <class Flow>
   int RunMember(const Flow& flow);
+  int RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title);
 
   Platform& platform_;
   std::string m_trnsMsg;
