@@ -1,7 +1,5 @@
 #include "flows/card_transaction.h"
 
-#include <initializer_list>
-
 #include "card/ebcdic.h"
 #include "control/result_codes.h"
 #include "flows/card_flow_steps.h"
@@ -13,14 +11,9 @@ namespace {
 // What the TAC input and the message can carry: the fields of the TAC input
 // have fixed widths, and the document is not escaped.
 bool Acceptable(const TransferRequest& r, std::string_view transferAmount) {
-  if (r.pCode.size() < 4 || r.txCode.size() > 6 || r.ifdCheckCode.size() > 8 || r.transDateTime.size() > 14 ||
-      r.importAccount.size() > 16 || transferAmount.size() > 14) {
-    return false;
-  }
-  for (const std::string_view value : {r.pCode, r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode, r.txCode}) {
-    if (HasMarkup(value)) return false;
-  }
-  return true;
+  return r.pCode.size() >= 4 && r.txCode.size() <= 6 && r.ifdCheckCode.size() <= 8 && r.transDateTime.size() <= 14 &&
+         r.importAccount.size() <= 16 && transferAmount.size() <= 14 &&
+         !HasMarkup({r.pCode, r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode, r.txCode});
 }
 
 }  // namespace

@@ -17,11 +17,7 @@ constexpr std::string_view kReinsertTxCode = "P611AD";
 // The page values that enter the document or a fixed-width TAC field.
 bool Acceptable(std::string_view ifdCheckCode, std::string_view transDateTime,
                 std::initializer_list<std::string_view> documentValues) {
-  if (ifdCheckCode.size() > 8 || transDateTime.size() > 14) return false;
-  for (const std::string_view value : documentValues) {
-    if (HasMarkup(value)) return false;
-  }
-  return true;
+  return ifdCheckCode.size() <= 8 && transDateTime.size() <= 14 && !HasMarkup(documentValues);
 }
 
 // The road both flows share; `reinsert` says whether the card must be taken

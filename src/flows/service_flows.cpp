@@ -1,7 +1,5 @@
 #include "flows/service_flows.h"
 
-#include <initializer_list>
-
 #include "card/ebcdic.h"
 #include "control/result_codes.h"
 #include "crypto/pin_block.h"
@@ -38,16 +36,9 @@ ServiceProfile ProfileOf(ServiceKind kind) {
 
 // What the TAC input and the message can carry.
 bool Acceptable(const CParseEncParam& p) {
-  if (p.TxCode.size() < 4 || p.TxCode.size() > 8 || p.TacId.size() > 7 ||
-      (!p.ServiceAccount.empty() && p.ServiceAccount.size() != 16)) {
-    return false;
-  }
-  for (const std::string_view value : {std::string_view(p.TxCode), std::string_view(p.SessionId),
-                                       std::string_view(p.ClientDateTime), std::string_view(p.AtmNo),
-                                       std::string_view(p.AtmCheckCode), std::string_view(p.TacId)}) {
-    if (HasMarkup(value)) return false;
-  }
-  return true;
+  return p.TxCode.size() >= 4 && p.TxCode.size() <= 8 && p.TacId.size() <= 7 &&
+         (p.ServiceAccount.empty() || p.ServiceAccount.size() == 16) &&
+         !HasMarkup({p.TxCode, p.SessionId, p.ClientDateTime, p.AtmNo, p.AtmCheckCode, p.TacId});
 }
 
 // 2 (a reader failure or Esc) is the flow's 8990; any other code is its own.

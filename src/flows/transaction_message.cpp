@@ -1,6 +1,5 @@
 #include "flows/transaction_message.h"
 
-#include <initializer_list>
 
 namespace korvaden {
 namespace {
@@ -12,17 +11,20 @@ std::string_view TrimTrailingWhiteSpace(std::string_view text) {
 
 }  // namespace
 
-bool HasMarkup(std::string_view text) { return text.find_first_of("<>&") != std::string_view::npos; }
+bool HasMarkup(std::initializer_list<std::string_view> texts) {
+  for (const std::string_view text : texts) {
+    if (text.find_first_of("<>&") != std::string_view::npos) return true;
+  }
+  return false;
+}
 
 std::optional<SecureString> AssembleMessage(const MessageValues& v) {
   const CardTransactionRecord& card = v.card;
   const std::string_view remark = TrimTrailingWhiteSpace(card.issuerRemark);
-  for (const std::string_view value : {v.txCode, v.sessionId, v.clientDttm, v.atmNo, v.atmCheckcode, v.tacId,
-                                       v.trnsAmount, v.reason.value_or(""), std::string_view(card.issuerId),
-                                       std::string_view(card.issuerAccount), remark,
-                                       std::string_view(card.outAccount), std::string_view(card.iccNo),
-                                       std::string_view(card.tsac)}) {
-    if (HasMarkup(value)) return std::nullopt;
+  if (HasMarkup({v.txCode, v.sessionId, v.clientDttm, v.atmNo, v.atmCheckcode, v.tacId, v.trnsAmount,
+                 v.reason.value_or(""), card.issuerId, card.issuerAccount, remark, card.outAccount, card.iccNo,
+                 card.tsac})) {
+    return std::nullopt;
   }
   SecureString document;
   document.Reserve(1024);

@@ -1,6 +1,7 @@
 #pragma once
 // The transaction message: one XML document with the root <Korvaden>, written
 // by plain concatenation in a fixed element order, then sealed for the server.
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,7 @@ struct MessageValues {
 // not escaped, so such a value would break it.
 std::optional<SecureString> AssembleMessage(const MessageValues& values);
 
-bool HasMarkup(std::string_view text);
+// True when one of the texts holds "<", ">" or "&".
+bool HasMarkup(std::initializer_list<std::string_view> texts);
 
 }  // namespace korvaden
