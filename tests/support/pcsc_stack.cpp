@@ -61,10 +61,19 @@ void Stop(pid_t& pid) {
   pid = -1;
 }
 
+// A pcscd that still runs; a dead one (or a zombie nobody reaped) leaves its
+// socket and pid file behind, which would stop a new pcscd: they are removed.
 bool OtherPcscdRunning() {
   std::ifstream file(kPcscdPidFile);
   pid_t pid = 0;
-  return file >> pid && pid > 0 && kill(pid, 0) == 0;
+  if (!(file >> pid) || pid <= 0) return false;
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string ignored, state;
+  if (stat >> ignored >> ignored >> state && state != "Z") return true;
+  std::error_code error;
+  fs::remove(kPcscdPidFile, error);
+  fs::remove(kPcscdSocket, error);
+  return false;
 }
 
 }  // namespace

@@ -4,9 +4,14 @@ bin="${KORVADEN_BUILD:-build/linux}"
 reader="Virtual PCD 00 00"
 port=35963
 
-if [ -f /run/pcscd/pcscd.pid ] && kill -0 "$(cat /run/pcscd/pcscd.pid)" 2>/dev/null; then
-  echo "another pcscd is running; stop it to run the demo" >&2
-  exit 1
+# A pcscd that still runs is in the way; a dead one's files are removed.
+if [ -f /run/pcscd/pcscd.pid ]; then
+  other="$(cat /run/pcscd/pcscd.pid)"
+  if [ -e "/proc/$other" ] && [ "$(awk '{print $3}' "/proc/$other/stat" 2>/dev/null)" != Z ]; then
+    echo "another pcscd is running; stop it to run the demo" >&2
+    exit 1
+  fi
+  rm -f /run/pcscd/pcscd.pid /run/pcscd/pcscd.comm
 fi
 work="$(mktemp -d)"
 pids=()
