@@ -40,7 +40,6 @@ class CIVESKAppConfirm {
   void OnCancel();      // "取消": 8990
   void OnEscape();      // 2
   void OnHiddenOk();    // 1
-  int secondsLeft() const { return secondsLeft_; }
 
  private:
   Platform& platform_;

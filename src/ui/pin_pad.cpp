@@ -79,7 +79,7 @@ const PinPadProfile& ProfileOf(PinPadKind kind) {
 }
 
 PinPad::PinPad(PinPadKind kind, Platform& platform)
-    : kind_(kind), profile_(ProfileOf(kind)), platform_(platform), keypad_(platform.random) {}
+    : profile_(ProfileOf(kind)), platform_(platform), keypad_(platform.random) {}
 
 PinPad::Entry* PinPad::EntryOf(int field) {
   switch (field) {

@@ -78,11 +78,8 @@ class PinPad {
   SecureString GetPassword() const;
   SecureString GetCardPin() const;
 
-  PinPadKind kind() const { return kind_; }
   int activeField() const { return activeField_; }
   std::size_t cardPinCount() const { return cardPin_.tokens.size() / kTokenLength; }
-  const std::string& verifyCode() const { return verifyCode_; }
-  int secondsLeft() const { return secondsLeft_; }
 
  private:
   struct Entry {
@@ -96,7 +93,6 @@ class PinPad {
   bool PasswordRefusedAsRun() const;
   int VerifyCardPin(TransATMiVeskClient& client);
 
-  PinPadKind kind_;
   const PinPadProfile& profile_;
   Platform& platform_;
   PinPadView* view_ = nullptr;
