@@ -4,9 +4,11 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <tuple>
 #include <vector>
 
-#include "control/transaction_client.h"
+#include "card/transaction_client.h"
+#include "reader/pcsc_system.h"
 #include "support/card_bench.h"
 #include "support/pcsc_stack.h"
 
@@ -17,20 +19,21 @@ using korvaden::TransATMiVeskClient;
 void CountApdus() {
   korvaden::test::CardBench bench;
   TransATMiVeskClient client(bench.platform);
-  client.EstablishContext();
+  if (korvaden::Failed(client.reader.EstablishContext())) std::puts("no context");
   const auto count = [&](const char* name, const std::function<void()>& operation) {
     const std::size_t before = bench.card.log().size();
     operation();
     std::printf("  %-18s %zu\n", name, bench.card.log().size() - before);
   };
   std::puts("APDUs per client operation:");
-  count("ConnectCard", [&] { client.ConnectCard(korvaden::test::kReaderName); });
-  count("CountAccounts", [&] { client.CountAccounts(); });
-  count("ReadIssuerId", [&] { client.ReadIssuerId(); });
-  count("ReadMainAccount", [&] { client.ReadMainAccount(); });
+  // Only the commands are counted here: the answers do not matter.
+  count("ConnectCard", [&] { std::ignore = client.card.Connect(korvaden::test::kReaderName); });
+  count("CountAccounts", [&] { std::ignore = client.card.CountAccounts(); });
+  count("ReadIssuerId", [&] { std::ignore = client.card.ReadIssuerId(); });
+  count("ReadMainAccount", [&] { std::ignore = client.card.ReadMainAccount(); });
   korvaden::CardRecords records;
-  count("ReadCardData", [&] { client.ReadCardData("1", records); });
-  count("VerifyPin", [&] { client.VerifyPin("123456"); });
+  count("ReadCardData", [&] { std::ignore = client.card.ReadCardData("1", records); });
+  count("VerifyPin", [&] { std::ignore = client.card.VerifyPin("123456"); });
 }
 
 }  // namespace
@@ -47,13 +50,16 @@ int main() {
   korvaden::Platform platform{module,      korvaden::SystemSleeper(), bench.prompts, bench.random,
                               bench.boxes, bench.dialogs,              bench.keys};
   TransATMiVeskClient client(platform);
-  client.EstablishContext();
-  client.ConnectCard(korvaden::test::PcscStack::kReaderName);
+  if (korvaden::Failed(client.reader.EstablishContext()) ||
+      korvaden::Failed(client.card.Connect(korvaden::test::PcscStack::kReaderName))) {
+    std::fprintf(stderr, "the card in the PC/SC stack cannot be reached\n");
+    return 1;
+  }
   constexpr int kRuns = 300;
   std::vector<double> times;
   for (int i = 0; i < kRuns; ++i) {
     const auto start = std::chrono::steady_clock::now();
-    client.SelectFile("1001");
+    std::ignore = client.card.SelectFile("1001");
     times.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
   }
   std::sort(times.begin(), times.end());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/control_core.h"
+#include "reader/pcsc_system.h"
 #include "support/card_bench.h"
 #include "support/pcsc_stack.h"
 
@@ -89,14 +90,15 @@ int main() {
     korvaden::SystemRandom random;
     korvaden::Platform platform{module, sleeper, fixtures.prompts, random, fixtures.boxes, fixtures.dialogs,
                                 fixtures.keys};
-    korvaden::ControlCore core(platform);
+    korvaden::MemberGate gate;
+    korvaden::ControlCore core(platform, gate);
     const auto start = Clock::now();
-    const int result = core.TransIVESK(korvaden::test::PcscStack::kReaderName, "123456", "2510", "", "81200000",
+    const korvaden::ResultCode result = core.TransIVESK(korvaden::test::PcscStack::kReaderName, "123456", "2510", "", "81200000",
                                        "1234567890123456", "12345678", "WEBATM01", "1", "123456789", "100",
                                        "20230731123456", 0, "SESSION0123456789ABCDEF");
     const auto total = Clock::now() - start;
-    if (result != 0) {
-      std::fprintf(stderr, "TransIVESK failed with %d\n", result);
+    if (korvaden::Failed(result)) {
+      std::fprintf(stderr, "TransIVESK failed with %d\n", korvaden::AsInteger(result));
       return 1;
     }
     totals.push_back(Micros(total).count());

@@ -13,6 +13,10 @@ if(WIN32)
   add_link_options(-static)
   add_library(korvaden::pcsc INTERFACE IMPORTED)
   target_link_libraries(korvaden::pcsc INTERFACE winscard)
+  # widl reads Wine's Windows headers and finds stdole2.tlb among its libraries.
+  set(KORVADEN_WINE_INCLUDE /usr/include/wine/wine/windows CACHE PATH "Wine's Windows headers, for widl")
+  set(KORVADEN_WINE_LIBRARIES /usr/lib/x86_64-linux-gnu/wine/x86_64-windows CACHE PATH
+      "Wine's Windows libraries, where widl finds stdole2.tlb")
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)

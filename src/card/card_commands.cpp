@@ -1,63 +1,65 @@
 #include "card/card_commands.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "reader/hex.h"
 
 namespace korvaden {
 namespace {
 
-// Sends the first `length` bytes of the command buffer and splits off the
-// status word; `data` (when given) gets the rest of the answer.
-PcscResult Exchange(ReaderModule& reader, PcscCard card, std::size_t length, Bytes* data,
-                    std::uint32_t& statusWord) {
-  statusWord = 0;
-  if (data != nullptr) data->clear();
-  std::uint32_t received = 0;
-  const PcscResult result = reader.ReaderTransmit(card, reader.Command().first(length), {}, received);
-  reader.WipeCommand();
-  const auto answer = reader.LastResponse();
-  if (result != kScardSuccess || answer.size() < 2) return result;
-  statusWord = static_cast<std::uint32_t>(answer[answer.size() - 2] << 8 | answer[answer.size() - 1]);
-  if (data != nullptr) data->assign(answer.begin(), answer.end() - 2);
-  return result;
-}
+constexpr std::uint8_t kClass = 0x00;
+constexpr std::size_t kMaxCommandData = 255;
+constexpr std::uint8_t kSelectByFileId = 0x02, kSelectByName = 0x04;
 
-void Header(ReaderModule& reader, std::uint8_t ins, std::uint8_t p1, std::uint8_t p2, std::uint8_t p3) {
-  const std::uint8_t header[5] = {0x00, ins, p1, p2, p3};
-  std::copy(std::begin(header), std::end(header), reader.Command().begin());
+// CLA INS P1 P2 [Lc data] [Le] into the buffer; gives the length.
+std::size_t WriteCommand(const CardCommand& command, std::span<std::uint8_t> buffer) {
+  const auto data = command.data.first(std::min(command.data.size(), kMaxCommandData));
+  std::size_t at = 0;
+  for (const std::uint8_t byte : {kClass, command.ins, command.p1, command.p2}) buffer[at++] = byte;
+  if (!data.empty()) {
+    buffer[at++] = static_cast<std::uint8_t>(data.size());
+    at = static_cast<std::size_t>(std::copy(data.begin(), data.end(), buffer.begin() + static_cast<std::ptrdiff_t>(at)) -
+                                  buffer.begin());
+  }
+  if (command.le) buffer[at++] = *command.le;
+  return at;
 }
 
 }  // namespace
 
-PcscResult CardSelectFile(ReaderModule& reader, PcscCard card, std::array<std::uint8_t, 2> fileId,
-                          std::uint32_t& statusWord) {
-  Header(reader, 0xA4, 0x02, 0x00, 0x02);
-  std::copy(fileId.begin(), fileId.end(), reader.Command().begin() + 5);
-  return Exchange(reader, card, 7, nullptr, statusWord);
+CardAnswer SendCardCommand(ReaderModule& reader, PcscCard card, const CardCommand& command, Bytes* data) {
+  if (data != nullptr) data->clear();
+  const std::size_t length = WriteCommand(command, reader.Command());
+  std::uint32_t received = 0;
+  CardAnswer answer{reader.ReaderTransmit(card, reader.Command().first(length), {}, received)};
+  reader.WipeCommand();
+  const auto response = reader.LastResponse();
+  if (answer.result != kScardSuccess || response.size() < 2) return answer;
+  answer.statusWord = StatusWord{static_cast<std::uint32_t>(response[response.size() - 2] << 8 | response.back())};
+  if (data != nullptr) data->assign(response.begin(), response.end() - 2);
+  return answer;
 }
 
-PcscResult CardReadRecord(ReaderModule& reader, PcscCard card, std::uint8_t record, std::uint8_t le, Bytes& data,
-                          std::uint32_t& statusWord) {
-  Header(reader, 0xB2, record, 0x04, le);
-  return Exchange(reader, card, 5, &data, statusWord);
+CardAnswer CardSelectApplication(ReaderModule& reader, PcscCard card) {
+  return SendCardCommand(reader, card, {kInsSelect, kSelectByName, 0x00, kApplicationId, 0x00});
 }
 
-PcscResult CardVerifyPin(ReaderModule& reader, PcscCard card, std::uint8_t p2,
-                         std::span<const std::uint8_t, 8> pinBlock, std::uint32_t& statusWord) {
-  Header(reader, 0x20, 0x00, p2, 0x08);
-  std::copy(pinBlock.begin(), pinBlock.end(), reader.Command().begin() + 5);
-  return Exchange(reader, card, 13, nullptr, statusWord);
+CardAnswer CardSelectFile(ReaderModule& reader, PcscCard card, std::array<std::uint8_t, 2> fileId) {
+  return SendCardCommand(reader, card, {kInsSelect, kSelectByFileId, 0x00, fileId});
 }
 
-PcscResult CardComputeTac(ReaderModule& reader, PcscCard card, std::array<std::uint8_t, 2> p1p2,
-                          std::span<const std::uint8_t> input, Bytes& data, std::uint32_t& statusWord) {
-  input = input.first(std::min<std::size_t>(input.size(), 255));
-  Header(reader, 0xE2, p1p2[0], p1p2[1], static_cast<std::uint8_t>(input.size()));
-  std::copy(input.begin(), input.end(), reader.Command().begin() + 5);
-  reader.Command()[5 + input.size()] = 0x00;  // Le
-  return Exchange(reader, card, input.size() + 6, &data, statusWord);
+CardAnswer CardReadRecord(ReaderModule& reader, PcscCard card, std::uint8_t record, std::uint8_t le, Bytes& data) {
+  constexpr std::uint8_t kRecordNumberInP1 = 0x04;
+  return SendCardCommand(reader, card, {kInsReadRecord, record, kRecordNumberInP1, {}, le}, &data);
+}
+
+CardAnswer CardVerifyPin(ReaderModule& reader, PcscCard card, std::uint8_t p2, std::span<const std::uint8_t, 8> pinBlock) {
+  return SendCardCommand(reader, card, {kInsVerifyPin, 0x00, p2, pinBlock});
+}
+
+CardAnswer CardComputeTac(ReaderModule& reader, PcscCard card, std::array<std::uint8_t, 2> p1p2,
+                          std::span<const std::uint8_t> input, Bytes& data) {
+  return SendCardCommand(reader, card, {kInsComputeTac, p1p2[0], p1p2[1], input, 0x00}, &data);
 }
 
 std::optional<TacAnswer> ParseTacAnswer(std::span<const std::uint8_t> data) {

@@ -1,8 +1,6 @@
 #include "control/control_core.h"
 
-#include "card/card_commands.h"
-#include "control/result_codes.h"
-#include "control/transaction_client.h"
+#include "card/transaction_client.h"
 #include "control/version.h"
 #include "flows/card_transaction.h"
 #include "flows/fido_verification.h"
@@ -16,32 +14,20 @@ constexpr std::string_view kFidoObProcessingCode = "2566";
 constexpr std::string_view kFidoAmount = "0000000000000000";
 constexpr std::string_view kFidoObAmountBase = "00000000000000";
 
-class CallGuard {
- public:
-  explicit CallGuard(bool& flag) : flag_(flag) { flag_ = true; }
-  ~CallGuard() { flag_ = false; }
-  CallGuard(const CallGuard&) = delete;
-  CallGuard& operator=(const CallGuard&) = delete;
-
- private:
-  bool& flag_;
-};
-
 }  // namespace
 
 template <class Flow>
-int ControlCore::RunMember(const Flow& flow) {
-  bool& active = platform_.reader.memberCallActive;
-  if (active) return kResultBusy;
-  const CallGuard guard(active);
+ResultCode ControlCore::RunMember(const Flow& flow) {
+  const MemberGate::Pass pass = gate_.Enter();
+  if (!pass.entered()) return kResultBusy;
   m_trnsMsg.clear();
   TransATMiVeskClient client(platform_);
-  const int result = flow(client);
-  if (result == 0 && client.statusWord == kStatusOk) m_trnsMsg = client.sealedMessage;
+  const ResultCode result = flow(client);
+  if (result == kResultSuccess && client.card.statusWord == kStatusOk) m_trnsMsg = client.sealedMessage;
   return result;
 }
 
-int ControlCore::TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE,
+ResultCode ControlCore::TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE,
                             std::string_view PIN, std::string_view LoginIssuerID, std::string_view LoginIssuerAccount,
                             std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view AccountID_idx,
                             std::string_view ImportAccount, std::string_view Money, std::string_view TransDateTime,
@@ -53,7 +39,7 @@ int ControlCore::TransIVESK(std::string_view ReaderName, std::string_view TxCODE
   return RunMember([&](TransATMiVeskClient& client) { return RunCardTransaction(client, request); });
 }
 
-int ControlCore::FidoVerify(std::string_view ReaderName, std::string_view SessionID,
+ResultCode ControlCore::FidoVerify(std::string_view ReaderName, std::string_view SessionID,
                             std::string_view LoginIssuerAccount, std::string_view TransDateTime,
                             std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxCODE,
                             std::string_view PIN) {
@@ -62,7 +48,7 @@ int ControlCore::FidoVerify(std::string_view ReaderName, std::string_view Sessio
   return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerify(client, request); });
 }
 
-int ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID,
+ResultCode ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID,
                               std::string_view LoginIssuerAccount, std::string_view TransDateTime,
                               std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxType,
                               std::string_view CheckItem, std::string_view ID, std::string_view PIN) {
@@ -72,33 +58,33 @@ int ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_view Sess
   return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerifyOb(client, request); });
 }
 
-int ControlCore::RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title) {
+ResultCode ControlCore::RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title) {
   const ServiceRequest request{blocks, title};
   return RunMember([&](TransATMiVeskClient& client) { return RunServiceFlow(client, kind, request); });
 }
 
-int ControlCore::Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+ResultCode ControlCore::Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                                       std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                       std::string_view MSGTitle) {
   return RunService(ServiceKind::ReissueAppCert, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
                     MSGTitle);
 }
 
-int ControlCore::CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+ResultCode ControlCore::CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                                 std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                 std::string_view MSGTitle) {
   return RunService(ServiceKind::CardlessApply, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
                     MSGTitle);
 }
 
-int ControlCore::CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+ResultCode ControlCore::CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                                 std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                 std::string_view MSGTitle) {
   return RunService(ServiceKind::CardlessReset, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
                     MSGTitle);
 }
 
-int ControlCore::BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+ResultCode ControlCore::BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                                      std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                      std::string_view BHO_D12, std::string_view MSGTitle) {
   return RunService(ServiceKind::BondingDevice, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, BHO_D12}, MSGTitle);

@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "control/platform.h"
+#include "base/result_codes.h"
+#include "card/platform.h"
+#include "control/member_gate.h"
 #include "crypto/param_blocks.h"
 
 namespace korvaden {
@@ -14,30 +16,31 @@ enum class ServiceKind;
 
 class ControlCore {
  public:
-  explicit ControlCore(Platform& platform) : platform_(platform) {}
+  // `gate` is the module's: every control of the module shares it.
+  ControlCore(Platform& platform, MemberGate& gate) : platform_(platform), gate_(gate) {}
 
-  int TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE, std::string_view PIN,
+  ResultCode TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE, std::string_view PIN,
                  std::string_view LoginIssuerID, std::string_view LoginIssuerAccount, std::string_view IFD_CHK_Code,
                  std::string_view IFD_Id, std::string_view AccountID_idx, std::string_view ImportAccount,
                  std::string_view Money, std::string_view TransDateTime, int ShowVerifyDialog,
                  std::string_view SessionID);
-  int FidoVerify(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
+  ResultCode FidoVerify(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
                  std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
                  std::string_view TxCODE, std::string_view PIN);
-  int FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
+  ResultCode FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
                    std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
                    std::string_view TxType, std::string_view CheckItem, std::string_view ID, std::string_view PIN);
 
-  int Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+  ResultCode Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                            std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                            std::string_view MSGTitle);
-  int CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+  ResultCode CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                      std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                      std::string_view MSGTitle);
-  int CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+  ResultCode CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                      std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                      std::string_view MSGTitle);
-  int BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
+  ResultCode BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
                           std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                           std::string_view BHO_D12, std::string_view MSGTitle);
 
@@ -49,10 +52,11 @@ class ControlCore {
   // Runs a flow with a fresh client; a call that arrives while another is
   // still inside (through a dialog's message loop) is refused and changes nothing.
   template <class Flow>
-  int RunMember(const Flow& flow);
-  int RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title);
+  ResultCode RunMember(const Flow& flow);
+  ResultCode RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title);
 
   Platform& platform_;
+  MemberGate& gate_;
   std::string m_trnsMsg;
 };
 

@@ -3,7 +3,7 @@
 // time they are needed and wiped when the holder goes away.
 #include <string>
 
-#include "crypto/secure_memory.h"
+#include "base/secure_memory.h"
 
 namespace korvaden {
 

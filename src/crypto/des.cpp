@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "crypto/secure_memory.h"
+#include "base/secure_memory.h"
 
 namespace korvaden {
 namespace {

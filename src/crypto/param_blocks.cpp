@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <exception>
+#include <tuple>
 #include <vector>
 
-#include "control/result_codes.h"
+#include "base/result_codes.h"
 #include "crypto/base64.h"
 #include "crypto/des.h"
 #include "reader/hex.h"
@@ -37,7 +38,7 @@ int DecodeHexText(std::string_view text, std::span<std::uint8_t> out) {
 bool CParseEncParam::DecryptIvBlock(std::string_view hex, BlockIv& iv) const {
   if (hex.size() < 16 || hex.size() % 2 != 0) return false;
   SecureBytes cipher(hex.size() / 2);
-  DecodeHexText(hex, cipher);
+  std::ignore = DecodeHexText(hex, cipher);  // the length is even
   const SecureBytes key = BlockKey(keys_.ivBlockKeyText);
   SecureBytes plain(8);
   TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), kIvBlockIv,
@@ -50,7 +51,7 @@ SecureString CParseEncParam::DecryptBlock(std::string_view hex, const BlockIv& i
   hex = hex.substr(0, kMaxHexDigits);
   if (hex.empty() || hex.size() % 16 != 0) return {};
   SecureBytes data(hex.size() / 2);
-  DecodeHexText(hex, data);
+  std::ignore = DecodeHexText(hex, data);  // the length is a multiple of 16
   const SecureBytes key = BlockKey(keys_.paramBlockKeyText);
   TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), iv, data, data);
   const std::size_t pad = data.back();
@@ -59,50 +60,50 @@ SecureString CParseEncParam::DecryptBlock(std::string_view hex, const BlockIv& i
   return SecureString(plain.substr(0, plain.find('\0')));
 }
 
-int CParseEncParam::ParseD1(std::string_view plain) {
+ResultCode CParseEncParam::ParseD1(std::string_view plain) {
   PinMode = Cut(plain, 0, 1);
   LoginIssuerId = Cut(plain, 1, 8);
   LoginIssuerAccount = Cut(plain, 9, 16);
   ReaderName = Cut(plain, 25);
-  return 0;
+  return kResultSuccess;
 }
 
-int CParseEncParam::ParseD2(std::string_view plain) {
+ResultCode CParseEncParam::ParseD2(std::string_view plain) {
   SessionId = plain;
-  return 0;
+  return kResultSuccess;
 }
 
-int CParseEncParam::ParseD3(std::string_view plain) {
+ResultCode CParseEncParam::ParseD3(std::string_view plain) {
   AtmNo = Cut(plain, 0, 8);
   AtmCheckCode = Cut(plain, 8, 8);
   ClientDateTime = Cut(plain, 24, 14);
   ServiceAccount = Cut(plain, 38);
-  return 0;
+  return kResultSuccess;
 }
 
-int CParseEncParam::ParseD4(std::string_view plain) {
+ResultCode CParseEncParam::ParseD4(std::string_view plain) {
   TacId = plain;
-  return 0;
+  return kResultSuccess;
 }
 
-int CParseEncParam::ParseD11(std::string_view plain) {
+ResultCode CParseEncParam::ParseD11(std::string_view plain) {
   TxCode = plain;
-  return 0;
+  return kResultSuccess;
 }
 
-int CParseEncParam::ParseD12(std::string_view plain) {
+ResultCode CParseEncParam::ParseD12(std::string_view plain) {
   IdentityNumber = plain;
-  return 0;
+  return kResultSuccess;
 }
 
-int CParseEncParam::DecryptAndSplit(const ParameterBlocks& blocks) {
+ResultCode CParseEncParam::DecryptAndSplit(const ParameterBlocks& blocks) {
   BlockIv iv{};
   if (!DecryptIvBlock(blocks.d5, iv)) return kResultBlockD5Refused;
 
   struct Step {
     std::string_view hex;
-    int refusal;
-    int (CParseEncParam::*parse)(std::string_view);
+    ResultCode refusal;
+    ResultCode (CParseEncParam::*parse)(std::string_view);
   };
   std::vector<Step> steps = {{blocks.d1, kResultBlockD1Refused, &CParseEncParam::ParseD1},
                              {blocks.d2, kResultBlockD2Refused, &CParseEncParam::ParseD2},
@@ -117,11 +118,12 @@ int CParseEncParam::DecryptAndSplit(const ParameterBlocks& blocks) {
     if (plains.back().empty()) return step.refusal;
   }
   try {
-    for (std::size_t i = 0; i < steps.size(); ++i) (this->*steps[i].parse)(plains[i]);
+    // Splitting a block cannot be refused: only an exception ends it.
+    for (std::size_t i = 0; i < steps.size(); ++i) std::ignore = (this->*steps[i].parse)(plains[i]);
   } catch (const std::exception&) {
     return kResultParametersUnsplittable;
   }
-  return 0;
+  return kResultSuccess;
 }
 
 }  // namespace korvaden

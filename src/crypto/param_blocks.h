@@ -8,8 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/result_codes.h"
 #include "crypto/deployment_keys.h"
-#include "crypto/secure_memory.h"
+#include "base/secure_memory.h"
 
 namespace korvaden {
 
@@ -17,7 +18,7 @@ using BlockIv = std::array<std::uint8_t, 8>;
 
 // Pairs of hexadecimal digits (either case) into text.size() / 2 bytes, never
 // more than `out` holds. An odd length returns -1 and writes nothing.
-int DecodeHexText(std::string_view text, std::span<std::uint8_t> out);
+[[nodiscard]] int DecodeHexText(std::string_view text, std::span<std::uint8_t> out);
 
 struct ParameterBlocks {
   std::string_view d5, d1, d2, d3, d4, d11;
@@ -37,17 +38,17 @@ class CParseEncParam {
   // 0 or not a multiple of 16 digits, or a last byte above 8.
   SecureString DecryptBlock(std::string_view hex, const BlockIv& iv) const;
 
-  int ParseD1(std::string_view plain);
-  int ParseD2(std::string_view plain);
-  int ParseD3(std::string_view plain);
-  int ParseD4(std::string_view plain);
-  int ParseD11(std::string_view plain);
-  int ParseD12(std::string_view plain);
+  ResultCode ParseD1(std::string_view plain);
+  ResultCode ParseD2(std::string_view plain);
+  ResultCode ParseD3(std::string_view plain);
+  ResultCode ParseD4(std::string_view plain);
+  ResultCode ParseD11(std::string_view plain);
+  ResultCode ParseD12(std::string_view plain);
 
   // Decrypts every block in order and splits them: 0, or the code of the first
   // refused block (9810 BHO_D5, 9811 D1, 9812 D2, 9813 D3, 9814 D4, 9821 D11,
   // 9822 D12), or 9899 when splitting fails.
-  int DecryptAndSplit(const ParameterBlocks& blocks);
+  ResultCode DecryptAndSplit(const ParameterBlocks& blocks);
 
   std::string PinMode, LoginIssuerId, LoginIssuerAccount, ReaderName, SessionId, AtmNo, AtmCheckCode,
       ClientDateTime, ServiceAccount, TacId, TxCode, IdentityNumber;

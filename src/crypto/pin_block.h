@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/secure_memory.h"
-#include "ui/message_box.h"
+#include "base/secure_memory.h"
+#include "base/message_box.h"
 
 namespace korvaden {
 

@@ -2,7 +2,7 @@
 
 #include <openssl/rand.h>
 
-#include "crypto/secure_memory.h"
+#include "base/secure_memory.h"
 
 namespace korvaden {
 

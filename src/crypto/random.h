@@ -1,18 +1,10 @@
 #pragma once
-// The random source of session keys, shuffled keypads and the verification
-// image. Tests put a scripted source in its place.
-#include <cstdint>
+// The library's cryptographic generator behind the random source.
+#include "base/random_source.h"
 
 namespace korvaden {
 
-class RandomSource {
- public:
-  virtual ~RandomSource() = default;
-  // A number from 0 to 255; 0 when the generator fails.
-  virtual std::uint8_t RandomNumber() = 0;
-};
-
-// The library's cryptographic generator: draws 16 bytes and keeps the last.
+// Draws 16 bytes and keeps the last.
 class SystemRandom final : public RandomSource {
  public:
   std::uint8_t RandomNumber() override;

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "crypto/base64.h"
-#include "crypto/secure_memory.h"
+#include "base/secure_memory.h"
 
 namespace korvaden {
 namespace {

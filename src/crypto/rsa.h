@@ -9,7 +9,7 @@
 
 #include <openssl/evp.h>
 
-#include "ui/message_box.h"
+#include "base/message_box.h"
 
 namespace korvaden {
 

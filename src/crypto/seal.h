@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "crypto/deployment_keys.h"
-#include "crypto/random.h"
-#include "crypto/secure_memory.h"
-#include "ui/message_box.h"
+#include "base/random_source.h"
+#include "base/secure_memory.h"
+#include "base/message_box.h"
 
 namespace korvaden {
 

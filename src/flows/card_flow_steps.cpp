@@ -2,8 +2,6 @@
 
 #include <chrono>
 
-#include "card/card_commands.h"
-#include "control/result_codes.h"
 #include "crypto/seal.h"
 #include "ui/texts.h"
 
@@ -20,88 +18,82 @@ void CardFlowSteps::Tell(std::string_view message) const {
   client_.platform().messageBoxes.Show(message, caption_, MessageIcon::Warning);
 }
 
-int CardFlowSteps::OpenSession(std::string_view readerName) {
-  if (client_.EstablishContext() != kScardSuccess) {
+ResultCode CardFlowSteps::OpenSession(std::string_view readerName) {
+  if (Failed(client_.reader.EstablishContext())) {
     Tell(texts::kReaderMessage);
     return kResultCancelled;
   }
   client_.platform().sleeper.Sleep(kBeforeConnect);
-  if (client_.ConnectCard(readerName) != 0) {
+  if (Failed(client_.card.Connect(readerName))) {
     Tell(texts::kCardConnectionMessage);
     return kResultCancelled;
   }
-  return 0;
+  return kResultSuccess;
 }
 
-int CardFlowSteps::ReadAccounts(std::string_view accountIndex, CardTransactionRecord& record) {
-  if (const int result = CheckAccounts()) return result;
+ResultCode CardFlowSteps::ReadAccounts(std::string_view accountIndex, CardTransactionRecord& record) {
+  if (const ResultCode result = CheckAccounts(); Failed(result)) return result;
   return ReadRecords(accountIndex, record);
 }
 
-int CardFlowSteps::CheckAccounts() {
-  if (client_.CountAccounts() != 0) {
+ResultCode CardFlowSteps::CheckAccounts() {
+  if (Failed(client_.card.CountAccounts())) {
     Tell(texts::kCardReadMessage);
-    client_.ReleaseReader();
+    client_.reader.ReleaseReader();
     return kResultCardUnreadable;
   }
-  if (client_.accountCount == 0) {
+  if (client_.card.accountCount == 0) {
     Tell(texts::kNoAccountsMessage);
-    client_.ReleaseReader();
+    client_.reader.ReleaseReader();
     return kResultCardUnreadable;
   }
-  return 0;
+  return kResultSuccess;
 }
 
-int CardFlowSteps::ReadRecords(std::string_view accountIndex, CardTransactionRecord& record) {
+ResultCode CardFlowSteps::ReadRecords(std::string_view accountIndex, CardTransactionRecord& record) {
   CardRecords records;
-  client_.lastResult = client_.ReadCardData(accountIndex, records);
-  if (client_.lastResult != 0) return client_.lastResult;
+  CardApplication& card = client_.card;
+  card.lastResult = card.ReadCardData(accountIndex, records);
+  if (Failed(card.lastResult)) return card.lastResult;
   // A refused file selection ends the read with 0 but no data: that is no success.
-  if (client_.statusWord != kStatusOk || records.outAccount.size() < kAccountLength) return kResultCardUnreadable;
+  if (card.statusWord != kStatusOk || records.outAccount.size() < kAccountLength) return kResultCardUnreadable;
   record.issuerId = std::move(records.issuerId);
   record.issuerRemark = std::move(records.issuerRemark);
   record.issuerAccount = std::move(records.issuerAccount);
   record.outAccount = std::move(records.outAccount);
-  return 0;
+  return kResultSuccess;
 }
 
-int CardFlowSteps::CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount,
+ResultCode CardFlowSteps::CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount,
                                   std::string* mainAccountOut) {
-  const std::string issuerId = client_.ReadIssuerId();
-  const std::string mainAccount = client_.ReadMainAccount();
+  const std::string issuerId = client_.card.ReadIssuerId();
+  const std::string mainAccount = client_.card.ReadMainAccount();
   if (mainAccountOut != nullptr) *mainAccountOut = mainAccount;
   if ((loginIssuerId && issuerId != *loginIssuerId) || mainAccount != loginAccount) {
     client_.platform().messageBoxes.Show(texts::kWrongCardMessage, wrongCardCaption_, MessageIcon::Warning);
     return kResultWrongCard;
   }
-  return 0;
+  return kResultSuccess;
 }
 
-int CardFlowSteps::VerifyPinIfGiven(std::string_view pin) {
-  if (pin.empty()) return 0;
-  const int result = client_.VerifyPin(pin);
-  if (result == 0 && client_.statusWord == kStatusOk) return 0;
+ResultCode CardFlowSteps::VerifyPinIfGiven(std::string_view pin) {
+  if (pin.empty()) return kResultSuccess;
+  CardApplication& card = client_.card;
+  const ResultCode result = card.VerifyPin(pin);
+  if (!Failed(result) && card.statusWord == kStatusOk) return kResultSuccess;
   // No status word means no answer: the reader's code tells why.
-  return result != 0 ? result : client_.lastResult;
+  return Failed(result) ? result : card.lastResult;
 }
 
-int CardFlowSteps::ComputeTac(const Bytes& input, CardTransactionRecord& record) {
-  Bytes answer;
-  const PcscResult result = CardComputeTac(client_.reader(), client_.reader().cardHandle, kTacP1P2, input, answer,
-                                           client_.statusWord);
-  const auto parsed = result == kScardSuccess && client_.statusWord == kStatusOk ? ParseTacAnswer(answer)
-                                                                                 : std::nullopt;
-  if (!parsed) {
-    client_.lastResult = kResultTacFailed;
-    return kResultTacFailed;
-  }
-  client_.lastResult = 0;
-  record.iccNo = parsed->iccNo;
-  record.tsac = parsed->tsac;
-  return 0;
+ResultCode CardFlowSteps::ComputeTac(const Bytes& input, CardTransactionRecord& record) {
+  const auto answer = client_.card.ComputeTac(kTacP1P2, input);
+  if (!answer) return kResultTacFailed;
+  record.iccNo = answer->iccNo;
+  record.tsac = answer->tsac;
+  return kResultSuccess;
 }
 
-int CardFlowSteps::SealMessage(const MessageValues& values) {
+ResultCode CardFlowSteps::SealMessage(const MessageValues& values) {
   auto document = AssembleMessage(values);
   if (!document) return kResultCardUnreadable;
   client_.plainMessage = std::move(*document);
@@ -109,7 +101,7 @@ int CardFlowSteps::SealMessage(const MessageValues& values) {
   SealedMessage sealed = SealForServer(client_.plainMessage, platform.keys, platform.random, platform.messageBoxes);
   if (!sealed.sealed) return kResultSealFailed;
   client_.sealedMessage = std::move(sealed.text);
-  return 0;
+  return kResultSuccess;
 }
 
 void AppendField(Bytes& block, std::string_view text, std::size_t length) {

@@ -1,14 +1,15 @@
 #pragma once
 // The steps that every card flow takes in the same way: opening a card
 // session, reading the accounts, checking the login card, having the card
-// compute the TAC and sealing the document. Each returns 0 to go on or the
+// compute the TAC and sealing the document. Each gives 0 to go on or the
 // flow's result code, having told the customer what the flow tells.
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "control/transaction_client.h"
-#include "crypto/secure_memory.h"
+#include "base/result_codes.h"
+#include "card/transaction_client.h"
+#include "base/secure_memory.h"
 #include "flows/transaction_message.h"
 
 namespace korvaden {
@@ -22,34 +23,34 @@ class CardFlowSteps {
 
   // Establish the context, wait 100 ms, connect and select: 8990 with the
   // reader or card-connection message.
-  int OpenSession(std::string_view readerName);
+  ResultCode OpenSession(std::string_view readerName);
 
   // Count the accounts: 8800 with a message, the reader released, when that
   // fails or finds none.
-  int CheckAccounts();
+  ResultCode CheckAccounts();
   // Read the records for the account index. A read that ends without 9000, or
   // a debited account shorter than 16 characters, is 8800.
-  int ReadRecords(std::string_view accountIndex, CardTransactionRecord& record);
+  ResultCode ReadRecords(std::string_view accountIndex, CardTransactionRecord& record);
   // Both, in that order.
-  int ReadAccounts(std::string_view accountIndex, CardTransactionRecord& record);
+  ResultCode ReadAccounts(std::string_view accountIndex, CardTransactionRecord& record);
 
   // The card in the reader must be the login card: its main account, and its
   // issuer id when one is given. 9940 with the wrong-card message otherwise.
   // `mainAccount` (when given) receives the card's main account.
-  int CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount,
+  ResultCode CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount,
                      std::string* mainAccount = nullptr);
 
   // Verify the PIN when one is given: 0, the card's status word, or the PC/SC
   // code when no answer came.
-  int VerifyPinIfGiven(std::string_view pin);
+  ResultCode VerifyPinIfGiven(std::string_view pin);
 
   // Send the TAC input (P1 P2 10 80) and keep the serial and the code: 8900 on
   // any failure.
-  int ComputeTac(const Bytes& input, CardTransactionRecord& record);
+  ResultCode ComputeTac(const Bytes& input, CardTransactionRecord& record);
 
   // Assemble, store in plainMessage, seal into sealedMessage: 0, 8800 when a
   // card value cannot be carried by the document, 8950 when sealing fails.
-  int SealMessage(const MessageValues& values);
+  ResultCode SealMessage(const MessageValues& values);
 
   void Tell(std::string_view message) const;
 

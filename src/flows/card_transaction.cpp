@@ -1,7 +1,7 @@
 #include "flows/card_transaction.h"
 
 #include "card/ebcdic.h"
-#include "control/result_codes.h"
+#include "base/result_codes.h"
 #include "flows/card_flow_steps.h"
 #include "ui/texts.h"
 
@@ -33,24 +33,24 @@ Bytes TransferTacInput(std::string_view pCode, std::string_view transferAmount, 
   return block;
 }
 
-int RunCardTransaction(TransATMiVeskClient& client, const TransferRequest& r) {
+ResultCode RunCardTransaction(TransATMiVeskClient& client, const TransferRequest& r) {
   client.sessionId = r.sessionId;
   const std::string accountIndex = ZeroPadLeft(r.accountIndex, 2);
   const std::string transferInAccount = ZeroPadLeft(r.importAccount, 16);
   const std::string transferAmount = ZeroPadLeft(std::string(r.money) + "00", 14);
-  client.readerName = r.readerName;
+  client.reader.readerName = r.readerName;
   client.txCode = r.pCode;
   if (!Acceptable(r, transferAmount)) return kResultInvalidArgument;
 
   CardFlowSteps steps(client, texts::kTransferCaption, "");
   CardTransactionRecord record;
-  if (const int result = steps.OpenSession(r.readerName)) return result;
-  if (const int result = steps.ReadAccounts(accountIndex, record)) return result;
+  if (const ResultCode result = steps.OpenSession(r.readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.ReadAccounts(accountIndex, record); Failed(result)) return result;
   record.txCode = r.pCode;
 
   if (r.pin.empty()) {
-    client.ReleaseReader();
-  } else if (client.WaitCardReinsert() != 0) {
+    client.reader.ReleaseReader();
+  } else if (!client.reader.WaitCardReinsert()) {
     return kResultCancelled;
   }
 
@@ -58,16 +58,16 @@ int RunCardTransaction(TransATMiVeskClient& client, const TransferRequest& r) {
     const std::string bankCode(r.inBankCode.substr(0, 3));
     const TransferConfirmation confirmation{record.issuerId.substr(0, 3) + "/" + record.outAccount,
                                             bankCode + "/" + transferInAccount,
-                                            TransATMiVeskClient::AmountToWhole(transferAmount, 2)};
+                                            AmountToWhole(transferAmount, 2)};
     if (client.platform().dialogs.RunTransferConfirmation(confirmation) == kTransferCancelled) return kResultCancelled;
   }
 
-  if (const int result = steps.OpenSession(r.readerName)) return result;
-  if (const int result = steps.VerifyPinIfGiven(r.pin)) return result;
-  if (const int result = steps.CheckLoginCard(r.loginIssuerId, r.loginIssuerAccount)) return result;
+  if (const ResultCode result = steps.OpenSession(r.readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.VerifyPinIfGiven(r.pin); Failed(result)) return result;
+  if (const ResultCode result = steps.CheckLoginCard(r.loginIssuerId, r.loginIssuerAccount); Failed(result)) return result;
   const Bytes input = TransferTacInput(r.pCode, transferAmount, transferInAccount, r.txCode, r.ifdCheckCode,
                                        r.transDateTime, record.outAccount);
-  if (const int result = steps.ComputeTac(input, record)) return result;
+  if (const ResultCode result = steps.ComputeTac(input, record); Failed(result)) return result;
   return steps.SealMessage({r.pCode, r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode, r.txCode, transferAmount,
                             record, std::nullopt});
 }

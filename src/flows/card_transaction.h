@@ -5,7 +5,7 @@
 // card compute the TAC and seals the message.
 #include <string_view>
 
-#include "control/transaction_client.h"
+#include "card/transaction_client.h"
 
 namespace korvaden {
 
@@ -15,7 +15,7 @@ struct TransferRequest {
   int showVerifyDialog = 0;
 };
 
-int RunCardTransaction(TransATMiVeskClient& client, const TransferRequest& request);
+ResultCode RunCardTransaction(TransATMiVeskClient& client, const TransferRequest& request);
 
 // The 64-byte TAC input of the transfer.
 Bytes TransferTacInput(std::string_view pCode, std::string_view transferAmount, std::string_view transferInAccount,

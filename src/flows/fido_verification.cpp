@@ -4,7 +4,7 @@
 #include <string>
 
 #include "card/ebcdic.h"
-#include "control/result_codes.h"
+#include "base/result_codes.h"
 #include "flows/card_flow_steps.h"
 #include "ui/texts.h"
 
@@ -23,26 +23,26 @@ bool Acceptable(std::string_view ifdCheckCode, std::string_view transDateTime,
 // The road both flows share; `reinsert` says whether the card must be taken
 // out and put back, `tacInput` makes the block from the main account.
 template <class TacInput>
-int RunVerification(TransATMiVeskClient& client, std::string_view readerName, std::string_view processingCode,
+ResultCode RunVerification(TransATMiVeskClient& client, std::string_view readerName, std::string_view processingCode,
                     std::string_view pin, bool reinsert, std::string_view loginAccount, std::string_view amount,
                     std::string_view transDateTime, std::string_view ifdId, std::string_view ifdCheckCode,
                     const TacInput& tacInput) {
   CardFlowSteps steps(client, texts::kTransferCaption, "");
   CardTransactionRecord record;
-  if (const int result = steps.OpenSession(readerName)) return result;
-  if (const int result = steps.ReadAccounts(kMainAccountIndex, record)) return result;
+  if (const ResultCode result = steps.OpenSession(readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.ReadAccounts(kMainAccountIndex, record); Failed(result)) return result;
   record.txCode = processingCode;
 
   if (!reinsert) {
-    client.ReleaseReader();
-  } else if (client.WaitCardReinsert() != 0) {
+    client.reader.ReleaseReader();
+  } else if (!client.reader.WaitCardReinsert()) {
     return kResultCancelled;
   }
 
-  if (const int result = steps.OpenSession(readerName)) return result;
-  if (const int result = steps.VerifyPinIfGiven(pin)) return result;
-  if (const int result = steps.CheckLoginCard(std::nullopt, loginAccount)) return result;
-  if (const int result = steps.ComputeTac(tacInput(record.outAccount), record)) return result;
+  if (const ResultCode result = steps.OpenSession(readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.VerifyPinIfGiven(pin); Failed(result)) return result;
+  if (const ResultCode result = steps.CheckLoginCard(std::nullopt, loginAccount); Failed(result)) return result;
+  if (const ResultCode result = steps.ComputeTac(tacInput(record.outAccount), record); Failed(result)) return result;
   return steps.SealMessage({processingCode, client.sessionId, transDateTime, ifdId, ifdCheckCode, processingCode,
                             amount, record, std::nullopt});
 }
@@ -78,9 +78,9 @@ Bytes FidoObTacInput(std::string_view processingCode, std::string_view amountBas
   return block;
 }
 
-int RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
+ResultCode RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
   client.sessionId = r.sessionId;
-  client.readerName = r.readerName;
+  client.reader.readerName = r.readerName;
   client.txCode = r.processingCode;
   if (r.txCode.size() > 6 || !Acceptable(r.ifdCheckCode, r.transDateTime, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
     return kResultInvalidArgument;
@@ -93,9 +93,9 @@ int RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
                          });
 }
 
-int RunFidoVerifyOb(TransATMiVeskClient& client, const FidoObRequest& r) {
+ResultCode RunFidoVerifyOb(TransATMiVeskClient& client, const FidoObRequest& r) {
   client.sessionId = r.sessionId;
-  client.readerName = r.readerName;
+  client.reader.readerName = r.readerName;
   client.txCode = r.processingCode;
   if (!Acceptable(r.ifdCheckCode, r.transDateTime, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
     return kResultInvalidArgument;

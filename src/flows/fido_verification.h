@@ -5,7 +5,7 @@
 // page's TxType, CheckItem and ID).
 #include <string_view>
 
-#include "control/transaction_client.h"
+#include "card/transaction_client.h"
 
 namespace korvaden {
 
@@ -19,8 +19,8 @@ struct FidoObRequest {
       transDateTime, txType, checkItem, id, sessionId;
 };
 
-int RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& request);
-int RunFidoVerifyOb(TransATMiVeskClient& client, const FidoObRequest& request);
+ResultCode RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& request);
+ResultCode RunFidoVerifyOb(TransATMiVeskClient& client, const FidoObRequest& request);
 
 Bytes FidoTacInput(std::string_view processingCode, std::string_view amount, std::string_view txCode,
                    std::string_view ifdCheckCode, std::string_view transDateTime, std::string_view mainAccount);

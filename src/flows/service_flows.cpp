@@ -1,7 +1,7 @@
 #include "flows/service_flows.h"
 
 #include "card/ebcdic.h"
-#include "control/result_codes.h"
+#include "base/result_codes.h"
 #include "crypto/pin_block.h"
 #include "flows/card_flow_steps.h"
 #include "ui/app_confirm.h"
@@ -41,8 +41,9 @@ bool Acceptable(const CParseEncParam& p) {
          !HasMarkup({p.TxCode, p.SessionId, p.ClientDateTime, p.AtmNo, p.AtmCheckCode, p.TacId});
 }
 
-// 2 (a reader failure or Esc) is the flow's 8990; any other code is its own.
-int DialogResult(int result) { return result == kPinPadCancelled ? kResultCancelled : result; }
+// A dialog's end code: 2 (a reader failure or Esc) is the flow's 8990; any
+// other (1 hidden OK, 9950 time-out, 26144) is the flow's result as it stands.
+ResultCode DialogResult(int result) { return result == kPinPadCancelled ? kResultCancelled : ResultCode{result}; }
 
 }  // namespace
 
@@ -67,30 +68,30 @@ std::string CardlessAccountDigits(std::string_view account) {
   return part(2, 6) + part(9, 6);
 }
 
-int RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const ServiceRequest& request) {
+ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const ServiceRequest& request) {
   Platform& platform = client.platform();
   const ServiceProfile profile = ProfileOf(kind);
   CParseEncParam params(platform.keys);
-  if (const int result = params.DecryptAndSplit(request.blocks)) return result;
+  if (const ResultCode result = params.DecryptAndSplit(request.blocks); Failed(result)) return result;
   client.sessionId = params.SessionId;
-  client.readerName = params.ReaderName;
+  client.reader.readerName = params.ReaderName;
   client.txCode = params.TxCode;
   if (!Acceptable(params)) return kResultInvalidArgument;
 
   CardFlowSteps steps(client, profile.caption, profile.caption);
-  if (const int result = steps.OpenSession(params.ReaderName)) return result;
-  if (const int result = steps.CheckAccounts()) return result;
+  if (const ResultCode result = steps.OpenSession(params.ReaderName); Failed(result)) return result;
+  if (const ResultCode result = steps.CheckAccounts(); Failed(result)) return result;
   std::string mainAccount;
-  if (const int result = steps.CheckLoginCard(params.LoginIssuerId, params.LoginIssuerAccount, &mainAccount)) {
-    client.ReleaseReader();
+  if (const ResultCode result = steps.CheckLoginCard(params.LoginIssuerId, params.LoginIssuerAccount, &mainAccount); Failed(result)) {
+    client.reader.ReleaseReader();
     return result;
   }
 
   PinPad pad(profile.pad, platform);
   pad.readerName = params.ReaderName;
   pad.pinMode = params.PinMode;
-  if (const int result = platform.dialogs.RunPinPad(pad)) {
-    client.ReleaseReader();
+  if (const int result = platform.dialogs.RunPinPad(pad); result != kPinPadConfirmed) {
+    client.reader.ReleaseReader();
     return DialogResult(result);
   }
   const SecureString pin = pad.GetCardPin();
@@ -102,20 +103,20 @@ int RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const ServiceR
   confirm.readerName = params.ReaderName;
   confirm.pinMode = params.PinMode;
   confirm.activityTitle = request.msgTitle;
-  if (const int result = platform.dialogs.RunAppConfirmation(confirm)) {
-    client.ReleaseReader();
+  if (const int result = platform.dialogs.RunAppConfirmation(confirm); result != kAppConfirmed) {
+    client.reader.ReleaseReader();
     return DialogResult(result);
   }
 
   CardTransactionRecord record;
-  if (const int result = steps.OpenSession(params.ReaderName)) return result;
-  if (const int result = steps.ReadRecords(kMainAccountIndex, record)) return result;
+  if (const ResultCode result = steps.OpenSession(params.ReaderName); Failed(result)) return result;
+  if (const ResultCode result = steps.ReadRecords(kMainAccountIndex, record); Failed(result)) return result;
   record.txCode = params.TxCode;
-  if (const int result = steps.VerifyPinIfGiven(pin)) return result;
+  if (const ResultCode result = steps.VerifyPinIfGiven(pin); Failed(result)) return result;
   const std::string& tacAccount = params.ServiceAccount.empty() ? record.issuerAccount : params.ServiceAccount;
   const Bytes input = ServiceTacInput(params.TxCode, tacAccount, params.TacId, params.AtmCheckCode,
                                       params.ClientDateTime, record.issuerAccount);
-  if (const int result = steps.ComputeTac(input, record)) return result;
+  if (const ResultCode result = steps.ComputeTac(input, record); Failed(result)) return result;
 
   SecureString reason;
   switch (kind) {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "control/transaction_client.h"
+#include "card/transaction_client.h"
 #include "crypto/param_blocks.h"
 
 namespace korvaden {
@@ -18,7 +18,7 @@ struct ServiceRequest {
   std::string_view msgTitle;
 };
 
-int RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const ServiceRequest& request);
+ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const ServiceRequest& request);
 
 // The 64-byte TAC input of the services.
 Bytes ServiceTacInput(std::string_view txCode, std::string_view tacAccount, std::string_view tacId,

@@ -1,4 +1,4 @@
-#include "reader/pcsc_api.h"
+#include "reader/pcsc_system.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 
-#include "crypto/secure_memory.h"
+#include "base/secure_memory.h"
 
 namespace korvaden {
 
 PcscResult ReaderModule::ReaderEstablishContext() {
-  if (contextOpen_) ReaderReleaseContext();
+  // Releasing a context that is replaced cannot fail in a way that matters.
+  if (contextOpen_) std::ignore = ReaderReleaseContext();
   lastScResult = api_.EstablishContext(kScardScopeUser, readerContext_);
   contextOpen_ = lastScResult == kScardSuccess;
   return lastScResult;

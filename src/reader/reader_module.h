@@ -7,7 +7,8 @@
 #include <span>
 #include <string_view>
 
-#include "reader/pcsc_api.h"
+#include "base/pcsc_api.h"
+#include "base/result_codes.h"
 
 namespace korvaden {
 
@@ -62,10 +63,7 @@ class ReaderModule {
   void WipeCommand();
 
   PcscCard cardHandle = 0;
-  PcscResult lastScResult = 0;
-  // Set while a member call runs: the reader state is the module's, so a
-  // second call (through a dialog's message loop, on any control) must wait.
-  bool memberCallActive = false;
+  PcscResult lastScResult = kScardSuccess;
 
  private:
   PcscApi& api_;

@@ -2,9 +2,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <tuple>
 
-#include "control/result_codes.h"
-#include "control/transaction_client.h"
+#include "card/transaction_client.h"
 #include "ui/texts.h"
 
 namespace korvaden {
@@ -21,7 +21,7 @@ void CIVESKAppConfirm::OnTimer() {
   if (secondsLeft_ < 1) {
     view_->ShowCountdown("000");
     platform_.sleeper.Sleep(std::chrono::milliseconds(1000));
-    view_->EndDialog(kResultTimedOut);
+    view_->EndDialog(kAppConfirmTimedOut);
     return;
   }
   char seconds[16];
@@ -34,21 +34,21 @@ void CIVESKAppConfirm::OnConfirm() {
   // The reader state is the module's: whatever the flow holds is dropped, and
   // this client's connection closes when the handler returns.
   TransATMiVeskClient client(platform_);
-  client.DisconnectCard();
-  client.ReleaseContext();
-  client.EstablishContext();
-  if (client.ConnectCard(readerName) != 0) {
+  client.reader.ReleaseReader();
+  // A context that cannot be established shows in the connection.
+  std::ignore = client.reader.EstablishContext();
+  if (Failed(client.card.Connect(readerName))) {
     view_->EndDialog(kAppConfirmUnreachable);
     return;
   }
-  if (pinMode != "1" || client.WaitCardReinsert() == 0) {
+  if (pinMode != "1" || client.reader.WaitCardReinsert()) {
     view_->EndDialog(kAppConfirmed);
     return;
   }
   view_->ShowMessage(texts::kReinsertFailedMessage);
 }
 
-void CIVESKAppConfirm::OnCancel() { view_->EndDialog(kResultCancelled); }
+void CIVESKAppConfirm::OnCancel() { view_->EndDialog(kAppConfirmCancelled); }
 
 void CIVESKAppConfirm::OnEscape() { view_->EndDialog(kAppConfirmUnreachable); }
 

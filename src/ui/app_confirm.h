@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "control/platform.h"
+#include "base/result_codes.h"
+#include "card/platform.h"
 
 namespace korvaden {
 
@@ -23,6 +24,8 @@ class AppConfirmView {
 inline constexpr int kAppConfirmed = 0;
 inline constexpr int kAppConfirmHiddenOk = 1;
 inline constexpr int kAppConfirmUnreachable = 2;  // also Esc
+inline constexpr int kAppConfirmCancelled = AsInteger(kResultCancelled);  // "取消"
+inline constexpr int kAppConfirmTimedOut = AsInteger(kResultTimedOut);
 
 class CIVESKAppConfirm {
  public:

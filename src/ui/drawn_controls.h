@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/random.h"
+#include "base/random_source.h"
 #include "ui/canvas.h"
 
 namespace korvaden {

@@ -1,6 +1,7 @@
 #include "ui/keypad_model.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "crypto/des.h"
 #include "crypto/param_blocks.h"
@@ -51,7 +52,7 @@ SecureString CVKB::DecodeTokens(std::string_view tokens) const {
   tokens = tokens.substr(0, std::min<std::size_t>(tokens.size(), 65536));
   const std::size_t count = tokens.size() / kTokenLength;
   SecureBytes cipher(count * 8);
-  DecodeHexText(tokens.substr(0, count * kTokenLength), cipher);
+  std::ignore = DecodeHexText(tokens.substr(0, count * kTokenLength), cipher);  // whole tokens: an even length
   SecureString digits;
   for (std::size_t b = 0; b < count; ++b) {
     std::uint8_t plain[8];

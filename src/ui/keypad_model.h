@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/random.h"
-#include "crypto/secure_memory.h"
+#include "base/random_source.h"
+#include "base/secure_memory.h"
 
 namespace korvaden {
 

@@ -2,9 +2,8 @@
 
 #include <cstdio>
 
-#include "card/card_commands.h"
-#include "control/result_codes.h"
-#include "control/transaction_client.h"
+#include "base/result_codes.h"
+#include "card/transaction_client.h"
 #include "ui/texts.h"
 #include "ui/verification_code.h"
 
@@ -15,8 +14,8 @@ constexpr int kCountdownSeconds = 540;
 constexpr std::size_t kMaxCardPinDigits = 12;
 constexpr std::size_t kMinCardPinDigits = 6;
 constexpr std::size_t kCodeDigits = 6;
-constexpr std::uint32_t kWrongPin = 0x6608;
-constexpr std::uint32_t kCardRefusesPad = 0x6620;
+constexpr StatusWord kWrongPin{0x6608};
+constexpr StatusWord kCardRefusesPad{0x6620};
 
 const PinPadProfile kAppCert{204,
                              6,
@@ -180,7 +179,7 @@ void PinPad::OnTimer() {
   if (secondsLeft_ <= 0) {
     view_->ShowCountdown("000");
     platform_.sleeper.Sleep(std::chrono::milliseconds(1000));
-    view_->EndDialog(kResultTimedOut);
+    view_->EndDialog(kPinPadTimedOut);
     return;
   }
   view_->ShowCountdown(Format("%03d", secondsLeft_));
@@ -195,30 +194,30 @@ bool PinPad::PasswordRefusedAsRun() const {
   return AllDigits(digits) && (IsRun(digits, 1) || IsRun(digits, -1));
 }
 
-int PinPad::VerifyCardPin(TransATMiVeskClient& client) {
+bool PinPad::VerifyCardPin(CardApplication& card) {
   const SecureString pin = GetCardPin();
   if (pin.empty()) {
     view_->ShowMessage(texts::kCardPinMissing);
-    return -1;
+    return false;
   }
   if (pin.size() < kMinCardPinDigits) {
     view_->ShowMessage(texts::kCardPinTooShort);
     activeField_ = kFieldCardPin;
     ClearActiveField();
-    return -1;
+    return false;
   }
-  const int result = client.VerifyPin(pin);
-  if (result != 0 && client.statusWord == kWrongPin) {
+  const bool refused = Failed(card.VerifyPin(pin));
+  if (refused && card.statusWord == kWrongPin) {
     view_->ShowMessage(texts::kCardPinWrong);
     activeField_ = kFieldCardPin;
     ClearActiveField();
-    return -1;
+    return false;
   }
-  if (result != 0 && client.statusWord == kCardRefusesPad) {
-    view_->EndDialog(kResultPinPadCard6620);
-    return -1;
+  if (refused && card.statusWord == kCardRefusesPad) {
+    view_->EndDialog(kPinPadCardRefused);
+    return false;
   }
-  return 0;
+  return true;
 }
 
 void PinPad::OnConfirm() {
@@ -241,13 +240,12 @@ void PinPad::OnConfirm() {
   // the flow still holds is dropped first, and this connection closes when the
   // handler returns.
   TransATMiVeskClient client(platform_);
-  client.DisconnectCard();
-  client.ReleaseContext();
-  if (client.EstablishContext() != kScardSuccess || client.ConnectCard(readerName) != 0) {
+  client.reader.ReleaseReader();
+  if (Failed(client.reader.EstablishContext()) || Failed(client.card.Connect(readerName))) {
     view_->EndDialog(kPinPadCancelled);
     return;
   }
-  if (pinMode == "1" && VerifyCardPin(client) != 0) return;
+  if (pinMode == "1" && !VerifyCardPin(client.card)) return;
 
   const std::string typed = view_->TypedCode();
   if (typed != verifyCode_) {

@@ -8,13 +8,14 @@
 #include <string>
 #include <string_view>
 
-#include "control/platform.h"
-#include "crypto/secure_memory.h"
+#include "base/result_codes.h"
+#include "card/platform.h"
+#include "base/secure_memory.h"
 #include "ui/keypad_model.h"
 
 namespace korvaden {
 
-class TransATMiVeskClient;
+class CardApplication;
 
 enum class PinPadKind { CIVESKAppCert, CardLessApply, BondingMobileDevice };
 
@@ -36,6 +37,8 @@ enum PinPadField { kFieldPassword = 1, kFieldConfirm = 2, kFieldCode = 3, kField
 inline constexpr int kPinPadConfirmed = 0;
 inline constexpr int kPinPadHiddenOk = 1;
 inline constexpr int kPinPadCancelled = 2;
+inline constexpr int kPinPadTimedOut = AsInteger(kResultTimedOut);
+inline constexpr int kPinPadCardRefused = AsInteger(kResultPinPadCard6620);  // the card answered 6620
 inline constexpr std::size_t kCardPinDisplayWidth = 12;
 
 class PinPadView {
@@ -91,7 +94,8 @@ class PinPad {
   void ShowEntry(int field, bool active, bool randomFont);
   void ClearActiveField();
   bool PasswordRefusedAsRun() const;
-  int VerifyCardPin(TransATMiVeskClient& client);
+  // True to go on; otherwise the customer was told, or the pad ended.
+  bool VerifyCardPin(CardApplication& card);
 
   const PinPadProfile& profile_;
   Platform& platform_;

@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-#include "crypto/random.h"
+#include "base/random_source.h"
 
 namespace korvaden {
 

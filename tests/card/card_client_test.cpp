@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "card/card_commands.h"
-#include "control/result_codes.h"
-#include "control/transaction_client.h"
+#include "base/result_codes.h"
+#include "card/transaction_client.h"
 #include "support/card_bench.h"
 
 namespace korvaden {
@@ -15,8 +15,8 @@ class CardClient : public ::testing::Test {
  protected:
   explicit CardClient(card::CardProfile profile = {}) : bench(std::move(profile)) {}
   void SetUp() override {
-    ASSERT_EQ(client.EstablishContext(), 0);
-    ASSERT_EQ(client.ConnectCard(kReaderName), 0);
+    ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+    ASSERT_EQ(client.card.Connect(kReaderName), kResultSuccess);
   }
   // The record numbers (P1) of the READ RECORD commands sent since `first`.
   std::vector<int> RecordsRead(std::size_t first) const {
@@ -44,8 +44,8 @@ card::CardProfile WithAccounts(std::array<std::string, 8> accounts) {
 
 TEST_F(CardClient, ConnectingSelectsTheApplication) {
   EXPECT_EQ(bench.card.log().front(), "00A4040008A00000017295000100");
-  EXPECT_EQ(client.readerName, kReaderName);
-  EXPECT_EQ(client.readerStatus.atrLength, 4u);
+  EXPECT_EQ(client.reader.readerName, kReaderName);
+  EXPECT_EQ(client.reader.readerStatus.atrLength, 4u);
 }
 
 TEST(CardSelection, NoAnswerIs7900AndAnErrorStatusStillSelects) {
@@ -53,24 +53,24 @@ TEST(CardSelection, NoAnswerIs7900AndAnErrorStatusStillSelects) {
   silent.noSelectAnswer = true;
   CardBench bench(silent);
   TransATMiVeskClient client(bench.platform);
-  client.EstablishContext();
-  EXPECT_EQ(client.ConnectCard(kReaderName), kResultNoSelectionAnswer);
-  EXPECT_EQ(client.lastResult, kResultNoSelectionAnswer);
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+  EXPECT_EQ(client.card.Connect(kReaderName), kResultNoSelectionAnswer);
+  EXPECT_EQ(client.card.lastResult, kResultNoSelectionAnswer);
 
   card::CardProfile refusing;
-  refusing.statusAtCommand[1] = 0x6A82;
+  refusing.statusAt[{kInsSelect, 1}] = 0x6A82;
   CardBench other(refusing);
   TransATMiVeskClient second(other.platform);
-  second.EstablishContext();
-  EXPECT_EQ(second.ConnectCard(kReaderName), 0);
-  EXPECT_EQ(second.statusWord, 0u);  // the selection's status word is not examined
+  ASSERT_EQ(second.reader.EstablishContext(), kScardSuccess);
+  EXPECT_EQ(second.card.Connect(kReaderName), kResultSuccess);
+  EXPECT_EQ(second.card.statusWord, kNoStatusWord);  // the selection's status word is not examined
 
   card::CardProfile broken;
-  broken.transmitFailureAtCommand = 1;
+  broken.transmitFailureAt = {kInsSelect, 1};
   CardBench third(broken);
   TransATMiVeskClient failing(third.platform);
-  failing.EstablishContext();
-  EXPECT_EQ(failing.ConnectCard(kReaderName), kResultNoSelectionAnswer);
+  ASSERT_EQ(failing.reader.EstablishContext(), kScardSuccess);
+  EXPECT_EQ(failing.card.Connect(kReaderName), kResultNoSelectionAnswer);
 }
 
 class OneRealAccount : public CardClient {
@@ -81,8 +81,8 @@ class OneRealAccount : public CardClient {
 };
 
 TEST_F(OneRealAccount, BlankAndZeroAccountsAreEmpty) {
-  EXPECT_EQ(client.CountAccounts(), 0);
-  EXPECT_EQ(client.accountCount, 1);
+  EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);
+  EXPECT_EQ(client.card.accountCount, 1);
   EXPECT_EQ(RecordsRead(0), (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10}));
 }
 
@@ -93,18 +93,18 @@ TEST(CardAccounts, FailedMiddleRecordIsSkippedAndOnlyTheLastCounts) {
   profile.recordStatus[7] = 0x6A83;
   CardBench bench(profile);
   TransATMiVeskClient client(bench.platform);
-  client.EstablishContext();
-  client.ConnectCard(kReaderName);
-  EXPECT_EQ(client.CountAccounts(), 0);
-  EXPECT_EQ(client.accountCount, 3);
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+  ASSERT_EQ(client.card.Connect(kReaderName), kResultSuccess);
+  EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);
+  EXPECT_EQ(client.card.accountCount, 3);
 
   profile.recordStatus = {{10, 0x6A83}};
   CardBench last(profile);
   TransATMiVeskClient other(last.platform);
-  other.EstablishContext();
-  other.ConnectCard(kReaderName);
-  EXPECT_EQ(other.CountAccounts(), kResultCardUnreadable);
-  EXPECT_EQ(other.accountCount, 3);
+  ASSERT_EQ(other.reader.EstablishContext(), kScardSuccess);
+  ASSERT_EQ(other.card.Connect(kReaderName), kResultSuccess);
+  EXPECT_EQ(other.card.CountAccounts(), kResultCardUnreadable);
+  EXPECT_EQ(other.card.accountCount, 3);
 }
 
 TEST(CardAccounts, RefusedFileSelectionReadsNothing) {
@@ -112,15 +112,15 @@ TEST(CardAccounts, RefusedFileSelectionReadsNothing) {
   profile.selectFileStatus = 0x6A82;
   CardBench bench(profile);
   TransATMiVeskClient client(bench.platform);
-  client.EstablishContext();
-  client.ConnectCard(kReaderName);
-  EXPECT_EQ(client.CountAccounts(), 0);  // the exchange itself succeeded
-  EXPECT_EQ(client.statusWord, 0x6A82u);
-  EXPECT_EQ(client.accountCount, 0);
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+  ASSERT_EQ(client.card.Connect(kReaderName), kResultSuccess);
+  EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);  // the exchange itself succeeded
+  EXPECT_EQ(client.card.statusWord, StatusWord{0x6A82});
+  EXPECT_EQ(client.card.accountCount, 0);
   CardRecords records;
-  EXPECT_EQ(client.ReadCardData("1", records), 0);
-  EXPECT_NE(client.statusWord, kStatusOk);
-  EXPECT_EQ(client.ReadIssuerId(), "");
+  EXPECT_EQ(client.card.ReadCardData("1", records), kResultSuccess);
+  EXPECT_NE(client.card.statusWord, kStatusOk);
+  EXPECT_EQ(client.card.ReadIssuerId(), "");
   EXPECT_EQ(bench.card.log().size(), 4u);  // the selection and three file selections
 }
 
@@ -130,20 +130,20 @@ TEST_F(CardClient, AccountIndexChoosesTheRecord) {
   for (const auto& [index, record] : cases) {
     const std::size_t first = bench.card.log().size();
     CardRecords records;
-    ASSERT_EQ(client.ReadCardData(index, records), 0) << index;
+    ASSERT_EQ(client.card.ReadCardData(index, records), kResultSuccess) << index;
     EXPECT_EQ(RecordsRead(first), (std::vector<int>{1, 2, 3, record})) << index;
   }
 }
 
 TEST_F(CardClient, CardDataFields) {
   CardRecords records;
-  ASSERT_EQ(client.ReadCardData("1", records), 0);
+  ASSERT_EQ(client.card.ReadCardData("1", records), kResultSuccess);
   EXPECT_EQ(records.issuerId, "81200000");
   EXPECT_EQ(records.issuerRemark, Repeat("20", 30));  // blanks kept as their hex digits
   EXPECT_EQ(records.issuerAccount, "1234567890123456");
   EXPECT_EQ(records.outAccount, "1234567890123456");
-  EXPECT_EQ(client.ReadIssuerId(), "81200000");
-  EXPECT_EQ(client.ReadMainAccount(), "1234567890123456");
+  EXPECT_EQ(client.card.ReadIssuerId(), "81200000");
+  EXPECT_EQ(client.card.ReadMainAccount(), "1234567890123456");
 }
 
 TEST(CardData, FailedReadStopsWith8800KeepingWhatWasRead) {
@@ -151,36 +151,36 @@ TEST(CardData, FailedReadStopsWith8800KeepingWhatWasRead) {
   profile.recordStatus[2] = 0x6A83;
   CardBench bench(profile);
   TransATMiVeskClient client(bench.platform);
-  client.EstablishContext();
-  client.ConnectCard(kReaderName);
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+  ASSERT_EQ(client.card.Connect(kReaderName), kResultSuccess);
   CardRecords records;
-  EXPECT_EQ(client.ReadCardData("1", records), kResultCardUnreadable);
-  EXPECT_EQ(client.lastResult, kResultCardUnreadable);
+  EXPECT_EQ(client.card.ReadCardData("1", records), kResultCardUnreadable);
+  EXPECT_EQ(client.card.lastResult, kResultCardUnreadable);
   EXPECT_EQ(records.issuerId, "81200000");
   EXPECT_EQ(records.issuerAccount, "");
-  EXPECT_EQ(client.ReadMainAccount(), "1234567890123456");
+  EXPECT_EQ(client.card.ReadMainAccount(), "1234567890123456");
 }
 
 TEST_F(CardClient, PinVerification) {
   const std::size_t first = bench.card.log().size();
-  EXPECT_EQ(client.VerifyPin("123456"), 0);
+  EXPECT_EQ(client.card.VerifyPin("123456"), kResultSuccess);
   EXPECT_EQ(bench.card.log()[first], "002000100812" "3456FFFFFFFFFF");
-  EXPECT_EQ(client.VerifyPin("654321"), 0x6608);
-  EXPECT_EQ(client.statusWord, 0x6608u);
+  EXPECT_EQ(client.card.VerifyPin("654321"), test::StatusResult(0x6608));
+  EXPECT_EQ(client.card.statusWord, StatusWord{0x6608});
   EXPECT_EQ(bench.card.pinTriesLeft(), 2);
-  EXPECT_EQ(client.VerifyPin("123456789012"), 0x6608);
+  EXPECT_EQ(client.card.VerifyPin("123456789012"), test::StatusResult(0x6608));
   EXPECT_EQ(bench.card.log().back(), "0020001008123456789012FFFF");
-  EXPECT_EQ(client.VerifyPin("12345678901234567890"), 0x6983);  // the third wrong PIN blocks the card
+  EXPECT_EQ(client.card.VerifyPin("12345678901234567890"), test::StatusResult(0x6983));  // the third wrong PIN blocks the card
   EXPECT_EQ(bench.card.log().back(), "00200010081234567890123456");
-  EXPECT_EQ(client.VerifyPin("123456"), 0x6983);
+  EXPECT_EQ(client.card.VerifyPin("123456"), test::StatusResult(0x6983));
 }
 
 TEST_F(CardClient, OverlongPinIsRefusedBeforeTheCard) {
   const std::size_t sent = bench.card.log().size();
-  EXPECT_EQ(client.VerifyPin(std::string(37, '1')), kResultInvalidArgument);
-  EXPECT_EQ(client.statusWord, 0u);
+  EXPECT_EQ(client.card.VerifyPin(std::string(37, '1')), kResultInvalidArgument);
+  EXPECT_EQ(client.card.statusWord, kNoStatusWord);
   EXPECT_EQ(bench.card.log().size(), sent);
-  EXPECT_EQ(client.VerifyPin(std::string(36, '1')), 0x6608);
+  EXPECT_EQ(client.card.VerifyPin(std::string(36, '1')), test::StatusResult(0x6608));
 }
 
 TEST(CardPin, StatusWordsAndTransportFailures) {
@@ -188,27 +188,27 @@ TEST(CardPin, StatusWordsAndTransportFailures) {
   profile.verifyStatus = 0x6620;
   CardBench bench(profile);
   TransATMiVeskClient client(bench.platform);
-  client.EstablishContext();
-  client.ConnectCard(kReaderName);
-  EXPECT_EQ(client.VerifyPin("123456"), 0x6620);
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+  ASSERT_EQ(client.card.Connect(kReaderName), kResultSuccess);
+  EXPECT_EQ(client.card.VerifyPin("123456"), test::StatusResult(0x6620));
 
   card::CardProfile failing;
-  failing.transmitFailureAtCommand = 2;
+  failing.transmitFailureAt = {kInsVerifyPin, 1};
   CardBench other(failing);
   TransATMiVeskClient second(other.platform);
-  second.EstablishContext();
-  second.ConnectCard(kReaderName);
-  EXPECT_EQ(second.VerifyPin("123456"), 0);  // no status word came
-  EXPECT_EQ(second.statusWord, 0u);
-  EXPECT_EQ(second.lastResult, kScardCommError);
+  ASSERT_EQ(second.reader.EstablishContext(), kScardSuccess);
+  ASSERT_EQ(second.card.Connect(kReaderName), kResultSuccess);
+  EXPECT_EQ(second.card.VerifyPin("123456"), kResultSuccess);  // no status word came
+  EXPECT_EQ(second.card.statusWord, kNoStatusWord);
+  EXPECT_EQ(second.card.lastResult, FromPcsc(kScardCommError));
 }
 
 TEST_F(CardClient, ComputeTacSendsTheBlockAndTheCardAnswers) {
   const Bytes input(64, 0x31);
   Bytes data;
-  std::uint32_t sw = 0;
-  ASSERT_EQ(CardComputeTac(bench.module, bench.module.cardHandle, {0x10, 0x80}, input, data, sw), 0);
-  EXPECT_EQ(sw, kStatusOk);
+  const CardAnswer sent = CardComputeTac(bench.module, bench.module.cardHandle, {0x10, 0x80}, input, data);
+  ASSERT_EQ(sent.result, kScardSuccess);
+  EXPECT_EQ(sent.statusWord, kStatusOk);
   EXPECT_EQ(bench.card.log().back(), "00E2108040" + Repeat("31", 64) + "00");
   const auto answer = ParseTacAnswer(data);
   ASSERT_TRUE(answer);
@@ -235,11 +235,11 @@ TEST(TacAnswer, DeclaredLengthMustFitAndBeAtMostSixteen) {
 }
 
 TEST(AmountToWhole, DropsDecimalsAndLeadingZeros) {
-  EXPECT_EQ(TransATMiVeskClient::AmountToWhole("00000000012300", 2), "123");
-  EXPECT_EQ(TransATMiVeskClient::AmountToWhole("00000000010000", 2), "100");
-  EXPECT_EQ(TransATMiVeskClient::AmountToWhole("00", 2), "0");
-  EXPECT_EQ(TransATMiVeskClient::AmountToWhole("1234567890123400", 2), "12345678901234");
-  EXPECT_EQ(TransATMiVeskClient::AmountToWhole("12a400", 2), "12");
+  EXPECT_EQ(AmountToWhole("00000000012300", 2), "123");
+  EXPECT_EQ(AmountToWhole("00000000010000", 2), "100");
+  EXPECT_EQ(AmountToWhole("00", 2), "0");
+  EXPECT_EQ(AmountToWhole("1234567890123400", 2), "12345678901234");
+  EXPECT_EQ(AmountToWhole("12a400", 2), "12");
 }
 
 }  // namespace

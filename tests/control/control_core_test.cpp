@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "control/result_codes.h"
+#include <vector>
+
+#include "base/result_codes.h"
 #include "control/version.h"
 #include "support/flow_bench.h"
 
@@ -14,7 +16,7 @@ using test::TransferArgs;
 TEST(ControlCore, TrnsMsgFollowsTheLastCall) {
   FlowBench bench;
   EXPECT_EQ(bench.core.TrnsMsg(), "");
-  ASSERT_EQ(bench.Transfer({}), 0);
+  ASSERT_EQ(bench.Transfer({}), kResultSuccess);
   const std::string sealed = bench.core.TrnsMsg();
   EXPECT_FALSE(sealed.empty());
   EXPECT_EQ(bench.core.TrnsMsg(), sealed);  // reading does not clear it
@@ -27,7 +29,7 @@ TEST(ControlCore, TrnsMsgFollowsTheLastCall) {
 TEST(ControlCore, EmptyArgumentsAreEmptyTexts) {
   FlowBench bench;
   const std::string_view none;
-  EXPECT_EQ(bench.core.FidoVerify(test::kReaderName, none, "1234567890123456", none, none, none, none, none), 0);
+  EXPECT_EQ(bench.core.FidoVerify(test::kReaderName, none, "1234567890123456", none, none, none, none, none), kResultSuccess);
   EXPECT_NE(bench.Unsealed().find("<session_id></session_id>"), std::string::npos);
   EXPECT_EQ(bench.core.TransIVESK(none, none, none, none, none, none, none, none, none, none, none, none, 0, none),
             kResultInvalidArgument);  // a PCODE of fewer than 4 characters
@@ -35,14 +37,19 @@ TEST(ControlCore, EmptyArgumentsAreEmptyTexts) {
 
 TEST(ControlCore, NestedCallIsRefusedAndLeavesTheFirstUntouched) {
   FlowBench bench;
-  int nested = -1;
-  bench.dialogs.onTransfer = [&] { nested = bench.Fido({}); };
+  // A second control of the same module shares its gate.
+  ControlCore other{bench.platform, bench.gate};
+  std::vector<ResultCode> nested;
+  bench.dialogs.onTransfer = [&] {
+    nested.push_back(bench.Fido({}));
+    nested.push_back(other.FidoVerify(test::kReaderName, "S", "1234567890123456", "", "", "", "", ""));
+  };
   TransferArgs args;
   args.showVerifyDialog = 1;
-  ASSERT_EQ(bench.Transfer(args), 0);
-  EXPECT_EQ(nested, kResultBusy);
+  ASSERT_EQ(bench.Transfer(args), kResultSuccess);
+  EXPECT_EQ(nested, (std::vector<ResultCode>{kResultBusy, kResultBusy}));
   EXPECT_NE(bench.Unsealed().find("<tx_code>2510</tx_code>"), std::string::npos);
-  EXPECT_EQ(bench.Fido({}), 0);  // the guard is released afterwards
+  EXPECT_EQ(bench.Fido({}), kResultSuccess);  // the guard is released afterwards
   EXPECT_TRUE(bench.NothingLeftOpen());
 }
 

@@ -45,7 +45,7 @@ class ParamBlocks : public ::testing::Test {
 
 TEST_F(ParamBlocks, BankBlocksSplitIntoEveryField) {
   const auto b = Blocks();
-  ASSERT_EQ(parser.DecryptAndSplit(View(b, true)), 0);
+  ASSERT_EQ(parser.DecryptAndSplit(View(b, true)), kResultSuccess);
   EXPECT_EQ(parser.PinMode, "1");
   EXPECT_EQ(parser.LoginIssuerId, "81200000");
   EXPECT_EQ(parser.LoginIssuerAccount, "1234567890123456");
@@ -63,11 +63,11 @@ TEST_F(ParamBlocks, BankBlocksSplitIntoEveryField) {
 TEST_F(ParamBlocks, ShortPlaintextsGiveShortOrEmptyFields) {
   ASSERT_EQ(parser.DecryptAndSplit(View(Blocks("1812000001234567890123456", "ATM00001" "12345678" "XXXXXXXX"
                                                                             "20230731123456" "9"), false)),
-            0);
+            kResultSuccess);
   EXPECT_EQ(parser.ReaderName, "");
   EXPECT_EQ(parser.ServiceAccount, "9");
   EXPECT_EQ(parser.IdentityNumber, "");
-  ASSERT_EQ(parser.DecryptAndSplit(View(Blocks("2", "ATM0"), false)), 0);
+  ASSERT_EQ(parser.DecryptAndSplit(View(Blocks("2", "ATM0"), false)), kResultSuccess);
   EXPECT_EQ(parser.PinMode, "2");
   EXPECT_EQ(parser.LoginIssuerId, "");
   EXPECT_EQ(parser.AtmNo, "ATM0");
@@ -77,8 +77,8 @@ TEST_F(ParamBlocks, ShortPlaintextsGiveShortOrEmptyFields) {
 TEST_F(ParamBlocks, EachRefusedBlockHasItsCode) {
   const auto good = Blocks();
   const std::string unpadded = EncipherRaw({'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'}, IvOf(good));
-  const std::pair<const char*, int> cases[] = {{"BHO_D1", 9811}, {"BHO_D2", 9812}, {"BHO_D3", 9813},
-                                               {"BHO_D4", 9814}, {"BHO_D11", 9821}, {"BHO_D12", 9822}};
+  const std::pair<const char*, ResultCode> cases[] = {{"BHO_D1", ResultCode{9811}}, {"BHO_D2", ResultCode{9812}}, {"BHO_D3", ResultCode{9813}},
+                                               {"BHO_D4", ResultCode{9814}}, {"BHO_D11", ResultCode{9821}}, {"BHO_D12", ResultCode{9822}}};
   for (const auto& [name, code] : cases) {
     for (const std::string& broken : {std::string(), good.at(name) + "0", good.at(name).substr(1),
                                      unpadded}) {
@@ -89,7 +89,7 @@ TEST_F(ParamBlocks, EachRefusedBlockHasItsCode) {
   }
   auto b = good;
   b["BHO_D5"] = "0123456789ABCDE";
-  EXPECT_EQ(parser.DecryptAndSplit(View(b, false)), 9810);
+  EXPECT_EQ(parser.DecryptAndSplit(View(b, false)), kResultBlockD5Refused);
 }
 
 TEST_F(ParamBlocks, PaddingCountIsCheckedButPadBytesAreNot) {

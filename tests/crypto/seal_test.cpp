@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "crypto/deployment_keys.h"
+#include "crypto/random.h"
 #include "crypto/seal.h"
 #include "support/test_support.h"
 

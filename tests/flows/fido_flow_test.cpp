@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "control/result_codes.h"
+#include "base/result_codes.h"
 #include "support/flow_bench.h"
 #include "ui/texts.h"
 
@@ -21,7 +21,7 @@ bool Verified(const FlowBench& bench) {
 
 TEST(FidoVerify, DocumentAndEbcdicTacInput) {
   FlowBench bench;
-  ASSERT_EQ(bench.Fido({}), 0);
+  ASSERT_EQ(bench.Fido({}), kResultSuccess);
   const std::string input = bench.LastTacInput();
   EXPECT_EQ(input,
             "32353930"                          // "2590"
@@ -45,7 +45,7 @@ TEST(FidoVerify, ReinsertionOnlyWithPinAndP611AD) {
     FlowBench bench(reinserted);
     FidoArgs args;
     args.pin = "123456";
-    ASSERT_EQ(bench.Fido(args), 0);
+    ASSERT_EQ(bench.Fido(args), kResultSuccess);
     EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1, 2}));
     EXPECT_TRUE(Verified(bench));
   }
@@ -54,13 +54,13 @@ TEST(FidoVerify, ReinsertionOnlyWithPinAndP611AD) {
     FidoArgs args;
     args.pin = "123456";
     args.txCode = "P611AE";
-    ASSERT_EQ(bench.Fido(args), 0);
+    ASSERT_EQ(bench.Fido(args), kResultSuccess);
     EXPECT_TRUE(bench.prompts.stages.empty());
     EXPECT_TRUE(Verified(bench));
   }
   {
     FlowBench bench(reinserted);
-    ASSERT_EQ(bench.Fido({}), 0);  // "P611AD" without a PIN
+    ASSERT_EQ(bench.Fido({}), kResultSuccess);  // "P611AD" without a PIN
     EXPECT_TRUE(bench.prompts.stages.empty());
     EXPECT_FALSE(Verified(bench));
   }
@@ -77,8 +77,8 @@ TEST(FidoVerify, OnlyTheMainAccountIdentifiesTheLoginCard) {
   card::CardProfile otherIssuer;
   otherIssuer.issuerId = "99900000";
   FlowBench bench(otherIssuer);
-  EXPECT_EQ(bench.Fido({}), 0);
-  EXPECT_EQ(bench.FidoOb({}), 0);
+  EXPECT_EQ(bench.Fido({}), kResultSuccess);
+  EXPECT_EQ(bench.FidoOb({}), kResultSuccess);
   FidoArgs args;
   args.loginIssuerAccount = "1234567890123450";
   EXPECT_EQ(bench.Fido(args), kResultWrongCard);
@@ -116,7 +116,7 @@ TEST(FidoVerify, FailuresOfTheSharedSteps) {
     FidoArgs args;
     args.pin = "111111";
     args.txCode = "P611AE";
-    EXPECT_EQ(bench.Fido(args), 0x6608);
+    EXPECT_EQ(bench.Fido(args), test::StatusResult(0x6608));
   }
 }
 
@@ -136,7 +136,7 @@ TEST(FidoVerifyOb, NinetyByteAsciiTacInput) {
   FlowBench bench;
   FidoArgs args;
   args.id = "ID-0123456789-0123456789-0123456789";  // 35 characters: cut to 30
-  ASSERT_EQ(bench.FidoOb(args), 0);
+  ASSERT_EQ(bench.FidoOb(args), kResultSuccess);
   const std::string input = bench.LastTacInput();
   EXPECT_EQ(bench.card.log().back().substr(0, 10), "00E210805A");
   EXPECT_EQ(input,
@@ -154,7 +154,7 @@ TEST(FidoVerifyOb, NinetyByteAsciiTacInput) {
   args.txType = "9";
   args.checkItem = "";
   args.id = "A1";
-  ASSERT_EQ(bench.FidoOb(args), 0);
+  ASSERT_EQ(bench.FidoOb(args), kResultSuccess);
   EXPECT_EQ(bench.LastTacInput().substr(112), "3900" "0000" "4131" + std::string(56, '0'));  // zero-filled
 }
 

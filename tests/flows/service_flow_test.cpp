@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "control/result_codes.h"
+#include "base/result_codes.h"
 #include "flows/service_flows.h"
 #include "support/flow_bench.h"
 #include "ui/texts.h"
@@ -30,7 +30,7 @@ constexpr char kTitle[] = "\xB8\xC9\xB5o";  // a Big5 title
 const std::string kPad = "type 246810; field 2; type 246810; field 4; type 123456; code; confirm";
 const std::string kCardlessPad = "type 97531086; field 2; type 97531086; field 4; type 123456; code; confirm";
 
-int RunService(FlowBench& bench, ServiceKind kind, const Blocks& b) {
+ResultCode RunService(FlowBench& bench, ServiceKind kind, const Blocks& b) {
   switch (kind) {
     case ServiceKind::ReissueAppCert:
       return bench.core.Reissue_iVeskAppCert(b["BHO_D5"], b["BHO_D1"], b["BHO_D2"], b["BHO_D3"], b["BHO_D4"],
@@ -57,7 +57,7 @@ TEST(ServiceFlows, ReissueCarriesThePasswordAndTheTacInput) {
   FlowBench bench;
   bench.dialogs.pinPadScripts = {kPad};
   bench.dialogs.appConfirmScripts = {"confirm"};
-  ASSERT_EQ(RunService(bench, ServiceKind::ReissueAppCert, Blocks()), 0);
+  ASSERT_EQ(RunService(bench, ServiceKind::ReissueAppCert, Blocks()), kResultSuccess);
   const std::string document = bench.Unsealed();
   const std::string input = bench.LastTacInput();
   EXPECT_EQ(input,
@@ -82,7 +82,7 @@ TEST(ServiceFlows, CardlessReasonIsAPinBlockOverTheAccountDigits) {
     FlowBench bench;
     bench.dialogs.pinPadScripts = {kCardlessPad};
     bench.dialogs.appConfirmScripts = {"confirm"};
-    ASSERT_EQ(RunService(bench, kind, Blocks("2", "0012345678901234")), 0);
+    ASSERT_EQ(RunService(bench, kind, Blocks("2", "0012345678901234")), kResultSuccess);
     const std::string document = bench.Unsealed();
     EXPECT_EQ(bench.LastTacInput().substr(36, 32), "30303132333435363738393031323334");  // the service account
     EXPECT_EQ(bench.dialogs.accountLines.back(), "812/0012345678901234");
@@ -101,7 +101,7 @@ TEST(ServiceFlows, BondingReasonIsAPinBlockOverTheIdentityNumber) {
   FlowBench bench(reinserted);
   bench.dialogs.pinPadScripts = {kPad};
   bench.dialogs.appConfirmScripts = {"confirm"};
-  ASSERT_EQ(RunService(bench, ServiceKind::BondingDevice, Blocks("1")), 0);
+  ASSERT_EQ(RunService(bench, ServiceKind::BondingDevice, Blocks("1")), kResultSuccess);
   const auto recovered =
       bank::RecoverPassword(ReasonOf(bench.Unsealed()), bank::PinBlockKind::Bonding, "A123456789", TestBankKeys());
   ASSERT_TRUE(recovered.ok) << recovered.error;
@@ -113,9 +113,9 @@ TEST(ServiceFlows, BondingReasonIsAPinBlockOverTheIdentityNumber) {
 }
 
 TEST(ServiceFlows, RefusedBlocksEndBeforeAnyReaderAccess) {
-  const std::pair<const char*, int> cases[] = {{"BHO_D5", 9810}, {"BHO_D1", 9811}, {"BHO_D2", 9812},
-                                               {"BHO_D3", 9813}, {"BHO_D4", 9814}, {"BHO_D11", 9821},
-                                               {"BHO_D12", 9822}};
+  const std::pair<const char*, ResultCode> cases[] = {{"BHO_D5", ResultCode{9810}}, {"BHO_D1", ResultCode{9811}}, {"BHO_D2", ResultCode{9812}},
+                                               {"BHO_D3", ResultCode{9813}}, {"BHO_D4", ResultCode{9814}}, {"BHO_D11", ResultCode{9821}},
+                                               {"BHO_D12", ResultCode{9822}}};
   for (const auto& [name, code] : cases) {
     FlowBench bench;
     Blocks blocks;
@@ -137,7 +137,7 @@ TEST(ServiceFlows, WrongCardBeforeAnyPad) {
 }
 
 TEST(ServiceFlows, PadAndConfirmationResults) {
-  const std::pair<std::pair<std::string, std::string>, int> cases[] = {
+  const std::pair<std::pair<std::string, std::string>, ResultCode> cases[] = {
       {{"cancel", "confirm"}, kResultCancelled},
       {{"ok", "confirm"}, kResultDialogOk},
       {{"wait 541", "confirm"}, kResultTimedOut},

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "control/result_codes.h"
+#include "base/result_codes.h"
 #include "support/flow_bench.h"
 #include "ui/texts.h"
 
@@ -21,7 +21,7 @@ card::CardProfile Reinserted() {
 
 TEST(TransferFlow, SealsTheExpectedDocumentAndTacInput) {
   FlowBench bench;
-  ASSERT_EQ(bench.Transfer({}), 0);
+  ASSERT_EQ(bench.Transfer({}), kResultSuccess);
   const std::string input = bench.LastTacInput();
   EXPECT_EQ(input,
             "32353130"                          // "2510"
@@ -43,7 +43,7 @@ TEST(TransferFlow, PinMeansReinsertionAndVerification) {
   FlowBench bench(Reinserted());
   TransferArgs args;
   args.pin = "123456";
-  ASSERT_EQ(bench.Transfer(args), 0);
+  ASSERT_EQ(bench.Transfer(args), kResultSuccess);
   EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1, 2}));
   const auto& log = bench.card.log();
   EXPECT_NE(std::find(log.begin(), log.end(), "0020001008123456FFFFFFFFFF"), log.end());
@@ -59,7 +59,7 @@ TEST(TransferFlow, ChosenAccountAndConfirmation) {
   args.accountIndex = "3";
   args.showVerifyDialog = 1;
   args.money = "123";
-  ASSERT_EQ(bench.Transfer(args), 0);
+  ASSERT_EQ(bench.Transfer(args), kResultSuccess);
   ASSERT_EQ(bench.dialogs.transfers.size(), 1u);
   EXPECT_EQ(bench.dialogs.transfers[0].transferorText, "812/5555555555555555");
   EXPECT_EQ(bench.dialogs.transfers[0].transfereeText, "812/0000000123456789");
@@ -72,17 +72,19 @@ TEST(TransferFlow, ChosenAccountAndConfirmation) {
   EXPECT_EQ(bench.Transfer(args), kResultCancelled);
   EXPECT_EQ(bench.core.TrnsMsg(), "");
   args.showVerifyDialog = -1;
-  EXPECT_EQ(bench.Transfer(args), 0);
+  EXPECT_EQ(bench.Transfer(args), kResultSuccess);
   EXPECT_EQ(bench.dialogs.transfers.size(), 2u);
 }
 
 struct FailureCase {
   const char* name;
   std::function<void(FlowBench&, TransferArgs&)> arrange;
-  int result;
+  ResultCode result;
   const char* message;  // nullptr: no message box
   const char* caption;
   MessageIcon icon = MessageIcon::Warning;
+
+  friend void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class TransferFailures : public ::testing::TestWithParam<FailureCase> {};
@@ -90,7 +92,7 @@ class TransferFailures : public ::testing::TestWithParam<FailureCase> {};
 TEST_P(TransferFailures, EndWithTheirCodeMessageAndNothingLeft) {
   const FailureCase& c = GetParam();
   FlowBench bench(Reinserted());
-  ASSERT_EQ(bench.Transfer({}), 0);  // a success before: the failure must empty TrnsMsg
+  ASSERT_EQ(bench.Transfer({}), kResultSuccess);  // a success before: the failure must empty TrnsMsg
   bench.boxes.shown.clear();
   TransferArgs args;
   c.arrange(bench, args);
@@ -130,8 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
                     kResultCardUnreadable, nullptr, ""},
         FailureCase{"FileRefusedBeforeTheRecords",
                     [](FlowBench& b, TransferArgs&) {
-                      const int next = b.card.commandCount();
-                      b.card.Reconfigure([next](auto& p) { p.statusAtCommand[next + 11] = 0x6A82; });
+                      // selection, then the counting's and the reading's file selections
+                      const int next = b.card.CommandsSeen(card::kInsSelect);
+                      b.card.Reconfigure([next](auto& p) { p.statusAt[card::CommandAt{card::kInsSelect, next + 3}] = 0x6A82; });
                     },
                     kResultCardUnreadable, nullptr, ""},
         FailureCase{"CardNotReinserted",
@@ -158,15 +161,14 @@ INSTANTIATE_TEST_SUITE_P(
                       b.dialogs.onTransfer = [&b] { b.readers.connectFailure = kScardNoSmartcard; };
                     },
                     kResultCancelled, texts::kCardConnectionMessage, kCaption},
-        FailureCase{"PinRejected", [](FlowBench&, TransferArgs& a) { a.pin = "999999"; }, 0x6608, nullptr, ""},
+        FailureCase{"PinRejected", [](FlowBench&, TransferArgs& a) { a.pin = "999999"; }, test::StatusResult(0x6608), nullptr, ""},
         FailureCase{"PinExchangeFails",
                     [](FlowBench& b, TransferArgs& a) {
                       a.pin = "123456";
-                      const int next = b.card.commandCount();
-                      // selection, 9 counting, 5 reading, then the second selection and VERIFY
-                      b.card.Reconfigure([next](auto& p) { p.transmitFailureAtCommand = next + 17; });
+                      const int next = b.card.CommandsSeen(card::kInsVerify);
+                      b.card.Reconfigure([next](auto& p) { p.transmitFailureAt = card::CommandAt{card::kInsVerify, next + 1}; });
                     },
-                    kScardCommError, nullptr, ""},
+                    FromPcsc(kScardCommError), nullptr, ""},
         FailureCase{"OtherAccount", [](FlowBench&, TransferArgs& a) { a.loginIssuerAccount = "1234567890123457"; },
                     kResultWrongCard, texts::kWrongCardMessage, ""},
         FailureCase{"OtherIssuer", [](FlowBench&, TransferArgs& a) { a.loginIssuerId = "81300000"; },
@@ -176,9 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
                     kResultTacFailed, nullptr, ""},
         FailureCase{"TacExchangeFails",
                     [](FlowBench& b, TransferArgs&) {
-                      const int next = b.card.commandCount();
-                      // selection, 9 counting, 5 reading, selection, 4 login check, TAC
-                      b.card.Reconfigure([next](auto& p) { p.transmitFailureAtCommand = next + 21; });
+                      const int next = b.card.CommandsSeen(card::kInsComputeTac);
+                      b.card.Reconfigure([next](auto& p) { p.transmitFailureAt = card::CommandAt{card::kInsComputeTac, next + 1}; });
                     },
                     kResultTacFailed, nullptr, ""},
         FailureCase{"SealFails",
@@ -208,7 +209,7 @@ TEST(TransferFlow, PageValuesTheMessageCannotCarryAreRefusedBeforeTheReader) {
   FlowBench bench;
   TransferArgs longest;
   longest.money = "123456789012";  // 14 characters with the cents: accepted
-  EXPECT_EQ(bench.Transfer(longest), 0);
+  EXPECT_EQ(bench.Transfer(longest), kResultSuccess);
   EXPECT_NE(bench.Unsealed().find("<trns_amount>12345678901200</trns_amount>"), std::string::npos);
 }
 

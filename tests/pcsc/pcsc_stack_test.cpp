@@ -9,7 +9,8 @@
 #include "card/card_commands.h"
 #include "card/ebcdic.h"
 #include "control/control_core.h"
-#include "control/transaction_client.h"
+#include "card/transaction_client.h"
+#include "reader/pcsc_system.h"
 #include "support/flow_bench.h"
 #include "support/pcsc_stack.h"
 
@@ -40,50 +41,51 @@ class PcscStackTest : public ::testing::Test {
 TEST_F(PcscStackTest, ListsTheVirtualReader) {
   Insert();
   TransATMiVeskClient client(platform);
-  client.readerName = std::string(PcscStack::kReaderName) + " (slot 1)";
-  EXPECT_EQ(client.IsReaderAttached(), 1);
-  ASSERT_GE(client.readerTable.count, 1);
-  EXPECT_EQ(client.readerTable.Name(0), PcscStack::kReaderName);
-  client.readerName = "Virtual PCD 01 00";
-  EXPECT_EQ(client.IsReaderAttached(), 0);
+  client.reader.readerName = std::string(PcscStack::kReaderName) + " (slot 1)";
+  EXPECT_TRUE(client.reader.IsReaderAttached());
+  ASSERT_GE(client.reader.readerTable.count, 1);
+  EXPECT_EQ(client.reader.readerTable.Name(0), PcscStack::kReaderName);
+  client.reader.readerName = "Virtual PCD 01 00";
+  EXPECT_FALSE(client.reader.IsReaderAttached());
 }
 
 TEST_F(PcscStackTest, ConnectionIsExclusive) {
   Insert();
   TransATMiVeskClient client(platform);
-  ASSERT_EQ(client.EstablishContext(), 0);
-  ASSERT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);
-  EXPECT_EQ(client.readerStatus.protocol, 2u);  // T=1
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+  ASSERT_EQ(client.card.Connect(PcscStack::kReaderName), kResultSuccess);
+  EXPECT_EQ(client.reader.readerStatus.protocol, 2u);  // T=1
 
   ReaderModule other(SystemPcsc());
-  ASSERT_EQ(other.ReaderEstablishContext(), 0);
+  ASSERT_EQ(other.ReaderEstablishContext(), kScardSuccess);
   PcscCard card = 0;
   ReaderStatus status;
-  EXPECT_EQ(static_cast<std::uint32_t>(other.ReaderConnect(card, PcscStack::kReaderName, status)), 0x8010000Bu);
-  other.ReaderReleaseContext();
+  EXPECT_EQ(static_cast<std::uint32_t>(AsInteger(other.ReaderConnect(card, PcscStack::kReaderName, status))),
+            0x8010000Bu);  // sharing violation
+  EXPECT_EQ(other.ReaderReleaseContext(), kScardSuccess);
 }
 
 TEST_F(PcscStackTest, RecordsPinAndTac) {
   Insert({"account2=2222222222222222", "pin=246801"});
   {
     TransATMiVeskClient client(platform);
-    ASSERT_EQ(client.EstablishContext(), 0);
-    ASSERT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);
-    EXPECT_EQ(client.CountAccounts(), 0);
-    EXPECT_EQ(client.accountCount, 2);
+    ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+    ASSERT_EQ(client.card.Connect(PcscStack::kReaderName), kResultSuccess);
+    EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);
+    EXPECT_EQ(client.card.accountCount, 2);
     CardRecords records;
-    ASSERT_EQ(client.ReadCardData("2", records), 0);
+    ASSERT_EQ(client.card.ReadCardData("2", records), kResultSuccess);
     EXPECT_EQ(records.issuerId, "81200000");
     EXPECT_EQ(records.outAccount, "2222222222222222");
-    EXPECT_EQ(client.VerifyPin("111111"), 0x6608);
-    EXPECT_EQ(client.VerifyPin("246801"), 0);
+    EXPECT_EQ(client.card.VerifyPin("111111"), test::StatusResult(0x6608));
+    EXPECT_EQ(client.card.VerifyPin("246801"), kResultSuccess);
 
     Bytes input = PackDigitsField("20230731123456", 14);
     input.resize(64, 0x30);
     Bytes data;
-    std::uint32_t sw = 0;
-    ASSERT_EQ(CardComputeTac(module, module.cardHandle, {0x10, 0x80}, input, data, sw), 0);
-    ASSERT_EQ(sw, kStatusOk);
+    const CardAnswer sent = CardComputeTac(module, module.cardHandle, {0x10, 0x80}, input, data);
+    ASSERT_EQ(sent.result, kScardSuccess);
+    ASSERT_EQ(sent.statusWord, kStatusOk);
     const auto answer = ParseTacAnswer(data);
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->iccNo, "SN000001");
@@ -100,14 +102,14 @@ TEST_F(PcscStackTest, RecordsPinAndTac) {
 
 TEST_F(PcscStackTest, PresenceWhileTheCardIsInOutAndBack) {
   // The card leaves after the selection and comes back 1.5 s later.
-  Insert({"remove_after_commands=1", "reinsert_after_ms=1500"});
+  Insert({"remove_after=A4#1", "reinsert_after_ms=1500"});
   TransATMiVeskClient client(platform);
-  ASSERT_EQ(client.EstablishContext(), 0);
-  ASSERT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+  ASSERT_EQ(client.card.Connect(PcscStack::kReaderName), kResultSuccess);
   std::vector<std::int32_t> seen;
   for (int i = 0; i < 80 && (seen.size() < 3); ++i) {
     std::int32_t presence = -1;
-    ASSERT_EQ(client.GetCardPresence(presence), 0);
+    ASSERT_EQ(client.reader.GetCardPresence(presence), kScardSuccess);
     if (seen.empty() || seen.back() != presence) seen.push_back(presence);
     std::this_thread::sleep_for(50ms);
   }
@@ -115,16 +117,16 @@ TEST_F(PcscStackTest, PresenceWhileTheCardIsInOutAndBack) {
 }
 
 TEST_F(PcscStackTest, ReinsertionThroughTheReader) {
-  Insert({"remove_after_commands=1", "reinsert_after_ms=1200"});
+  Insert({"remove_after=A4#1", "reinsert_after_ms=1200"});
   TransATMiVeskClient client(platform);
-  ASSERT_EQ(client.EstablishContext(), 0);
-  ASSERT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+  ASSERT_EQ(client.card.Connect(PcscStack::kReaderName), kResultSuccess);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(client.WaitCardReinsert(), 0);
+  EXPECT_TRUE(client.reader.WaitCardReinsert());
   EXPECT_EQ(prompts.stages, (std::vector<int>{1, 2}));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
-  ASSERT_EQ(client.EstablishContext(), 0);
-  EXPECT_EQ(client.ConnectCard(PcscStack::kReaderName), 0);  // the card answers again
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+  EXPECT_EQ(client.card.Connect(PcscStack::kReaderName), kResultSuccess);  // the card answers again
 }
 
 // The three card members through the real stack: the document the bank opens,
@@ -148,7 +150,8 @@ class CardMembersThroughPcscd : public PcscStackTest {
     const auto checked = bank::VerifyTac(card::Hex(card::CardProfile{}.tacKey), TacInput(), TsacOf(document));
     EXPECT_TRUE(checked.ok) << checked.error;
   }
-  ControlCore core{platform};
+  MemberGate gate;
+  ControlCore core{platform, gate};
   static constexpr const char* kReader = PcscStack::kReaderName;
 };
 
@@ -156,7 +159,7 @@ TEST_F(CardMembersThroughPcscd, TransIVESK) {
   Insert();
   ASSERT_EQ(core.TransIVESK(kReader, "123456", "2510", "", "81200000", "1234567890123456", "12345678", "WEBATM01", "1",
                             "123456789", "100", "20230731123456", 0, "SESSION0123456789ABCDEF"),
-            0);
+            kResultSuccess);
   const std::string document = Opened();
   EXPECT_EQ(document, test::ExpectedDocument("2510", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
                                              "12345678", "123456", "1234567890123456", "00000000010000",
@@ -166,10 +169,10 @@ TEST_F(CardMembersThroughPcscd, TransIVESK) {
 }
 
 TEST_F(CardMembersThroughPcscd, FidoVerifyWithReinsertion) {
-  Insert({"remove_after_commands=15", "reinsert_after_ms=1200"});  // out after the first session's reads
+  Insert({"remove_after=B2#12", "reinsert_after_ms=1200"});  // out after the first session's reads
   ASSERT_EQ(core.FidoVerify(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
                             "WEBATM01", "P611AD", "123456"),
-            0);
+            kResultSuccess);
   EXPECT_EQ(prompts.stages, (std::vector<int>{1, 2}));
   const std::string document = Opened();
   EXPECT_EQ(document, test::ExpectedDocument("2590", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
@@ -183,7 +186,7 @@ TEST_F(CardMembersThroughPcscd, FidoVerifyOB) {
   Insert();
   ASSERT_EQ(core.FidoVerifyOB(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
                               "WEBATM01", "01", "02", "A123456789", ""),
-            0);
+            kResultSuccess);
   const std::string document = Opened();
   EXPECT_EQ(document, test::ExpectedDocument("2566", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
                                              "12345678", "2566", "1234567890123456", "0000000000000000",
@@ -214,18 +217,18 @@ TEST_F(CardMembersThroughPcscd, AccountServices) {
 
   dialogs.pinPadScripts = {sixDigitPad, pad, pad, sixDigitPad};
   dialogs.appConfirmScripts = {"confirm", "confirm", "confirm", "confirm"};
-  ASSERT_EQ(core.Reissue_iVeskAppCert(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"), 0);
+  ASSERT_EQ(core.Reissue_iVeskAppCert(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"), kResultSuccess);
   std::string document = Opened();
   EXPECT_EQ(reasonOf(document), "246810");
   ExpectTacAccepted(document);
   EXPECT_EQ(TacInput().substr(0, 8), "32353731");
 
   for (int apply = 0; apply < 2; ++apply) {
-    const int result = apply == 0 ? core.CardLess_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
+    const ResultCode result = apply == 0 ? core.CardLess_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
                                                         b("BHO_D4"), b("BHO_D11"), "t")
                                   : core.CardLess_Reset(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
                                                         b("BHO_D4"), b("BHO_D11"), "t");
-    ASSERT_EQ(result, 0);
+    ASSERT_EQ(result, kResultSuccess);
     document = Opened();
     const auto password =
         bank::RecoverPassword(reasonOf(document), bank::PinBlockKind::Cardless, "345678012345", test::TestBankKeys());
@@ -235,7 +238,7 @@ TEST_F(CardMembersThroughPcscd, AccountServices) {
 
   ASSERT_EQ(core.BondingDevice_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"),
                                      b("BHO_D12"), "t"),
-            0);
+            kResultSuccess);
   document = Opened();
   const auto password =
       bank::RecoverPassword(reasonOf(document), bank::PinBlockKind::Bonding, "A123456789", test::TestBankKeys());

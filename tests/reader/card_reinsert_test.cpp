@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "control/transaction_client.h"
+#include "card/transaction_client.h"
 #include "support/card_bench.h"
 
 namespace korvaden {
@@ -17,17 +17,18 @@ card::CardProfile Profile(int removeAfterPolls, int reinsertAfterPolls) {
   return profile;
 }
 
-int Reinsert(CardBench& bench) {
+// True when the card was taken out and put back.
+bool Reinsert(CardBench& bench) {
   TransATMiVeskClient client(bench.platform);
-  client.readerName = kReaderName;
-  const int result = client.WaitCardReinsert();
-  EXPECT_FALSE(client.cardPrompt) << "the prompt outlives the step";
-  return result;
+  client.reader.readerName = kReaderName;
+  const bool reinserted = client.reader.WaitCardReinsert();
+  EXPECT_FALSE(client.reader.cardPrompt) << "the prompt outlives the step";
+  return reinserted;
 }
 
 TEST(CardReinsert, OutThenInSucceeds) {
   CardBench bench(Profile(3, 4));
-  EXPECT_EQ(Reinsert(bench), 0);
+  EXPECT_TRUE(Reinsert(bench));
   EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1, 2}));
   EXPECT_EQ(bench.prompts.closed, 1);
   EXPECT_TRUE(bench.card.present());
@@ -36,7 +37,7 @@ TEST(CardReinsert, OutThenInSucceeds) {
 
 TEST(CardReinsert, CardAlreadyOutShowsTheSecondPictureAtOnce) {
   CardBench bench(Profile(1, 3));
-  EXPECT_EQ(Reinsert(bench), 0);
+  EXPECT_TRUE(Reinsert(bench));
   EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1, 2}));
   // Phase 1 took no step: only the fixed checks of phase 2 were waited.
   EXPECT_LT(bench.sleeper.total, 6000ms);
@@ -44,7 +45,7 @@ TEST(CardReinsert, CardAlreadyOutShowsTheSecondPictureAtOnce) {
 
 TEST(CardReinsert, CardLeftInTimesOutAfterTheBudget) {
   CardBench bench;
-  EXPECT_EQ(Reinsert(bench), -1);
+  EXPECT_FALSE(Reinsert(bench));
   EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1}));
   EXPECT_EQ(bench.prompts.closed, 1);
   // 600 steps of 100 ms, the last ending the wait, then the closing 500 ms.
@@ -53,7 +54,7 @@ TEST(CardReinsert, CardLeftInTimesOutAfterTheBudget) {
 
 TEST(CardReinsert, CardNeverPutBackTimesOutInPhaseTwo) {
   CardBench bench(Profile(2, 0));
-  EXPECT_EQ(Reinsert(bench), -1);
+  EXPECT_FALSE(Reinsert(bench));
   EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1, 2}));
   // Phase 1 took one step; phase 2 the remaining 599 of 1.1 s (the last cut short).
   EXPECT_GT(bench.sleeper.total, 600s);
@@ -80,8 +81,8 @@ TEST(CardReinsert, VanishedReaderFailsAtTheNextCheck) {
   Platform pulled{platform.reader,       pulling,          platform.cardPrompts, platform.random,
                   platform.messageBoxes, platform.dialogs, platform.keys};
   TransATMiVeskClient client(pulled);
-  client.readerName = kReaderName;
-  EXPECT_EQ(client.WaitCardReinsert(), -1);
+  client.reader.readerName = kReaderName;
+  EXPECT_FALSE(client.reader.WaitCardReinsert());
   EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1, 2}));
   EXPECT_LE(polls, 5);
 }
@@ -89,12 +90,12 @@ TEST(CardReinsert, VanishedReaderFailsAtTheNextCheck) {
 TEST(CardReinsert, MissingReaderOrPromptFailsAtOnce) {
   CardBench bench;
   TransATMiVeskClient client(bench.platform);
-  client.readerName = "Not attached";
-  EXPECT_EQ(client.WaitCardReinsert(), -1);
+  client.reader.readerName = "Not attached";
+  EXPECT_FALSE(client.reader.WaitCardReinsert());
   EXPECT_EQ(bench.prompts.closed, 1);
   bench.prompts.canOpen = false;
-  client.readerName = kReaderName;
-  EXPECT_EQ(client.WaitCardReinsert(), -1);
+  client.reader.readerName = kReaderName;
+  EXPECT_FALSE(client.reader.WaitCardReinsert());
   EXPECT_EQ(bench.prompts.opened, 1);
 }
 

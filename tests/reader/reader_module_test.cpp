@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "control/transaction_client.h"
+#include "card/transaction_client.h"
 #include "support/card_bench.h"
 
 namespace korvaden {
@@ -14,7 +14,7 @@ TEST(ReaderListing, NoReaderGivesTheServiceErrorAndAnEmptyTable) {
   ReaderModule module(readers);
   ReaderTable table;
   table.count = 7;
-  ASSERT_EQ(module.ReaderEstablishContext(), 0);
+  ASSERT_EQ(module.ReaderEstablishContext(), kScardSuccess);
   EXPECT_EQ(module.ReaderListReaders(table), kScardNoReaders);
   EXPECT_EQ(table.count, 0);
   EXPECT_EQ(module.lastScResult, kScardNoReaders);
@@ -26,8 +26,8 @@ TEST(ReaderListing, KeepsTheFirstFortyAndCutsLongNames) {
   const std::string longName(60, 'L');
   ReaderModule module(readers);
   ReaderTable table;
-  ASSERT_EQ(module.ReaderEstablishContext(), 0);
-  ASSERT_EQ(module.ReaderListReaders(table), 0);
+  ASSERT_EQ(module.ReaderEstablishContext(), kScardSuccess);
+  ASSERT_EQ(module.ReaderListReaders(table), kScardSuccess);
   EXPECT_EQ(table.count, 40);
   EXPECT_EQ(table.Name(0), "Reader 0");
   EXPECT_EQ(table.Name(39), "Reader 39");
@@ -36,8 +36,8 @@ TEST(ReaderListing, KeepsTheFirstFortyAndCutsLongNames) {
   few.AddReader(longName);
   few.AddReader("Short");
   ReaderModule other(few);
-  ASSERT_EQ(other.ReaderEstablishContext(), 0);
-  ASSERT_EQ(other.ReaderListReaders(table), 0);
+  ASSERT_EQ(other.ReaderEstablishContext(), kScardSuccess);
+  ASSERT_EQ(other.ReaderListReaders(table), kScardSuccess);
   ASSERT_EQ(table.count, 2);
   EXPECT_EQ(table.Name(0), std::string(49, 'L'));  // cut to the entry, NUL kept
   EXPECT_EQ(table.Name(1), "Short");
@@ -46,11 +46,11 @@ TEST(ReaderListing, KeepsTheFirstFortyAndCutsLongNames) {
 TEST(ReaderPresence, PresentEmptyAndServiceError) {
   CardBench bench;
   bench.readers.AddReader("Empty reader");
-  ASSERT_EQ(bench.module.ReaderEstablishContext(), 0);
+  ASSERT_EQ(bench.module.ReaderEstablishContext(), kScardSuccess);
   std::int32_t presence = 9;
-  EXPECT_EQ(bench.module.ReaderGetPresence(kReaderName, presence), 0);
+  EXPECT_EQ(bench.module.ReaderGetPresence(kReaderName, presence), kScardSuccess);
   EXPECT_EQ(presence, kCardPresent);
-  EXPECT_EQ(bench.module.ReaderGetPresence("Empty reader", presence), 0);
+  EXPECT_EQ(bench.module.ReaderGetPresence("Empty reader", presence), kScardSuccess);
   EXPECT_EQ(presence, kCardAbsent);
   presence = 9;
   EXPECT_EQ(bench.module.ReaderGetPresence("No such reader", presence), kScardUnknownReader);
@@ -59,9 +59,9 @@ TEST(ReaderPresence, PresentEmptyAndServiceError) {
 
 TEST(ReaderContext, EstablishingAgainReleasesTheOpenContext) {
   CardBench bench;
-  for (int i = 0; i < 5; ++i) ASSERT_EQ(bench.module.ReaderEstablishContext(), 0);
+  for (int i = 0; i < 5; ++i) ASSERT_EQ(bench.module.ReaderEstablishContext(), kScardSuccess);
   EXPECT_EQ(bench.readers.openContexts(), 1u);
-  EXPECT_EQ(bench.module.ReaderReleaseContext(), 0);
+  EXPECT_EQ(bench.module.ReaderReleaseContext(), kScardSuccess);
   EXPECT_EQ(bench.readers.openContexts(), 0u);
 }
 
@@ -69,10 +69,10 @@ TEST(ReaderClient, DisconnectWithoutCardAndTeardown) {
   CardBench bench;
   {
     TransATMiVeskClient client(bench.platform);
-    EXPECT_EQ(client.DisconnectCard(), kScardInvalidParameter);
+    EXPECT_EQ(client.reader.DisconnectCard(), kScardInvalidParameter);
     EXPECT_EQ(bench.readers.openContexts(), 0u);
-    ASSERT_EQ(client.EstablishContext(), 0);
-    ASSERT_EQ(client.ConnectCard(kReaderName), 0);
+    ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
+    ASSERT_EQ(client.card.Connect(kReaderName), kResultSuccess);
     EXPECT_EQ(bench.readers.openConnections(), 1u);
   }
   EXPECT_EQ(bench.readers.openContexts(), 0u);
@@ -83,30 +83,31 @@ TEST(ReaderClient, DisconnectWithoutCardAndTeardown) {
 TEST(ReaderClient, OverlongReaderNamesAreRefusedWithoutAServiceCall) {
   CardBench bench;
   TransATMiVeskClient client(bench.platform);
-  ASSERT_EQ(client.EstablishContext(), 0);
+  ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
   const std::string name = kReaderName + std::string(150, 'x');
   const int connects = bench.readers.connectCount;
-  EXPECT_EQ(client.ConnectCard(name), kScardUnknownReader);
+  EXPECT_EQ(client.card.Connect(name), FromPcsc(kScardUnknownReader));
   EXPECT_EQ(bench.readers.connectCount, connects);
   std::int32_t presence = 5;
   const int polls = bench.readers.statusChangeCount;
-  EXPECT_EQ(client.GetCardPresence(presence), kScardUnknownReader);
+  EXPECT_EQ(client.reader.GetCardPresence(presence), kScardUnknownReader);
   EXPECT_EQ(bench.readers.statusChangeCount, polls);
   EXPECT_EQ(presence, kCardPresent);  // a failed query reads as present
-  EXPECT_EQ(client.ConnectCard(std::string(149 - kReaderName.size(), ' ') + kReaderName), kScardUnknownReader);
+  EXPECT_EQ(client.card.Connect(std::string(149 - kReaderName.size(), ' ') + kReaderName),
+            FromPcsc(kScardUnknownReader));
   EXPECT_EQ(bench.readers.connectCount, connects + 1);  // 149 characters still go to the service
 }
 
 TEST(ReaderClient, ReaderAttachedWhenAListedNameIsPartOfIt) {
   CardBench bench;
   TransATMiVeskClient client(bench.platform);
-  client.readerName = kReaderName + " 01";
-  EXPECT_EQ(client.IsReaderAttached(), 1);
-  client.readerName = "Virtual PCD 00";
-  EXPECT_EQ(client.IsReaderAttached(), 0);
+  client.reader.readerName = kReaderName + " 01";
+  EXPECT_TRUE(client.reader.IsReaderAttached());
+  client.reader.readerName = "Virtual PCD 00";
+  EXPECT_FALSE(client.reader.IsReaderAttached());
   bench.readers.RemoveReader(kReaderName);
-  client.readerName = kReaderName;
-  EXPECT_EQ(client.IsReaderAttached(), 0);
+  client.reader.readerName = kReaderName;
+  EXPECT_FALSE(client.reader.IsReaderAttached());
   EXPECT_EQ(bench.readers.openContexts(), 1u);  // one context, however often it was made
 }
 

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "control/platform.h"
+#include "card/platform.h"
 #include "crypto/deployment_keys.h"
+#include "crypto/random.h"
 #include "scripted_customer.h"
 #include "support/test_support.h"
 #include "virtual_card.h"

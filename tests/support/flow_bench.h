@@ -31,16 +31,16 @@ class FlowBench : public CardBench {
  public:
   using CardBench::CardBench;
 
-  int Transfer(const TransferArgs& a) {
+  ResultCode Transfer(const TransferArgs& a) {
     return core.TransIVESK(a.readerName, a.txCode, a.pCode, a.pin, a.loginIssuerId, a.loginIssuerAccount,
                            a.ifdCheckCode, a.ifdId, a.accountIndex, a.importAccount, a.money, a.transDateTime,
                            a.showVerifyDialog, a.sessionId);
   }
-  int Fido(const FidoArgs& a) {
+  ResultCode Fido(const FidoArgs& a) {
     return core.FidoVerify(a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime, a.ifdCheckCode, a.ifdId,
                            a.txCode, a.pin);
   }
-  int FidoOb(const FidoArgs& a) {
+  ResultCode FidoOb(const FidoArgs& a) {
     return core.FidoVerifyOB(a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime, a.ifdCheckCode,
                              a.ifdId, a.txType, a.checkItem, a.id, a.pin);
   }
@@ -60,7 +60,8 @@ class FlowBench : public CardBench {
   }
   bool NothingLeftOpen() const { return readers.openContexts() == 0 && readers.openConnections() == 0; }
 
-  ControlCore core{platform};
+  MemberGate gate;
+  ControlCore core{platform, gate};
 };
 
 // The document the flows write for the default card and the given values.

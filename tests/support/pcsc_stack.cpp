@@ -13,8 +13,9 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
-#include "reader/pcsc_api.h"
+#include "reader/pcsc_system.h"
 
 namespace korvaden::test {
 namespace {
@@ -94,8 +95,8 @@ PcscStack::PcscStack() {
   pcscd_ = Spawn({"pcscd", "--foreground", "--config", dir_ + "/conf"}, dir_ + "/pcscd.log");
   for (int i = 0; i < 250; ++i) {
     PcscContext context = 0;
-    if (access(kPcscdSocket, F_OK) == 0 && SystemPcsc().EstablishContext(0, context) == 0) {
-      SystemPcsc().ReleaseContext(context);
+    if (access(kPcscdSocket, F_OK) == 0 && SystemPcsc().EstablishContext(0, context) == kScardSuccess) {
+      std::ignore = SystemPcsc().ReleaseContext(context);
       return;
     }
     std::this_thread::sleep_for(20ms);
@@ -131,16 +132,16 @@ void PcscStack::StopCard() {
 
 bool PcscStack::WaitForCard(bool present, int timeoutMs) const {
   PcscContext context = 0;
-  if (SystemPcsc().EstablishContext(0, context) != 0) return false;
+  if (SystemPcsc().EstablishContext(0, context) != kScardSuccess) return false;
   bool reached = false;
   for (int waited = 0; waited < timeoutMs && !reached; waited += 20) {
     std::uint32_t state = 0;
-    if (SystemPcsc().GetStatusChange(context, 0, kReaderName, kScardStateUnaware, state) == 0) {
+    if (SystemPcsc().GetStatusChange(context, 0, kReaderName, kScardStateUnaware, state) == kScardSuccess) {
       reached = ((state & kScardStatePresent) != 0) == present;
     }
     if (!reached) std::this_thread::sleep_for(20ms);
   }
-  SystemPcsc().ReleaseContext(context);
+  std::ignore = SystemPcsc().ReleaseContext(context);
   return reached;
 }
 

@@ -2,6 +2,20 @@
 
 #include "reader/hex.h"
 
+namespace korvaden {
+
+void PrintTo(ResultCode code, std::ostream* out) { *out << AsInteger(code); }
+
+void PrintTo(PcscResult result, std::ostream* out) {
+  *out << "0x" << std::hex << std::uppercase << static_cast<std::uint32_t>(AsInteger(result)) << std::dec;
+}
+
+void PrintTo(StatusWord word, std::ostream* out) {
+  *out << "SW " << std::hex << std::uppercase << AsInteger(word) << std::dec;
+}
+
+}  // namespace korvaden
+
 namespace korvaden::test {
 
 std::vector<std::uint8_t> FromHex(std::string_view hex) {

@@ -1,14 +1,29 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "bank.h"
-#include "crypto/random.h"
-#include "ui/message_box.h"
+#include "base/result_codes.h"
+#include "base/random_source.h"
+#include "base/message_box.h"
+
+namespace korvaden {
+
+// Results as a reader of a failed test wants them: decimal codes, PC/SC codes
+// and status words in hexadecimal.
+void PrintTo(ResultCode code, std::ostream* out);
+void PrintTo(PcscResult result, std::ostream* out);
+void PrintTo(StatusWord word, std::ostream* out);
+
+}  // namespace korvaden
 
 namespace korvaden::test {
+
+// A card's status word as a member's result (a rejected PIN).
+constexpr ResultCode StatusResult(std::uint32_t word) { return FromStatusWord(StatusWord{word}); }
 
 // The test deployment as the bank side holds it (private keys included).
 const bank::BankKeys& TestBankKeys();

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "control/result_codes.h"
+#include "base/result_codes.h"
 #include "support/card_bench.h"
 #include "ui/app_confirm.h"
 #include "ui/pin_pad.h"
@@ -119,7 +119,7 @@ TEST(PinPad, CardPinRulesByMode) {
     refusing.verifyStatus = 0x6620;
     CardBench bench(refusing);
     EXPECT_EQ(RunPad(bench, PinPadKind::CIVESKAppCert, "1", std::string(kFilled) + "confirm").result,
-              kResultPinPadCard6620);
+              kPinPadCardRefused);
   }
   {
     CardBench bench;  // mode 2: no PIN asked, none verified, the card still connected
@@ -158,7 +158,7 @@ TEST(PinPad, ReaderFailureCountdownAndHiddenOk) {
     EXPECT_EQ(RunPad(bench, PinPadKind::CardLessApply, "1", std::string(kFilled) + "wait 540").result,
               kPinPadCancelled);  // 540 ticks show 540 ... 001: still open
     EXPECT_EQ(RunPad(bench, PinPadKind::CardLessApply, "1", std::string(kFilled) + "wait 541").result,
-              kResultTimedOut);
+              kPinPadTimedOut);
     EXPECT_EQ(bench.sleeper.total, 1000ms);
   }
   {
@@ -189,13 +189,13 @@ TEST(AppConfirm, ResultsAndTheReinsertionMode) {
   CardBench bench;
   EXPECT_EQ(Confirm(bench, "2", "confirm"), kAppConfirmed);
   EXPECT_EQ(bench.dialogs.hintsShown.back(), true);
-  EXPECT_EQ(Confirm(bench, "2", "cancel"), kResultCancelled);
+  EXPECT_EQ(Confirm(bench, "2", "cancel"), kAppConfirmCancelled);
   EXPECT_EQ(Confirm(bench, "2", "escape"), kAppConfirmUnreachable);
   EXPECT_EQ(Confirm(bench, "2", "ok"), kAppConfirmHiddenOk);
-  EXPECT_EQ(Confirm(bench, "2", "wait 541"), kResultTimedOut);
+  EXPECT_EQ(Confirm(bench, "2", "wait 541"), kAppConfirmTimedOut);
   EXPECT_EQ(bench.dialogs.accountLines.back(), "812/1234567890123456");
   // Mode 1: the card left in makes the customer try again; out and in confirms.
-  EXPECT_EQ(Confirm(bench, "1", "confirm; cancel"), kResultCancelled);
+  EXPECT_EQ(Confirm(bench, "1", "confirm; cancel"), kAppConfirmCancelled);
   EXPECT_EQ(bench.dialogs.hintsShown.back(), false);
   EXPECT_EQ(bench.dialogs.messages.back(), texts::kReinsertFailedMessage);
   card::CardProfile reinserted;

@@ -29,18 +29,18 @@ std::string Handle(VirtualReaders& readers, const std::string& line) {
   if (op == "EST") {
     PcscContext context = 0;
     const PcscResult rc = readers.EstablishContext(0, context);
-    out << rc << " " << context;
+    out << AsInteger(rc) << " " << context;
   } else if (op == "REL") {
     PcscContext context = 0;
     in >> context;
-    out << readers.ReleaseContext(context);
+    out << AsInteger(readers.ReleaseContext(context));
   } else if (op == "LIST") {
     PcscContext context = 0;
     in >> context;
     char names[4096];
     std::uint32_t length = sizeof(names);
     const PcscResult rc = readers.ListReaders(context, names, length);
-    out << rc << " " << (rc == 0 ? HexOrDash(Bytes(names, names + length)) : "-");
+    out << AsInteger(rc) << " " << (rc == kScardSuccess ? HexOrDash(Bytes(names, names + length)) : "-");
   } else if (op == "CONN") {
     PcscContext context = 0;
     std::string name;
@@ -48,7 +48,7 @@ std::string Handle(VirtualReaders& readers, const std::string& line) {
     in >> context >> name >> share >> protocols;
     PcscCard card = 0;
     const PcscResult rc = readers.Connect(context, Text(name).c_str(), share, protocols, card, active);
-    out << rc << " " << card << " " << active;
+    out << AsInteger(rc) << " " << card << " " << active;
   } else if (op == "STAT") {
     PcscCard card = 0;
     in >> card;
@@ -56,15 +56,15 @@ std::string Handle(VirtualReaders& readers, const std::string& line) {
     std::uint32_t nameLength = sizeof(name), state = 0, protocol = 0, atrLength = 33;
     std::uint8_t atr[33];
     const PcscResult rc = readers.Status(card, name, nameLength, state, protocol, atr, atrLength);
-    out << rc << " " << state << " " << protocol << " " << (rc == 0 ? HexOrDash(Bytes(atr, atr + atrLength)) : "-")
-        << " " << (rc == 0 ? HexOrDash(Bytes(name, name + nameLength)) : "-");
+    out << AsInteger(rc) << " " << state << " " << protocol << " " << (rc == kScardSuccess ? HexOrDash(Bytes(atr, atr + atrLength)) : "-")
+        << " " << (rc == kScardSuccess ? HexOrDash(Bytes(name, name + nameLength)) : "-");
   } else if (op == "GSC") {
     PcscContext context = 0;
     std::uint32_t timeout = 0, state = 0, event = 0;
     std::string name;
     in >> context >> timeout >> name >> state;
     const PcscResult rc = readers.GetStatusChange(context, timeout, Text(name).c_str(), state, event);
-    out << rc << " " << event;
+    out << AsInteger(rc) << " " << event;
   } else if (op == "TX") {
     PcscCard card = 0;
     std::string command;
@@ -73,14 +73,14 @@ std::string Handle(VirtualReaders& readers, const std::string& line) {
     std::uint8_t response[1024];
     std::uint32_t length = sizeof(response);
     const PcscResult rc = readers.Transmit(card, apdu.data(), static_cast<std::uint32_t>(apdu.size()), response, length);
-    out << rc << " " << (rc == 0 ? HexOrDash(Bytes(response, response + length)) : "-");
+    out << AsInteger(rc) << " " << (rc == kScardSuccess ? HexOrDash(Bytes(response, response + length)) : "-");
   } else if (op == "DISC") {
     PcscCard card = 0;
     std::uint32_t disposition = 0;
     in >> card >> disposition;
-    out << readers.Disconnect(card, disposition);
+    out << AsInteger(readers.Disconnect(card, disposition));
   } else {
-    out << kScardInvalidParameter;
+    out << AsInteger(kScardInvalidParameter);
   }
   return out.str() + "\n";
 }

@@ -38,6 +38,20 @@ std::pair<int, std::uint16_t> ParsePair(std::string_view text) {
   if (colon == std::string_view::npos) throw std::invalid_argument("expected N:SW");
   return {ParseInt(text.substr(0, colon)), ParseStatus(text.substr(colon + 1))};
 }
+// "INS#N": a hexadecimal instruction and its occurrence.
+CommandAt ParseCommand(std::string_view text) {
+  const auto hash = text.find('#');
+  if (hash == std::string_view::npos) throw std::invalid_argument("expected INS#N");
+  const int occurrence = ParseInt(text.substr(hash + 1));
+  if (occurrence < 1) throw std::invalid_argument("occurrences count from 1");
+  return {static_cast<std::uint8_t>(std::stoul(std::string(text.substr(0, hash)), nullptr, 16)), occurrence};
+}
+// "INS#N:SW".
+std::pair<CommandAt, std::uint16_t> ParseCommandStatus(std::string_view text) {
+  const auto colon = text.find(':');
+  if (colon == std::string_view::npos) throw std::invalid_argument("expected INS#N:SW");
+  return {ParseCommand(text.substr(0, colon)), ParseStatus(text.substr(colon + 1))};
+}
 
 // The PIN as the card stores it: its digits over 16 F, packed.
 Bytes PinBlock(std::string_view pin) {
@@ -87,13 +101,13 @@ bool ApplyProfileSetting(CardProfile& p, std::string_view setting) {
     else if (name == "tac_key") p.tacKey = FromHex(value);
     else if (name == "pin_tries") p.pinTries = ParseInt(value);
     else if (name == "no_select_answer") p.noSelectAnswer = value == "1";
-    else if (name == "status_at_command") p.statusAtCommand.insert(ParsePair(value));
-    else if (name == "transmit_failure_at_command") p.transmitFailureAtCommand = ParseInt(value);
+    else if (name == "status_at") p.statusAt.insert(ParseCommandStatus(value));
+    else if (name == "transmit_failure_at") p.transmitFailureAt = ParseCommand(value);
     else if (name == "record_status") p.recordStatus.insert(ParsePair(value));
     else if (name == "select_file_status") p.selectFileStatus = ParseStatus(value);
     else if (name == "verify_status") p.verifyStatus = ParseStatus(value);
     else if (name == "tac_status") p.tacStatus = ParseStatus(value);
-    else if (name == "remove_after_commands") p.removeAfterCommands = ParseInt(value);
+    else if (name == "remove_after") p.removeAfter = ParseCommand(value);
     else if (name == "remove_after_polls") p.removeAfterPolls = ParseInt(value);
     else if (name == "reinsert_after_polls") p.reinsertAfterPolls = ParseInt(value);
     else if (name == "reinsert_after_ms") p.reinsertAfterMs = ParseInt(value);
@@ -155,20 +169,26 @@ bool VirtualCard::Poll() {
   return present_;
 }
 
+int VirtualCard::CommandsSeen(std::uint8_t ins) const {
+  const auto seen = commandsSeen_.find(ins);
+  return seen == commandsSeen_.end() ? 0 : seen->second;
+}
+
 VirtualCard::Exchange VirtualCard::Process(const Bytes& command) {
-  ++commands_;
+  const std::uint8_t ins = command.size() > 1 ? command[1] : 0;
+  const CommandAt at{ins, ++commandsSeen_[ins]};
   const std::string line = Hex(command);
   log_.push_back(line);
   if (onCommand) onCommand(line);
   Exchange exchange;
-  if (commands_ == profile_.transmitFailureAtCommand) {
+  if (profile_.transmitFailureAt == at) {
     exchange.transmitted = false;
-  } else if (const auto forced = profile_.statusAtCommand.find(commands_); forced != profile_.statusAtCommand.end()) {
+  } else if (const auto forced = profile_.statusAt.find(at); forced != profile_.statusAt.end()) {
     exchange.answer = WithStatus({}, forced->second);
   } else {
     exchange.answer = Answer(command);
   }
-  if (profile_.removeAfterCommands > 0 && commands_ == profile_.removeAfterCommands) SetPresent(false);
+  if (profile_.removeAfter == at) SetPresent(false);
   return exchange;
 }
 
@@ -191,18 +211,18 @@ Bytes VirtualCard::Answer(const Bytes& c) {
   const std::size_t lc = c.size() > 5 ? c[4] : 0;
   const auto data = [&] { return Bytes(c.begin() + 5, c.begin() + 5 + static_cast<std::ptrdiff_t>(std::min(lc, c.size() - 5))); };
 
-  if (ins == 0xA4 && p1 == 0x04) {
+  if (ins == kInsSelect && p1 == 0x04) {
     if (profile_.noSelectAnswer) return {};
     applicationSelected_ = data() == kApplicationId;
     fileSelected_ = false;
     return WithStatus({}, applicationSelected_ ? kOk : kNotFound);
   }
-  if (ins == 0xA4 && p1 == 0x02) {
+  if (ins == kInsSelect && p1 == 0x02) {
     if (profile_.selectFileStatus) return WithStatus({}, *profile_.selectFileStatus);
     fileSelected_ = applicationSelected_ && data() == Bytes{0x10, 0x01};
     return WithStatus({}, fileSelected_ ? kOk : kNotFound);
   }
-  if (ins == 0xB2) {
+  if (ins == kInsReadRecord) {
     if (!fileSelected_) return WithStatus({}, kNoCurrentFile);
     if (const auto forced = profile_.recordStatus.find(p1); forced != profile_.recordStatus.end()) {
       return WithStatus({}, forced->second);
@@ -210,7 +230,7 @@ Bytes VirtualCard::Answer(const Bytes& c) {
     if (p1 < 1 || p1 > 10) return WithStatus({}, kRecordNotFound);
     return WithStatus(Record(p1), kOk);
   }
-  if (ins == 0x20) {
+  if (ins == kInsVerify) {
     if (profile_.verifyStatus) return WithStatus({}, *profile_.verifyStatus);
     if (p2 != 0x10) return WithStatus({}, kWrongP1P2);
     if (lc != 8 || c.size() < 13) return WithStatus({}, kWrongLength);
@@ -222,7 +242,7 @@ Bytes VirtualCard::Answer(const Bytes& c) {
     triesLeft_ = profile_.pinTries;
     return WithStatus({}, kOk);
   }
-  if (ins == 0xE2) {
+  if (ins == kInsComputeTac) {
     if (profile_.tacStatus) return WithStatus({}, *profile_.tacStatus);
     if (p1 != 0x10 || p2 != 0x80) return WithStatus({}, kWrongP1P2);
     if (!applicationSelected_) return WithStatus({}, kNotFound);

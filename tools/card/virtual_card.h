@@ -15,6 +15,20 @@ namespace korvaden::card {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The instructions the card's financial application understands.
+inline constexpr std::uint8_t kInsVerify = 0x20;
+inline constexpr std::uint8_t kInsSelect = 0xA4;
+inline constexpr std::uint8_t kInsReadRecord = 0xB2;
+inline constexpr std::uint8_t kInsComputeTac = 0xE2;
+
+// One command as the card counts them: its instruction and which of the
+// commands with that instruction it is (from 1, since the card was made).
+struct CommandAt {
+  std::uint8_t ins = 0;
+  int occurrence = 0;
+  auto operator<=>(const CommandAt&) const = default;
+};
+
 struct CardProfile {
   std::string issuerId = "81200000";
   Bytes remark = Bytes(30, 0x20);
@@ -28,19 +42,21 @@ struct CardProfile {
 
   // Faults.
   bool noSelectAnswer = false;              // the application selection gets no bytes
-  std::map<int, std::uint16_t> statusAtCommand;  // the n-th command (from 1) answers this status word
-  int transmitFailureAtCommand = 0;         // the n-th command fails in transport
+  std::map<CommandAt, std::uint16_t> statusAt;  // that command answers this status word
+  std::optional<CommandAt> transmitFailureAt;   // that command fails in transport
   std::map<int, std::uint16_t> recordStatus;  // reading this record answers this status word
   std::optional<std::uint16_t> selectFileStatus;
   std::optional<std::uint16_t> verifyStatus;  // e.g. 6620
   std::optional<std::uint16_t> tacStatus;     // the TAC refused with this status word
-  int removeAfterCommands = 0;  // taken out after the n-th command
+  std::optional<CommandAt> removeAfter;  // taken out after that command
   int removeAfterPolls = 0;     // taken out at the n-th presence poll
   int reinsertAfterPolls = 0;   // put back that many polls after being taken out
   int reinsertAfterMs = 0;      // put back after so many milliseconds (through the virtual reader)
 };
 
 // "name=value" lines; `error` names the first line that is not understood.
+// A command is written INS#N (hexadecimal instruction, decimal occurrence):
+// status_at=B2#3:6A82 makes the third READ RECORD answer 6A82.
 std::optional<CardProfile> ParseProfile(std::string_view text, std::string& error);
 bool ApplyProfileSetting(CardProfile& profile, std::string_view setting);
 
@@ -69,7 +85,9 @@ class VirtualCard {
   const std::vector<std::string>& log() const { return log_; }
   std::function<void(const std::string&)> onCommand;  // called with each logged line
   int pinTriesLeft() const { return triesLeft_; }
-  int commandCount() const { return commands_; }
+  // How many commands with this instruction came so far: faults for the
+  // commands still to come are placed after it.
+  int CommandsSeen(std::uint8_t ins) const;
 
  private:
   Bytes Answer(const Bytes& command);
@@ -77,7 +95,7 @@ class VirtualCard {
 
   CardProfile profile_;
   std::vector<std::string> log_;
-  int commands_ = 0;
+  std::map<std::uint8_t, int> commandsSeen_;
   int polls_ = 0;
   int pollsAway_ = 0;
   int triesLeft_;

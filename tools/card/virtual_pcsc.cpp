@@ -27,7 +27,7 @@ VirtualReaders::Reader* VirtualReaders::Find(std::string_view name) {
 
 PcscResult VirtualReaders::EstablishContext(std::uint32_t, PcscContext& context) {
   ++establishCount;
-  if (establishFailure != 0) return establishFailure;
+  if (Failed(establishFailure)) return establishFailure;
   context = nextHandle_++;
   contexts_.insert(context);
   return kScardSuccess;
@@ -55,7 +55,7 @@ PcscResult VirtualReaders::Connect(PcscContext context, const char* reader, std:
                                    PcscCard& card, std::uint32_t& activeProtocol) {
   ++connectCount;
   if (!contexts_.contains(context)) return kScardInvalidHandle;
-  if (connectFailure != 0) return connectFailure;
+  if (Failed(connectFailure)) return connectFailure;
   Reader* r = Find(reader);
   if (r == nullptr) return kScardUnknownReader;
   if (r->card == nullptr || !r->card->present()) return kScardNoSmartcard;

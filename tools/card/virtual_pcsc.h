@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/pcsc_api.h"
+#include "base/pcsc_api.h"
 #include "virtual_card.h"
 
 namespace korvaden::card {
@@ -36,8 +36,8 @@ class VirtualReaders final : public PcscApi {
   int establishCount = 0;
   int connectCount = 0;
   int statusChangeCount = 0;
-  PcscResult establishFailure = 0;  // when set, EstablishContext answers it
-  PcscResult connectFailure = 0;    // when set, Connect answers it
+  PcscResult establishFailure = kScardSuccess;  // when set, EstablishContext answers it
+  PcscResult connectFailure = kScardSuccess;    // when set, Connect answers it
 
  private:
   struct Reader {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "base/dialogs.h"
 
 namespace korvaden::customer {
 

@@ -7,11 +7,13 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "console_ui.h"
 #include "control/control_core.h"
-#include "control/transaction_client.h"
+#include "crypto/random.h"
+#include "reader/pcsc_system.h"
 
 namespace {
 
@@ -33,11 +35,11 @@ constexpr const char* kUsage =
 bool WaitForCard(const std::string& reader, int seconds) {
   for (int i = 0; i < seconds * 10; ++i) {
     PcscContext context = 0;
-    if (SystemPcsc().EstablishContext(kScardScopeUser, context) == 0) {
+    if (SystemPcsc().EstablishContext(kScardScopeUser, context) == kScardSuccess) {
       std::uint32_t state = 0;
-      const bool present = SystemPcsc().GetStatusChange(context, 0, reader.c_str(), kScardStateUnaware, state) == 0 &&
+      const bool present = SystemPcsc().GetStatusChange(context, 0, reader.c_str(), kScardStateUnaware, state) == kScardSuccess &&
                            (state & kScardStatePresent) != 0;
-      SystemPcsc().ReleaseContext(context);
+      std::ignore = SystemPcsc().ReleaseContext(context);
       if (present) return true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -72,7 +74,8 @@ int main(int argc, char** argv) {
   host::ConsoleMessageBoxes boxes;
   const DeploymentKeys keys = BuiltInDeployment();
   Platform platform{reader, SystemSleeper(), prompts, random, boxes, customer, keys};
-  ControlCore control(platform);
+  MemberGate gate;
+  ControlCore control(platform, gate);
 
   const std::string& member = args[0];
   const std::vector<std::string> a(args.begin() + 1, args.end());
@@ -92,24 +95,24 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  int retVal = 0;
+  ResultCode result;
   if (member == "TransIVESK") {
-    retVal = control.TransIVESK(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11],
+    result = control.TransIVESK(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11],
                                 std::atoi(a[12].c_str()), a[13]);
   } else if (member == "FidoVerify") {
-    retVal = control.FidoVerify(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+    result = control.FidoVerify(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
   } else if (member == "FidoVerifyOB") {
-    retVal = control.FidoVerifyOB(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
+    result = control.FidoVerifyOB(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
   } else if (member == "Reissue_iVeskAppCert") {
-    retVal = control.Reissue_iVeskAppCert(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+    result = control.Reissue_iVeskAppCert(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
   } else if (member == "CardLess_Apply") {
-    retVal = control.CardLess_Apply(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+    result = control.CardLess_Apply(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
   } else if (member == "CardLess_Reset") {
-    retVal = control.CardLess_Reset(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+    result = control.CardLess_Reset(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
   } else {
-    retVal = control.BondingDevice_Apply(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+    result = control.BondingDevice_Apply(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
   }
   host::ReportDialogs(customer);
-  std::cout << "retVal=" << retVal << "\n" << control.TrnsMsg() << "\n";
+  std::cout << "retVal=" << AsInteger(result) << "\n" << control.TrnsMsg() << "\n";
   return 0;
 }

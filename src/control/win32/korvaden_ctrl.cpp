@@ -7,20 +7,20 @@
 #include "control/win32/module_objects.h"
 #include "crypto/deployment_keys.h"
 #include "crypto/random.h"
-#include "reader/sleeper.h"
+#include "base/sleeper.h"
 #include "ui/win32/win32_views.h"
 
 namespace korvaden::com {
 
-// What one control needs besides the module-wide reader state.
+// What one control needs besides the module-wide reader state and member gate.
 struct ControlState {
-  ui::Win32CardPrompts prompts;
+  ui::Win32CardPrompts prompts{ModuleHandle()};
   ui::Win32MessageBoxes boxes;
-  ui::Win32Dialogs dialogs;
+  ui::Win32Dialogs dialogs{ModuleHandle()};
   SystemRandom random;
   DeploymentKeys keys = BuiltInDeployment();
   Platform platform{ModuleReader(), SystemSleeper(), prompts, random, boxes, dialogs, keys};
-  ControlCore core{platform};
+  ControlCore core{platform, ModuleMemberGate()};
 };
 
 namespace {
@@ -160,7 +160,7 @@ template <class Member>
 HRESULT CKorvadenIveskCtrl::RunMember(LONG* retVal, const Member& member) {
   if (retVal == nullptr) return E_POINTER;
   try {
-    *retVal = member();
+    *retVal = AsInteger(member());
     return S_OK;
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;

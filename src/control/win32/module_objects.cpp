@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include "control/win32/com_base.h"
+#include "reader/pcsc_system.h"
 #include "korvaden_h.h"
 
 namespace korvaden::com {
@@ -10,6 +11,11 @@ namespace korvaden::com {
 ReaderModule& ModuleReader() {
   static ReaderModule reader(SystemPcsc());
   return reader;
+}
+
+MemberGate& ModuleMemberGate() {
+  static MemberGate gate;
+  return gate;
 }
 
 std::wstring ModulePath() {

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "control/win32/com_base.h"
 #include "ui/app_confirm.h"
 #include "ui/pin_pad.h"
 #include "ui/resource_ids.h"
@@ -67,14 +66,14 @@ std::unique_ptr<CardPromptView> Win32CardPrompts::Open() {
   const int x = (GetSystemMetrics(SM_CXSCREEN) - kPromptWidth) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - kPromptHeight) / 2;
   HWND window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_BORDER | WS_VISIBLE | SS_CENTER, x, y,
-                                kPromptWidth, kPromptHeight, nullptr, nullptr, com::ModuleHandle(), nullptr);
+                                kPromptWidth, kPromptHeight, nullptr, nullptr, module_, nullptr);
   if (window == nullptr) return nullptr;
   SetForegroundWindow(window);
   return std::make_unique<Win32CardPrompt>(window);
 }
 
 int Win32Dialogs::RunTransferConfirmation(const TransferConfirmation& confirmation) {
-  const INT_PTR result = DialogBoxParamW(com::ModuleHandle(), MAKEINTRESOURCEW(kIdTransferDialog), nullptr,
+  const INT_PTR result = DialogBoxParamW(module_, MAKEINTRESOURCEW(kIdTransferDialog), nullptr,
                                          TransferDialogProc, reinterpret_cast<LPARAM>(&confirmation));
   return result == kTransferConfirmed ? kTransferConfirmed : kTransferCancelled;
 }

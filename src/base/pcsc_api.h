@@ -4,22 +4,23 @@
 #include <cstdint>
 #include <string>
 
+#include "base/result_codes.h"
+
 namespace korvaden {
 
-using PcscResult = std::int32_t;  // 0 or a service code 0x8010nnnn, read as signed
 using PcscContext = std::uintptr_t;
 using PcscCard = std::uintptr_t;
 
-inline constexpr PcscResult kScardSuccess = 0;
-inline constexpr PcscResult kScardInvalidParameter = static_cast<PcscResult>(0x80100004u);
-inline constexpr PcscResult kScardInsufficientBuffer = static_cast<PcscResult>(0x80100008u);
-inline constexpr PcscResult kScardUnknownReader = static_cast<PcscResult>(0x80100009u);
-inline constexpr PcscResult kScardNoService = static_cast<PcscResult>(0x8010001Du);
-inline constexpr PcscResult kScardNoReaders = static_cast<PcscResult>(0x8010002Eu);
-inline constexpr PcscResult kScardNoSmartcard = static_cast<PcscResult>(0x8010000Cu);
-inline constexpr PcscResult kScardCommError = static_cast<PcscResult>(0x80100013u);
-inline constexpr PcscResult kScardRemovedCard = static_cast<PcscResult>(0x80100069u);
-inline constexpr PcscResult kScardInvalidHandle = static_cast<PcscResult>(0x80100003u);
+inline constexpr PcscResult kScardSuccess{0};
+inline constexpr PcscResult kScardInvalidParameter{static_cast<std::int32_t>(0x80100004u)};
+inline constexpr PcscResult kScardInsufficientBuffer{static_cast<std::int32_t>(0x80100008u)};
+inline constexpr PcscResult kScardUnknownReader{static_cast<std::int32_t>(0x80100009u)};
+inline constexpr PcscResult kScardNoService{static_cast<std::int32_t>(0x8010001Du)};
+inline constexpr PcscResult kScardNoReaders{static_cast<std::int32_t>(0x8010002Eu)};
+inline constexpr PcscResult kScardNoSmartcard{static_cast<std::int32_t>(0x8010000Cu)};
+inline constexpr PcscResult kScardCommError{static_cast<std::int32_t>(0x80100013u)};
+inline constexpr PcscResult kScardRemovedCard{static_cast<std::int32_t>(0x80100069u)};
+inline constexpr PcscResult kScardInvalidHandle{static_cast<std::int32_t>(0x80100003u)};
 
 inline constexpr std::uint32_t kScardScopeUser = 0;
 inline constexpr std::uint32_t kScardShareExclusive = 1;
@@ -49,8 +50,5 @@ class PcscApi {
                               std::uint8_t* response, std::uint32_t& responseLength) = 0;
   virtual PcscResult Disconnect(PcscCard card, std::uint32_t disposition) = 0;
 };
-
-// The platform's PC/SC service (winscard on Windows, pcsc-lite elsewhere).
-PcscApi& SystemPcsc();
 
 }  // namespace korvaden

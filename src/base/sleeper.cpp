@@ -1,4 +1,4 @@
-#include "reader/sleeper.h"
+#include "base/sleeper.h"
 
 #include <thread>
 

@@ -2,13 +2,13 @@
 // What the core reaches outside itself: the PC/SC service (through the
 // module-wide reader state), time, randomness, the deployment's keys and the
 // user interface. The product wires the real ones; tests wire their own.
+#include "base/card_prompt.h"
+#include "base/dialogs.h"
+#include "base/message_box.h"
+#include "base/random_source.h"
+#include "base/sleeper.h"
 #include "crypto/deployment_keys.h"
-#include "crypto/random.h"
-#include "reader/card_prompt.h"
 #include "reader/reader_module.h"
-#include "reader/sleeper.h"
-#include "ui/dialogs.h"
-#include "ui/message_box.h"
 
 namespace korvaden {
 

@@ -1,11 +1,8 @@
-// The transaction client's card operations: connection, selection, records,
-// PIN verification.
-#include <algorithm>
-#include <cstdint>
+#include "card/card_application.h"
 
-#include "card/card_commands.h"
-#include "control/result_codes.h"
-#include "control/transaction_client.h"
+#include <algorithm>
+#include <tuple>
+
 #include "reader/hex.h"
 
 namespace korvaden {
@@ -14,6 +11,8 @@ namespace {
 constexpr std::size_t kRecordDataOffset = 2;
 constexpr std::uint8_t kIssuerRecord = 1, kRemarkRecord = 2, kMainAccountRecord = 3, kLastAccountRecord = 10;
 constexpr std::size_t kIssuerIdLength = 8, kRemarkLength = 30, kAccountLength = 16;
+constexpr std::uint8_t kVerifyPinP2 = 0x10;
+constexpr std::size_t kPinFieldDigits = 16;
 
 // `length` bytes from the record data's offset 2, as text up to the first NUL.
 std::string RecordText(const Bytes& data, std::size_t length) {
@@ -44,59 +43,56 @@ long long DecimalPrefix(std::string_view text) {
 
 }  // namespace
 
-std::int32_t TransATMiVeskClient::ConnectCard(std::string_view name) {
-  readerName = name;
-  if (readerName.size() > kMaxReaderNameLength) {
-    lastResult = kScardUnknownReader;
+ResultCode CardApplication::Connect(std::string_view readerName) {
+  if (const PcscResult connected = session_.Connect(readerName); Failed(connected)) {
+    lastResult = FromPcsc(connected);
     return lastResult;
   }
-  lastResult = reader().ReaderConnect(reader().cardHandle, readerName, readerStatus);
-  if (lastResult != kScardSuccess) return lastResult;
   lastResult = SelectApplication();
   return lastResult;
 }
 
-std::int32_t TransATMiVeskClient::SelectApplication() {
-  constexpr std::size_t kLength = kSelectApplicationCommand.size() / 2;
-  HexToBytes(kSelectApplicationCommand, kSelectApplicationCommand.size(), reader().Command());
-  std::uint8_t answer[256];
-  std::uint32_t answerLength = 0;
-  lastResult = reader().ReaderTransmit(reader().cardHandle, reader().Command().first(kLength), answer, answerLength);
-  return answerLength == 0 ? kResultNoSelectionAnswer : lastResult;
+ResultCode CardApplication::SelectApplication() {
+  const CardAnswer answer = CardSelectApplication(session_.module(), session_.card());
+  return session_.module().LastResponse().empty() ? kResultNoSelectionAnswer : FromPcsc(answer.result);
 }
 
-std::int32_t TransATMiVeskClient::SelectFile(std::string_view fileIdHex) {
+bool CardApplication::Keep(const CardAnswer& answer) {
+  lastResult = FromPcsc(answer.result);
+  statusWord = answer.statusWord;
+  return answer.Ok();
+}
+
+PcscResult CardApplication::SelectFile(std::string_view fileIdHex) {
   std::array<std::uint8_t, 2> fileId{};
   HexToBytes(fileIdHex, std::min<std::size_t>(fileIdHex.size(), 4), fileId);
-  lastResult = CardSelectFile(reader(), reader().cardHandle, fileId, statusWord);
-  return lastResult;
+  const CardAnswer answer = CardSelectFile(session_.module(), session_.card(), fileId);
+  std::ignore = Keep(answer);
+  return answer.result;
 }
 
-std::int32_t TransATMiVeskClient::VerifyPin(std::string_view pin) {
+ResultCode CardApplication::VerifyPin(std::string_view pin) {
   if (pin.size() > kMaxPinLength) {
-    statusWord = 0;
+    statusWord = kNoStatusWord;
     lastResult = kResultInvalidArgument;
     return lastResult;
   }
-  SecureString field(pin.substr(0, 16));
-  while (field.size() < 16) field += 'F';
+  SecureString field(pin.substr(0, kPinFieldDigits));
+  while (field.size() < kPinFieldDigits) field += 'F';
   SecureBytes block(8);
-  HexToBytes(field, 16, block);
-  lastResult = CardVerifyPin(reader(), reader().cardHandle, 0x10, std::span<const std::uint8_t, 8>(block.data(), 8),
-                             statusWord);
-  return lastResult == kScardSuccess && statusWord == kStatusOk ? 0 : static_cast<std::int32_t>(statusWord);
+  HexToBytes(field, kPinFieldDigits, block);
+  const CardAnswer answer = CardVerifyPin(session_.module(), session_.card(), kVerifyPinP2,
+                                          std::span<const std::uint8_t, 8>(block.data(), 8));
+  return Keep(answer) ? kResultSuccess : FromStatusWord(statusWord);
 }
 
-bool TransATMiVeskClient::SelectAccountFile() {
-  return SelectFile("1001") == kScardSuccess && statusWord == kStatusOk;
+bool CardApplication::SelectAccountFile() { return SelectFile("1001") == kScardSuccess && statusWord == kStatusOk; }
+
+bool CardApplication::ReadRecord(std::uint8_t record, Bytes& data) {
+  return Keep(CardReadRecord(session_.module(), session_.card(), record, 0x00, data));
 }
 
-bool TransATMiVeskClient::ReadRecord(std::uint8_t record, Bytes& data) {
-  lastResult = CardReadRecord(reader(), reader().cardHandle, record, 0x00, data, statusWord);
-  return lastResult == kScardSuccess && statusWord == kStatusOk;
-}
-
-std::int32_t TransATMiVeskClient::CountAccounts() {
+ResultCode CardApplication::CountAccounts() {
   if (!SelectAccountFile()) return lastResult;
   Bytes data;
   for (std::uint8_t record = kMainAccountRecord; record <= kLastAccountRecord; ++record) {
@@ -111,22 +107,23 @@ std::int32_t TransATMiVeskClient::CountAccounts() {
   return lastResult;
 }
 
-std::string TransATMiVeskClient::ReadRecordText(std::uint8_t record, std::size_t length) {
+std::string CardApplication::ReadRecordText(std::uint8_t record, std::size_t length) {
   Bytes data;
   return ReadRecord(record, data) ? RecordText(data, length) : std::string();
 }
 
-std::string TransATMiVeskClient::ReadIssuerId() {
+std::string CardApplication::ReadIssuerId() {
   if (!SelectAccountFile()) return {};
   return ReadRecordText(kIssuerRecord, kIssuerIdLength);
 }
 
-std::string TransATMiVeskClient::ReadMainAccount() {
-  SelectFile("1001");
+std::string CardApplication::ReadMainAccount() {
+  // A refused selection shows in the record read that follows.
+  std::ignore = SelectFile("1001");
   return ReadRecordText(kMainAccountRecord, kAccountLength);
 }
 
-std::int32_t TransATMiVeskClient::ReadCardData(std::string_view accountIndex, CardRecords& records) {
+ResultCode CardApplication::ReadCardData(std::string_view accountIndex, CardRecords& records) {
   if (!SelectAccountFile()) return lastResult;
   Bytes data;
   const auto fail = [this] {
@@ -136,8 +133,8 @@ std::int32_t TransATMiVeskClient::ReadCardData(std::string_view accountIndex, Ca
   if (!ReadRecord(kIssuerRecord, data)) return fail();
   records.issuerId = RecordText(data, kIssuerIdLength);
   if (!ReadRecord(kRemarkRecord, data)) return fail();
-  const auto remark = std::span<const std::uint8_t>(data).subspan(
-      std::min(kRecordDataOffset, data.size()), std::min(kRemarkLength, data.size() - std::min(kRecordDataOffset, data.size())));
+  const std::size_t remarkStart = std::min(kRecordDataOffset, data.size());
+  const auto remark = std::span<const std::uint8_t>(data).subspan(remarkStart, std::min(kRemarkLength, data.size() - remarkStart));
   records.issuerRemark = std::string(TrimBlanks(BytesToHex(remark)));
   if (!ReadRecord(kMainAccountRecord, data)) return fail();
   records.issuerAccount = RecordText(data, kAccountLength);
@@ -145,10 +142,20 @@ std::int32_t TransATMiVeskClient::ReadCardData(std::string_view accountIndex, Ca
   if (record < kMainAccountRecord || record > kLastAccountRecord) record = kMainAccountRecord;
   if (!ReadRecord(static_cast<std::uint8_t>(record), data)) return fail();
   records.outAccount = RecordText(data, kAccountLength);
-  return 0;
+  return kResultSuccess;
 }
 
-std::string TransATMiVeskClient::AmountToWhole(std::string_view amount, std::size_t decimals) {
+std::optional<TacAnswer> CardApplication::ComputeTac(std::array<std::uint8_t, 2> p1p2,
+                                                     std::span<const std::uint8_t> input) {
+  Bytes data;
+  const CardAnswer answer = CardComputeTac(session_.module(), session_.card(), p1p2, input, data);
+  statusWord = answer.statusWord;
+  auto parsed = answer.Ok() ? ParseTacAnswer(data) : std::nullopt;
+  lastResult = parsed ? kResultSuccess : kResultTacFailed;
+  return parsed;
+}
+
+std::string AmountToWhole(std::string_view amount, std::size_t decimals) {
   if (amount.size() < decimals + 1) return "0";
   return std::to_string(DecimalPrefix(amount.substr(0, amount.size() - decimals)));
 }

@@ -1,0 +1,111 @@
+#include "reader/reader_session.h"
+
+#include <chrono>
+#include <tuple>
+
+namespace korvaden {
+namespace {
+
+using std::chrono::milliseconds;
+constexpr milliseconds kStepWait{100};
+constexpr milliseconds kCheckWait{500};
+constexpr int kPollBudget = 600;
+
+}  // namespace
+
+ReaderSession::~ReaderSession() {
+  cardPrompt.reset();
+  ReleaseReader();
+}
+
+PcscResult ReaderSession::EstablishContext() {
+  lastResult = module_.ReaderEstablishContext();
+  return lastResult;
+}
+
+PcscResult ReaderSession::ReleaseContext() {
+  lastResult = module_.ReaderReleaseContext();
+  module_.cardHandle = 0;
+  return lastResult;
+}
+
+PcscResult ReaderSession::DisconnectCard() {
+  if (module_.cardHandle == 0) return kScardInvalidParameter;
+  lastResult = module_.ReaderDisconnect(module_.cardHandle, kScardLeaveCard);
+  return lastResult;
+}
+
+void ReaderSession::ReleaseReader() {
+  // Nothing is left to do when the service refuses either step.
+  if (module_.cardHandle != 0) std::ignore = DisconnectCard();
+  std::ignore = ReleaseContext();
+}
+
+PcscResult ReaderSession::Connect(std::string_view name) {
+  readerName = name;
+  lastResult = readerName.size() > kMaxReaderNameLength
+                   ? kScardUnknownReader
+                   : module_.ReaderConnect(module_.cardHandle, readerName, readerStatus);
+  return lastResult;
+}
+
+PcscResult ReaderSession::GetCardPresence(std::int32_t& presence) {
+  std::int32_t queried = kCardPresent;
+  lastResult = readerName.size() > kMaxReaderNameLength ? kScardUnknownReader
+                                                        : module_.ReaderGetPresence(readerName, queried);
+  presence = lastResult == kScardSuccess ? queried : kCardPresent;
+  return lastResult;
+}
+
+bool ReaderSession::IsReaderAttached() {
+  // A failed establishing shows as an empty or failed listing.
+  std::ignore = module_.ReaderEstablishContext();
+  lastResult = module_.ReaderListReaders(readerTable);
+  for (std::int32_t i = 0; i < readerTable.count; ++i) {
+    const std::string_view listed = readerTable.Name(static_cast<std::size_t>(i));
+    if (!listed.empty() && readerName.find(listed) != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool ReaderSession::WaitCardReinsert() {
+  cardPrompt = prompts_.Open();
+  if (!cardPrompt) return false;
+  cardPrompt->ShowStage(1);
+  int budget = kPollBudget;
+  std::int32_t presence = kCardPresent;
+
+  const auto end = [&](bool reinserted) {
+    sleeper_.Sleep(kCheckWait);
+    CloseCardPrompt();
+    return reinserted;
+  };
+  // A failed presence query leaves `presence` as "present"; the polling reads it.
+  const auto poll = [&] { std::ignore = GetCardPresence(presence); };
+
+  poll();
+  if (!IsReaderAttached()) return end(false);
+  while (presence == kCardPresent) {
+    sleeper_.Sleep(kStepWait);
+    if (--budget == 0) return end(false);
+    poll();
+    if (!IsReaderAttached()) return end(false);
+  }
+
+  cardPrompt->ShowStage(2);
+  sleeper_.Sleep(kCheckWait);
+  poll();
+  sleeper_.Sleep(kCheckWait);
+  if (!IsReaderAttached()) return end(false);
+  for (;;) {
+    sleeper_.Sleep(kCheckWait);
+    if (presence == kCardPresent) return end(true);
+    sleeper_.Sleep(kStepWait);
+    if (--budget == 0) return end(false);
+    poll();
+    sleeper_.Sleep(kCheckWait);
+    if (!IsReaderAttached()) return end(false);
+  }
+}
+
+}  // namespace korvaden

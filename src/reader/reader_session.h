@@ -1,0 +1,61 @@
+#pragma once
+// One client's use of the module-wide reader: the context, the connection to
+// the named reader, presence and the take-out-and-reinsert prompt. Destroying
+// the session disconnects the card (leaving it in the reader) and releases the
+// context, whatever path the flow took.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "base/card_prompt.h"
+#include "base/pcsc_api.h"
+#include "base/sleeper.h"
+#include "reader/reader_module.h"
+
+namespace korvaden {
+
+// Reader names longer than this are refused (the name buffers hold 149).
+inline constexpr std::size_t kMaxReaderNameLength = 149;
+
+class ReaderSession {
+ public:
+  ReaderSession(ReaderModule& module, Sleeper& sleeper, CardPromptFactory& prompts)
+      : module_(module), sleeper_(sleeper), prompts_(prompts) {}
+  ReaderSession(const ReaderSession&) = delete;
+  ReaderSession& operator=(const ReaderSession&) = delete;
+  ~ReaderSession();
+
+  PcscResult EstablishContext();
+  PcscResult ReleaseContext();
+  // kScardInvalidParameter when no card is connected.
+  PcscResult DisconnectCard();
+  // DisconnectCard (when a card is connected), ReleaseContext: the card stays in the reader.
+  void ReleaseReader();
+  // Connects to `name` (kept in readerName) and reads its status.
+  PcscResult Connect(std::string_view name);
+
+  // 0 card present, 1 no card, 2 neither; a failed query counts as present.
+  PcscResult GetCardPresence(std::int32_t& presence);
+  // Whether a listed reader's name is part of readerName.
+  [[nodiscard]] bool IsReaderAttached();
+  // The prompt has the customer take the card out and put it back: true when
+  // that happened within the polling budget.
+  [[nodiscard]] bool WaitCardReinsert();
+  void CloseCardPrompt() { cardPrompt.reset(); }
+
+  ReaderModule& module() { return module_; }
+  PcscCard card() const { return module_.cardHandle; }
+
+  PcscResult lastResult = kScardSuccess;
+  std::string readerName;
+  ReaderTable readerTable;
+  ReaderStatus readerStatus;
+  std::unique_ptr<CardPromptView> cardPrompt;
+
+ private:
+  ReaderModule& module_;
+  Sleeper& sleeper_;
+  CardPromptFactory& prompts_;
+};
+
+}  // namespace korvaden
