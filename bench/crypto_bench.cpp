@@ -41,11 +41,20 @@ int main() {
   SilentBoxes boxes;
   const std::string document(420, 'x');  // about the size of a transfer document
 
-  const double seal = MedianMicroseconds(500, [&] { korvaden::SealForServer(document, keys, random, boxes); });
+  const double seal = MedianMicroseconds(500, [&] {
+    if (!korvaden::SealForServer(document, keys, random, boxes).sealed) std::abort();
+  });
 
-  const auto blocks = korvaden::bank::MakeBlocks({{"BHO_D1", "181200000" "1234567890123456" "Virtual PCD 00 00"},
+  const auto blocks = korvaden::bank::MakeBlocks({{"BHO_D1",
+                                                   "181200000"
+                                                   "1234567890123456"
+                                                   "Virtual PCD 00 00"},
                                                   {"BHO_D2", "SESSION-0123456789"},
-                                                  {"BHO_D3", "ATM00001" "12345678" "XXXXXXXX" "20230731123456"},
+                                                  {"BHO_D3",
+                                                   "ATM00001"
+                                                   "12345678"
+                                                   "XXXXXXXX"
+                                                   "20230731123456"},
                                                   {"BHO_D4", "123456"},
                                                   {"BHO_D11", "2566"}},
                                                  bankKeys);

@@ -47,8 +47,8 @@ int main() {
   }
   korvaden::test::CardBench bench;  // only its prompts, random, boxes and dialogs
   korvaden::ReaderModule module(korvaden::SystemPcsc());
-  korvaden::Platform platform{module,      korvaden::SystemSleeper(), bench.prompts, bench.random,
-                              bench.boxes, bench.dialogs,              bench.keys};
+  korvaden::Platform platform{
+      module, korvaden::SystemSleeper(), bench.prompts, bench.random, bench.boxes, bench.dialogs, bench.keys};
   TransATMiVeskClient client(platform);
   if (korvaden::Failed(client.reader.EstablishContext()) ||
       korvaden::Failed(client.card.Connect(korvaden::test::PcscStack::kReaderName))) {

@@ -39,8 +39,8 @@ class TimedPcsc final : public korvaden::PcscApi {
                                korvaden::PcscCard& card, std::uint32_t& a) override {
     return Timed([&] { return system.Connect(c, r, s, p, card, a); });
   }
-  korvaden::PcscResult Status(korvaden::PcscCard card, char* n, std::uint32_t& nl, std::uint32_t& s,
-                              std::uint32_t& p, std::uint8_t* atr, std::uint32_t& al) override {
+  korvaden::PcscResult Status(korvaden::PcscCard card, char* n, std::uint32_t& nl, std::uint32_t& s, std::uint32_t& p,
+                              std::uint8_t* atr, std::uint32_t& al) override {
     return Timed([&] { return system.Status(card, n, nl, s, p, atr, al); });
   }
   korvaden::PcscResult GetStatusChange(korvaden::PcscContext c, std::uint32_t t, const char* r, std::uint32_t cs,
@@ -88,14 +88,14 @@ int main() {
     TimedSleeper sleeper;
     korvaden::ReaderModule module(timed);
     korvaden::SystemRandom random;
-    korvaden::Platform platform{module, sleeper, fixtures.prompts, random, fixtures.boxes, fixtures.dialogs,
-                                fixtures.keys};
+    korvaden::Platform platform{module,         sleeper,          fixtures.prompts, random,
+                                fixtures.boxes, fixtures.dialogs, fixtures.keys};
     korvaden::MemberGate gate;
     korvaden::ControlCore core(platform, gate);
     const auto start = Clock::now();
-    const korvaden::ResultCode result = core.TransIVESK(korvaden::test::PcscStack::kReaderName, "123456", "2510", "", "81200000",
-                                       "1234567890123456", "12345678", "WEBATM01", "1", "123456789", "100",
-                                       "20230731123456", 0, "SESSION0123456789ABCDEF");
+    const korvaden::ResultCode result = core.TransIVESK(
+        korvaden::test::PcscStack::kReaderName, "123456", "2510", "", "81200000", "1234567890123456", "12345678",
+        "WEBATM01", "1", "123456789", "100", "20230731123456", 0, "SESSION0123456789ABCDEF");
     const auto total = Clock::now() - start;
     if (korvaden::Failed(result)) {
       std::fprintf(stderr, "TransIVESK failed with %d\n", korvaden::AsInteger(result));

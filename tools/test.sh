@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The whole test suite: Linux, Linux under ASan and UBSan, and the Windows
-# build under Wine. Run tools/setup.sh once first.
+# The whole test suite: the tree's formatting, Linux, Linux under ASan and
+# UBSan, and the Windows build under Wine. Run tools/setup.sh once first.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 status=0
+echo "== format =="
+bash tools/test/check-format.sh || status=1
 for preset in linux linux-asan windows; do
   cmake --build --preset "$preset" >/dev/null
 done

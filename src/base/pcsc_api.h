@@ -38,8 +38,8 @@ class PcscApi {
   // Fills `buffer` with NUL-terminated names and a final NUL; `length` is the
   // capacity on entry and the bytes used on return.
   virtual PcscResult ListReaders(PcscContext context, char* buffer, std::uint32_t& length) = 0;
-  virtual PcscResult Connect(PcscContext context, const char* reader, std::uint32_t shareMode,
-                             std::uint32_t protocols, PcscCard& card, std::uint32_t& activeProtocol) = 0;
+  virtual PcscResult Connect(PcscContext context, const char* reader, std::uint32_t shareMode, std::uint32_t protocols,
+                             PcscCard& card, std::uint32_t& activeProtocol) = 0;
   virtual PcscResult Status(PcscCard card, char* name, std::uint32_t& nameLength, std::uint32_t& state,
                             std::uint32_t& protocol, std::uint8_t* atr, std::uint32_t& atrLength) = 0;
   // One reader, no wait: gives the reader's event state.

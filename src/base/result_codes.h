@@ -8,14 +8,14 @@
 namespace korvaden {
 
 // 0 or a service code 0x8010nnnn, read as signed.
-enum class [[nodiscard]] PcscResult : std::int32_t {};
+enum class [[nodiscard]] PcscResult : std::int32_t{};
 
 // SW1 * 256 + SW2 of the last card answer; 0 when no answer came.
 enum class StatusWord : std::uint32_t {};
 
 // What a member gives: one of the codes below, a card status word (a rejected
 // PIN, e.g. 25538 for 63C2) or a negative PC/SC code.
-enum class [[nodiscard]] ResultCode : std::int32_t {};
+enum class [[nodiscard]] ResultCode : std::int32_t{};
 
 inline constexpr StatusWord kNoStatusWord{0};
 inline constexpr StatusWord kStatusOk{0x9000};

@@ -23,7 +23,9 @@ struct CleansingAllocator {
     std::allocator<T>{}.deallocate(p, n);
   }
   template <class U>
-  bool operator==(const CleansingAllocator<U>&) const noexcept { return true; }
+  bool operator==(const CleansingAllocator<U>&) const noexcept {
+    return true;
+  }
 };
 
 using SecureBytes = std::vector<std::uint8_t, CleansingAllocator<std::uint8_t>>;
@@ -42,11 +44,18 @@ class SecureString {
   SecureString(const SecureString&) = default;
   SecureString(SecureString&& other) noexcept : text_(other.text_) { other.Wipe(); }
   SecureString& operator=(const SecureString& other) {
-    if (this != &other) { Wipe(); text_ = other.text_; }
+    if (this != &other) {
+      Wipe();
+      text_ = other.text_;
+    }
     return *this;
   }
   SecureString& operator=(SecureString&& other) noexcept {
-    if (this != &other) { Wipe(); text_ = other.text_; other.Wipe(); }
+    if (this != &other) {
+      Wipe();
+      text_ = other.text_;
+      other.Wipe();
+    }
     return *this;
   }
   ~SecureString() { Wipe(); }
@@ -62,8 +71,14 @@ class SecureString {
   std::size_t size() const { return text_.size(); }
   bool empty() const { return text_.empty(); }
   char operator[](std::size_t i) const { return text_[i]; }
-  SecureString& operator+=(std::string_view more) { text_.append(more.data(), more.size()); return *this; }
-  SecureString& operator+=(char c) { text_.push_back(c); return *this; }
+  SecureString& operator+=(std::string_view more) {
+    text_.append(more.data(), more.size());
+    return *this;
+  }
+  SecureString& operator+=(char c) {
+    text_.push_back(c);
+    return *this;
+  }
   void Reserve(std::size_t n) { text_.reserve(n); }
   void Resize(std::size_t n) { text_.resize(n); }
   void PopBack() { text_.pop_back(); }

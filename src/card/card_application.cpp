@@ -37,7 +37,8 @@ long long DecimalPrefix(std::string_view text) {
   const bool negative = text[i] == '-';
   if (text[i] == '-' || text[i] == '+') ++i;
   long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = std::min(value * 10 + (text[i] - '0'), kClamp);
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+    value = std::min(value * 10 + (text[i] - '0'), kClamp);
   return negative ? -value : value;
 }
 
@@ -134,7 +135,8 @@ ResultCode CardApplication::ReadCardData(std::string_view accountIndex, CardReco
   records.issuerId = RecordText(data, kIssuerIdLength);
   if (!ReadRecord(kRemarkRecord, data)) return fail();
   const std::size_t remarkStart = std::min(kRecordDataOffset, data.size());
-  const auto remark = std::span<const std::uint8_t>(data).subspan(remarkStart, std::min(kRemarkLength, data.size() - remarkStart));
+  const auto remark =
+      std::span<const std::uint8_t>(data).subspan(remarkStart, std::min(kRemarkLength, data.size() - remarkStart));
   records.issuerRemark = std::string(TrimBlanks(BytesToHex(remark)));
   if (!ReadRecord(kMainAccountRecord, data)) return fail();
   records.issuerAccount = RecordText(data, kAccountLength);

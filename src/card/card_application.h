@@ -41,11 +41,12 @@ class CardApplication {
   ResultCode VerifyPin(std::string_view pin);
   // Counts the accounts of records 3 to 10 into accountCount.
   ResultCode CountAccounts();
-  std::string ReadIssuerId();
-  std::string ReadMainAccount();
+  [[nodiscard]] std::string ReadIssuerId();
+  [[nodiscard]] std::string ReadMainAccount();
   ResultCode ReadCardData(std::string_view accountIndex, CardRecords& records);
   // The serial and the code over `input`; none (lastResult 8900) on any failure.
-  std::optional<TacAnswer> ComputeTac(std::array<std::uint8_t, 2> p1p2, std::span<const std::uint8_t> input);
+  [[nodiscard]] std::optional<TacAnswer> ComputeTac(std::array<std::uint8_t, 2> p1p2,
+                                                    std::span<const std::uint8_t> input);
 
   ResultCode lastResult = kResultSuccess;
   StatusWord statusWord = kNoStatusWord;

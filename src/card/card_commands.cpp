@@ -18,8 +18,8 @@ std::size_t WriteCommand(const CardCommand& command, std::span<std::uint8_t> buf
   for (const std::uint8_t byte : {kClass, command.ins, command.p1, command.p2}) buffer[at++] = byte;
   if (!data.empty()) {
     buffer[at++] = static_cast<std::uint8_t>(data.size());
-    at = static_cast<std::size_t>(std::copy(data.begin(), data.end(), buffer.begin() + static_cast<std::ptrdiff_t>(at)) -
-                                  buffer.begin());
+    at = static_cast<std::size_t>(
+        std::copy(data.begin(), data.end(), buffer.begin() + static_cast<std::ptrdiff_t>(at)) - buffer.begin());
   }
   if (command.le) buffer[at++] = *command.le;
   return at;
@@ -53,7 +53,8 @@ CardAnswer CardReadRecord(ReaderModule& reader, PcscCard card, std::uint8_t reco
   return SendCardCommand(reader, card, {kInsReadRecord, record, kRecordNumberInP1, {}, le}, &data);
 }
 
-CardAnswer CardVerifyPin(ReaderModule& reader, PcscCard card, std::uint8_t p2, std::span<const std::uint8_t, 8> pinBlock) {
+CardAnswer CardVerifyPin(ReaderModule& reader, PcscCard card, std::uint8_t p2,
+                         std::span<const std::uint8_t, 8> pinBlock) {
   return SendCardCommand(reader, card, {kInsVerifyPin, 0x00, p2, pinBlock});
 }
 

@@ -49,7 +49,8 @@ CardAnswer SendCardCommand(ReaderModule& reader, PcscCard card, const CardComman
 CardAnswer CardSelectApplication(ReaderModule& reader, PcscCard card);
 CardAnswer CardSelectFile(ReaderModule& reader, PcscCard card, std::array<std::uint8_t, 2> fileId);
 CardAnswer CardReadRecord(ReaderModule& reader, PcscCard card, std::uint8_t record, std::uint8_t le, Bytes& data);
-CardAnswer CardVerifyPin(ReaderModule& reader, PcscCard card, std::uint8_t p2, std::span<const std::uint8_t, 8> pinBlock);
+CardAnswer CardVerifyPin(ReaderModule& reader, PcscCard card, std::uint8_t p2,
+                         std::span<const std::uint8_t, 8> pinBlock);
 CardAnswer CardComputeTac(ReaderModule& reader, PcscCard card, std::array<std::uint8_t, 2> p1p2,
                           std::span<const std::uint8_t> input, Bytes& data);
 

@@ -28,33 +28,34 @@ ResultCode ControlCore::RunMember(const Flow& flow) {
 }
 
 ResultCode ControlCore::TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE,
-                            std::string_view PIN, std::string_view LoginIssuerID, std::string_view LoginIssuerAccount,
-                            std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view AccountID_idx,
-                            std::string_view ImportAccount, std::string_view Money, std::string_view TransDateTime,
-                            int ShowVerifyDialog, std::string_view SessionID) {
+                                   std::string_view PIN, std::string_view LoginIssuerID,
+                                   std::string_view LoginIssuerAccount, std::string_view IFD_CHK_Code,
+                                   std::string_view IFD_Id, std::string_view AccountID_idx,
+                                   std::string_view ImportAccount, std::string_view Money,
+                                   std::string_view TransDateTime, int ShowVerifyDialog, std::string_view SessionID) {
   const std::string inBankCode = platform_.keys.bankCode + "00000";
-  const TransferRequest request{ReaderName,   TxCODE,        PCODE,      PIN,           LoginIssuerID,
-                                LoginIssuerAccount, IFD_CHK_Code, IFD_Id, AccountID_idx, inBankCode,
-                                ImportAccount, Money,        TransDateTime, SessionID, ShowVerifyDialog};
+  const TransferRequest request{ReaderName,         TxCODE,       PCODE,         PIN,           LoginIssuerID,
+                                LoginIssuerAccount, IFD_CHK_Code, IFD_Id,        AccountID_idx, inBankCode,
+                                ImportAccount,      Money,        TransDateTime, SessionID,     ShowVerifyDialog};
   return RunMember([&](TransATMiVeskClient& client) { return RunCardTransaction(client, request); });
 }
 
 ResultCode ControlCore::FidoVerify(std::string_view ReaderName, std::string_view SessionID,
-                            std::string_view LoginIssuerAccount, std::string_view TransDateTime,
-                            std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxCODE,
-                            std::string_view PIN) {
-  const FidoRequest request{ReaderName, TxCODE, kFidoProcessingCode, PIN,           LoginIssuerAccount,
-                            IFD_CHK_Code, IFD_Id, kFidoAmount,       TransDateTime, SessionID};
+                                   std::string_view LoginIssuerAccount, std::string_view TransDateTime,
+                                   std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxCODE,
+                                   std::string_view PIN) {
+  const FidoRequest request{ReaderName,   TxCODE, kFidoProcessingCode, PIN,           LoginIssuerAccount,
+                            IFD_CHK_Code, IFD_Id, kFidoAmount,         TransDateTime, SessionID};
   return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerify(client, request); });
 }
 
 ResultCode ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID,
-                              std::string_view LoginIssuerAccount, std::string_view TransDateTime,
-                              std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxType,
-                              std::string_view CheckItem, std::string_view ID, std::string_view PIN) {
-  const FidoObRequest request{ReaderName, kFidoObProcessingCode, PIN,       LoginIssuerAccount, IFD_CHK_Code,
-                              IFD_Id,     kFidoObAmountBase,     TransDateTime, TxType,       CheckItem,
-                              ID,         SessionID};
+                                     std::string_view LoginIssuerAccount, std::string_view TransDateTime,
+                                     std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxType,
+                                     std::string_view CheckItem, std::string_view ID, std::string_view PIN) {
+  const FidoObRequest request{
+      ReaderName,        kFidoObProcessingCode, PIN,    LoginIssuerAccount, IFD_CHK_Code, IFD_Id,
+      kFidoObAmountBase, TransDateTime,         TxType, CheckItem,          ID,           SessionID};
   return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerifyOb(client, request); });
 }
 
@@ -64,29 +65,29 @@ ResultCode ControlCore::RunService(ServiceKind kind, const ParameterBlocks& bloc
 }
 
 ResultCode ControlCore::Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                      std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                      std::string_view MSGTitle) {
+                                             std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                             std::string_view MSGTitle) {
   return RunService(ServiceKind::ReissueAppCert, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
                     MSGTitle);
 }
 
 ResultCode ControlCore::CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                std::string_view MSGTitle) {
+                                       std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                       std::string_view MSGTitle) {
   return RunService(ServiceKind::CardlessApply, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
                     MSGTitle);
 }
 
 ResultCode ControlCore::CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                std::string_view MSGTitle) {
+                                       std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                       std::string_view MSGTitle) {
   return RunService(ServiceKind::CardlessReset, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
                     MSGTitle);
 }
 
 ResultCode ControlCore::BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                     std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                     std::string_view BHO_D12, std::string_view MSGTitle) {
+                                            std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                            std::string_view BHO_D12, std::string_view MSGTitle) {
   return RunService(ServiceKind::BondingDevice, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, BHO_D12}, MSGTitle);
 }
 

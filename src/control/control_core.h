@@ -19,30 +19,31 @@ class ControlCore {
   // `gate` is the module's: every control of the module shares it.
   ControlCore(Platform& platform, MemberGate& gate) : platform_(platform), gate_(gate) {}
 
-  ResultCode TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE, std::string_view PIN,
-                 std::string_view LoginIssuerID, std::string_view LoginIssuerAccount, std::string_view IFD_CHK_Code,
-                 std::string_view IFD_Id, std::string_view AccountID_idx, std::string_view ImportAccount,
-                 std::string_view Money, std::string_view TransDateTime, int ShowVerifyDialog,
-                 std::string_view SessionID);
+  ResultCode TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE,
+                        std::string_view PIN, std::string_view LoginIssuerID, std::string_view LoginIssuerAccount,
+                        std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view AccountID_idx,
+                        std::string_view ImportAccount, std::string_view Money, std::string_view TransDateTime,
+                        int ShowVerifyDialog, std::string_view SessionID);
   ResultCode FidoVerify(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
-                 std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
-                 std::string_view TxCODE, std::string_view PIN);
+                        std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
+                        std::string_view TxCODE, std::string_view PIN);
   ResultCode FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
-                   std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
-                   std::string_view TxType, std::string_view CheckItem, std::string_view ID, std::string_view PIN);
+                          std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
+                          std::string_view TxType, std::string_view CheckItem, std::string_view ID,
+                          std::string_view PIN);
 
   ResultCode Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                           std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                           std::string_view MSGTitle);
+                                  std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                  std::string_view MSGTitle);
   ResultCode CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                     std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                     std::string_view MSGTitle);
+                            std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                            std::string_view MSGTitle);
   ResultCode CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                     std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                     std::string_view MSGTitle);
+                            std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                            std::string_view MSGTitle);
   ResultCode BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                          std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                          std::string_view BHO_D12, std::string_view MSGTitle);
+                                 std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
+                                 std::string_view BHO_D12, std::string_view MSGTitle);
 
   // The last sealed message: empty before the first call and after a failed one.
   const std::string& TrnsMsg() const { return m_trnsMsg; }

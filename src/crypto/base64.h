@@ -10,9 +10,9 @@ namespace korvaden {
 
 // Base64 through the library's filter with its default line handling: a line
 // feed after every 64 characters and one at the end. Empty when memory runs out.
-std::string base64Encode(std::span<const std::uint8_t> bytes);
+[[nodiscard]] std::string base64Encode(std::span<const std::uint8_t> bytes);
 
 // Accepts line feeds. Decoding stops at the first character that is not Base64.
-SecureBytes base64Decode(std::string_view text);
+[[nodiscard]] SecureBytes base64Decode(std::string_view text);
 
 }  // namespace korvaden

@@ -11,9 +11,7 @@ using DesIv = std::span<const std::uint8_t, 8>;
 
 // Process min(in, out) / 8 whole blocks; a shorter remainder is ignored and its
 // output bytes are left untouched. The IV is only read.
-void TripleDesCbcEncrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in,
-                         std::span<std::uint8_t> out);
-void TripleDesCbcDecrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in,
-                         std::span<std::uint8_t> out);
+void TripleDesCbcEncrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in, std::span<std::uint8_t> out);
+void TripleDesCbcDecrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in, std::span<std::uint8_t> out);
 
 }  // namespace korvaden

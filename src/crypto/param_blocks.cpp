@@ -41,8 +41,7 @@ bool CParseEncParam::DecryptIvBlock(std::string_view hex, BlockIv& iv) const {
   std::ignore = DecodeHexText(hex, cipher);  // the length is even
   const SecureBytes key = BlockKey(keys_.ivBlockKeyText);
   SecureBytes plain(8);
-  TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), kIvBlockIv,
-                      std::span(cipher).first(8), plain);
+  TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), kIvBlockIv, std::span(cipher).first(8), plain);
   std::copy(plain.begin(), plain.end(), iv.begin());
   return true;
 }

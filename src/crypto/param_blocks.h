@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "base/result_codes.h"
-#include "crypto/deployment_keys.h"
 #include "base/secure_memory.h"
+#include "crypto/deployment_keys.h"
 
 namespace korvaden {
 
@@ -32,11 +32,11 @@ class CParseEncParam {
 
   // Writes the first plaintext block of BHO_D5 into `iv`; false (nothing
   // written) when the text is odd or shorter than one cipher block.
-  bool DecryptIvBlock(std::string_view hex, BlockIv& iv) const;
+  [[nodiscard]] bool DecryptIvBlock(std::string_view hex, BlockIv& iv) const;
 
   // The plaintext cut at its padding count, or empty when refused: a length of
   // 0 or not a multiple of 16 digits, or a last byte above 8.
-  SecureString DecryptBlock(std::string_view hex, const BlockIv& iv) const;
+  [[nodiscard]] SecureString DecryptBlock(std::string_view hex, const BlockIv& iv) const;
 
   ResultCode ParseD1(std::string_view plain);
   ResultCode ParseD2(std::string_view plain);
@@ -50,8 +50,8 @@ class CParseEncParam {
   // 9822 D12), or 9899 when splitting fails.
   ResultCode DecryptAndSplit(const ParameterBlocks& blocks);
 
-  std::string PinMode, LoginIssuerId, LoginIssuerAccount, ReaderName, SessionId, AtmNo, AtmCheckCode,
-      ClientDateTime, ServiceAccount, TacId, TxCode, IdentityNumber;
+  std::string PinMode, LoginIssuerId, LoginIssuerAccount, ReaderName, SessionId, AtmNo, AtmCheckCode, ClientDateTime,
+      ServiceAccount, TacId, TxCode, IdentityNumber;
 
  private:
   const DeploymentKeys& keys_;

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "crypto/base64.h"
 #include "base/secure_memory.h"
+#include "crypto/base64.h"
 
 namespace korvaden {
 namespace {
@@ -60,8 +60,7 @@ std::string RsaEncryptChunks(std::string_view text, std::string_view serverPubli
   return result;
 }
 
-std::string HsmRsaEncrypt(std::span<const std::uint8_t> bytes, std::string_view hsmPublicPem,
-                          MessageBoxes& boxes) {
+std::string HsmRsaEncrypt(std::span<const std::uint8_t> bytes, std::string_view hsmPublicPem, MessageBoxes& boxes) {
   const PublicKey key = LoadPublicKey(hsmPublicPem);
   if (!key) {
     boxes.Show("PEM_read_bio_RSA_PUBKEY failed!!\n", "", MessageIcon::Warning);

@@ -19,15 +19,15 @@ struct PkeyDeleter {
 using PublicKey = std::unique_ptr<EVP_PKEY, PkeyDeleter>;
 
 // Reads a PEM "PUBLIC KEY" text; empty when it is not an RSA public key.
-PublicKey LoadPublicKey(std::string_view pem);
+[[nodiscard]] PublicKey LoadPublicKey(std::string_view pem);
 
 // The text in pieces of 96 bytes, each enciphered, encoded with base64Encode
 // and followed by "%". Empty when the key cannot be read or a piece fails.
-std::string RsaEncryptChunks(std::string_view text, std::string_view serverPublicPem);
+[[nodiscard]] std::string RsaEncryptChunks(std::string_view text, std::string_view serverPublicPem);
 
 // Base64 (lines of 64) of the RSA ciphertext of `bytes` under the HSM key.
 // An unreadable key is reported in message boxes and gives an empty text.
-std::string HsmRsaEncrypt(std::span<const std::uint8_t> bytes, std::string_view hsmPublicPem,
-                          MessageBoxes& boxes);
+[[nodiscard]] std::string HsmRsaEncrypt(std::span<const std::uint8_t> bytes, std::string_view hsmPublicPem,
+                                        MessageBoxes& boxes);
 
 }  // namespace korvaden

@@ -34,17 +34,17 @@ std::string TripleDesEncryptBase64(std::string_view plain, std::string_view keyT
   std::unique_ptr<EVP_CIPHER_CTX, CipherContextDeleter> context(EVP_CIPHER_CTX_new());
   SecureBytes cipher(plain.size() + 8);
   int written = 0, last = 0;
-  const bool ok = context && EVP_EncryptInit_ex(context.get(), EVP_des_ede_cbc(), nullptr, key, kMessageIv) == 1 &&
-                  EVP_EncryptUpdate(context.get(), cipher.data(), &written,
-                                    reinterpret_cast<const unsigned char*>(plain.data()),
-                                    static_cast<int>(plain.size())) == 1 &&
-                  EVP_EncryptFinal_ex(context.get(), cipher.data() + written, &last) == 1;
+  const bool ok =
+      context && EVP_EncryptInit_ex(context.get(), EVP_des_ede_cbc(), nullptr, key, kMessageIv) == 1 &&
+      EVP_EncryptUpdate(context.get(), cipher.data(), &written, reinterpret_cast<const unsigned char*>(plain.data()),
+                        static_cast<int>(plain.size())) == 1 &&
+      EVP_EncryptFinal_ex(context.get(), cipher.data() + written, &last) == 1;
   Cleanse(key, sizeof(key));
   if (!ok) return {};
   const std::size_t length = static_cast<std::size_t>(written + last);
   std::string encoded(4 * ((length + 2) / 3) + 1, '\0');
-  const int encodedLength = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()), cipher.data(),
-                                            static_cast<int>(length));
+  const int encodedLength =
+      EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()), cipher.data(), static_cast<int>(length));
   encoded.resize(static_cast<std::size_t>(encodedLength));
   return encoded;
 }

@@ -4,19 +4,19 @@
 #include <string>
 #include <string_view>
 
-#include "crypto/deployment_keys.h"
+#include "base/message_box.h"
 #include "base/random_source.h"
 #include "base/secure_memory.h"
-#include "base/message_box.h"
+#include "crypto/deployment_keys.h"
 
 namespace korvaden {
 
 // 16 characters drawn from 0-9 and A-Z.
-SecureString MakeSessionKey(RandomSource& random);
+[[nodiscard]] SecureString MakeSessionKey(RandomSource& random);
 
 // Two-key triple DES, CBC, PKCS #7 padding, IV "27182818", under the first 16
 // characters of `keyText`; Base64 without line breaks. Empty on failure.
-std::string TripleDesEncryptBase64(std::string_view plain, std::string_view keyText);
+[[nodiscard]] std::string TripleDesEncryptBase64(std::string_view plain, std::string_view keyText);
 
 struct SealedMessage {
   bool sealed = false;
@@ -26,8 +26,8 @@ struct SealedMessage {
 // Never gives a partial text: any failure (unreadable key, cipher failure, a
 // message over 65536 characters) is reported in a message box and leaves the
 // result unsealed and empty.
-SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random,
-                            MessageBoxes& boxes);
+[[nodiscard]] SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random,
+                                          MessageBoxes& boxes);
 
 inline constexpr std::size_t kMaxSealedPlainLength = 65536;
 

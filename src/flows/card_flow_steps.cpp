@@ -65,7 +65,7 @@ ResultCode CardFlowSteps::ReadRecords(std::string_view accountIndex, CardTransac
 }
 
 ResultCode CardFlowSteps::CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount,
-                                  std::string* mainAccountOut) {
+                                         std::string* mainAccountOut) {
   const std::string issuerId = client_.card.ReadIssuerId();
   const std::string mainAccount = client_.card.ReadMainAccount();
   if (mainAccountOut != nullptr) *mainAccountOut = mainAccount;

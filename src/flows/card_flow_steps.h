@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "base/result_codes.h"
-#include "card/transaction_client.h"
 #include "base/secure_memory.h"
+#include "card/transaction_client.h"
 #include "flows/transaction_message.h"
 
 namespace korvaden {
@@ -38,7 +38,7 @@ class CardFlowSteps {
   // issuer id when one is given. 9940 with the wrong-card message otherwise.
   // `mainAccount` (when given) receives the card's main account.
   ResultCode CheckLoginCard(std::optional<std::string_view> loginIssuerId, std::string_view loginAccount,
-                     std::string* mainAccount = nullptr);
+                            std::string* mainAccount = nullptr);
 
   // Verify the PIN when one is given: 0, the card's status word, or the PC/SC
   // code when no answer came.

@@ -1,7 +1,7 @@
 #include "flows/card_transaction.h"
 
-#include "card/ebcdic.h"
 #include "base/result_codes.h"
+#include "card/ebcdic.h"
 #include "flows/card_flow_steps.h"
 #include "ui/texts.h"
 
@@ -57,19 +57,19 @@ ResultCode RunCardTransaction(TransATMiVeskClient& client, const TransferRequest
   if (r.showVerifyDialog > 0) {
     const std::string bankCode(r.inBankCode.substr(0, 3));
     const TransferConfirmation confirmation{record.issuerId.substr(0, 3) + "/" + record.outAccount,
-                                            bankCode + "/" + transferInAccount,
-                                            AmountToWhole(transferAmount, 2)};
+                                            bankCode + "/" + transferInAccount, AmountToWhole(transferAmount, 2)};
     if (client.platform().dialogs.RunTransferConfirmation(confirmation) == kTransferCancelled) return kResultCancelled;
   }
 
   if (const ResultCode result = steps.OpenSession(r.readerName); Failed(result)) return result;
   if (const ResultCode result = steps.VerifyPinIfGiven(r.pin); Failed(result)) return result;
-  if (const ResultCode result = steps.CheckLoginCard(r.loginIssuerId, r.loginIssuerAccount); Failed(result)) return result;
+  if (const ResultCode result = steps.CheckLoginCard(r.loginIssuerId, r.loginIssuerAccount); Failed(result))
+    return result;
   const Bytes input = TransferTacInput(r.pCode, transferAmount, transferInAccount, r.txCode, r.ifdCheckCode,
                                        r.transDateTime, record.outAccount);
   if (const ResultCode result = steps.ComputeTac(input, record); Failed(result)) return result;
-  return steps.SealMessage({r.pCode, r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode, r.txCode, transferAmount,
-                            record, std::nullopt});
+  return steps.SealMessage(
+      {r.pCode, r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode, r.txCode, transferAmount, record, std::nullopt});
 }
 
 }  // namespace korvaden

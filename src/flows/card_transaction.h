@@ -10,8 +10,8 @@
 namespace korvaden {
 
 struct TransferRequest {
-  std::string_view readerName, txCode, pCode, pin, loginIssuerId, loginIssuerAccount, ifdCheckCode, ifdId,
-      accountIndex, inBankCode, importAccount, money, transDateTime, sessionId;
+  std::string_view readerName, txCode, pCode, pin, loginIssuerId, loginIssuerAccount, ifdCheckCode, ifdId, accountIndex,
+      inBankCode, importAccount, money, transDateTime, sessionId;
   int showVerifyDialog = 0;
 };
 

@@ -3,8 +3,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "card/ebcdic.h"
 #include "base/result_codes.h"
+#include "card/ebcdic.h"
 #include "flows/card_flow_steps.h"
 #include "ui/texts.h"
 
@@ -24,9 +24,9 @@ bool Acceptable(std::string_view ifdCheckCode, std::string_view transDateTime,
 // out and put back, `tacInput` makes the block from the main account.
 template <class TacInput>
 ResultCode RunVerification(TransATMiVeskClient& client, std::string_view readerName, std::string_view processingCode,
-                    std::string_view pin, bool reinsert, std::string_view loginAccount, std::string_view amount,
-                    std::string_view transDateTime, std::string_view ifdId, std::string_view ifdCheckCode,
-                    const TacInput& tacInput) {
+                           std::string_view pin, bool reinsert, std::string_view loginAccount, std::string_view amount,
+                           std::string_view transDateTime, std::string_view ifdId, std::string_view ifdCheckCode,
+                           const TacInput& tacInput) {
   CardFlowSteps steps(client, texts::kTransferCaption, "");
   CardTransactionRecord record;
   if (const ResultCode result = steps.OpenSession(readerName); Failed(result)) return result;
@@ -82,14 +82,15 @@ ResultCode RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
   client.sessionId = r.sessionId;
   client.reader.readerName = r.readerName;
   client.txCode = r.processingCode;
-  if (r.txCode.size() > 6 || !Acceptable(r.ifdCheckCode, r.transDateTime, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
+  if (r.txCode.size() > 6 ||
+      !Acceptable(r.ifdCheckCode, r.transDateTime, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
     return kResultInvalidArgument;
   }
   const bool reinsert = !r.pin.empty() && r.txCode == kReinsertTxCode;
   return RunVerification(client, r.readerName, r.processingCode, r.pin, reinsert, r.loginIssuerAccount, r.amount,
                          r.transDateTime, r.ifdId, r.ifdCheckCode, [&](std::string_view mainAccount) {
-                           return FidoTacInput(r.processingCode, r.amount, r.txCode, r.ifdCheckCode,
-                                               r.transDateTime, mainAccount);
+                           return FidoTacInput(r.processingCode, r.amount, r.txCode, r.ifdCheckCode, r.transDateTime,
+                                               mainAccount);
                          });
 }
 
@@ -101,8 +102,8 @@ ResultCode RunFidoVerifyOb(TransATMiVeskClient& client, const FidoObRequest& r) 
     return kResultInvalidArgument;
   }
   const std::string amount = ZeroPadLeft(std::string(r.amountBase) + "00", 14);
-  return RunVerification(client, r.readerName, r.processingCode, r.pin, !r.pin.empty(), r.loginIssuerAccount,
-                         amount, r.transDateTime, r.ifdId, r.ifdCheckCode, [&](std::string_view mainAccount) {
+  return RunVerification(client, r.readerName, r.processingCode, r.pin, !r.pin.empty(), r.loginIssuerAccount, amount,
+                         r.transDateTime, r.ifdId, r.ifdCheckCode, [&](std::string_view mainAccount) {
                            return FidoObTacInput(r.processingCode, r.amountBase, mainAccount, r.ifdCheckCode,
                                                  r.transDateTime, r.txType, r.checkItem, r.id);
                          });

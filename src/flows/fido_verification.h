@@ -15,8 +15,8 @@ struct FidoRequest {
 };
 
 struct FidoObRequest {
-  std::string_view readerName, processingCode, pin, loginIssuerAccount, ifdCheckCode, ifdId, amountBase,
-      transDateTime, txType, checkItem, id, sessionId;
+  std::string_view readerName, processingCode, pin, loginIssuerAccount, ifdCheckCode, ifdId, amountBase, transDateTime,
+      txType, checkItem, id, sessionId;
 };
 
 ResultCode RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& request);

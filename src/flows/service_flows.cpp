@@ -1,7 +1,7 @@
 #include "flows/service_flows.h"
 
-#include "card/ebcdic.h"
 #include "base/result_codes.h"
+#include "card/ebcdic.h"
 #include "crypto/pin_block.h"
 #include "flows/card_flow_steps.h"
 #include "ui/app_confirm.h"
@@ -82,7 +82,8 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
   if (const ResultCode result = steps.OpenSession(params.ReaderName); Failed(result)) return result;
   if (const ResultCode result = steps.CheckAccounts(); Failed(result)) return result;
   std::string mainAccount;
-  if (const ResultCode result = steps.CheckLoginCard(params.LoginIssuerId, params.LoginIssuerAccount, &mainAccount); Failed(result)) {
+  if (const ResultCode result = steps.CheckLoginCard(params.LoginIssuerId, params.LoginIssuerAccount, &mainAccount);
+      Failed(result)) {
     client.reader.ReleaseReader();
     return result;
   }
@@ -99,7 +100,8 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
 
   CIVESKAppConfirm confirm(platform);
   confirm.accountLabel = profile.accountLabel;
-  confirm.accountLine = platform.keys.bankCode + "/" + (params.ServiceAccount.empty() ? mainAccount : params.ServiceAccount);
+  confirm.accountLine =
+      platform.keys.bankCode + "/" + (params.ServiceAccount.empty() ? mainAccount : params.ServiceAccount);
   confirm.readerName = params.ReaderName;
   confirm.pinMode = params.PinMode;
   confirm.activityTitle = request.msgTitle;
@@ -125,8 +127,8 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
       break;
     case ServiceKind::CardlessApply:
     case ServiceKind::CardlessReset:
-      reason = SecureString(MakeCardlessPinBlock(password, CardlessAccountDigits(tacAccount), platform.keys.hsmPublicPem,
-                                    platform.messageBoxes));
+      reason = SecureString(MakeCardlessPinBlock(password, CardlessAccountDigits(tacAccount),
+                                                 platform.keys.hsmPublicPem, platform.messageBoxes));
       break;
     case ServiceKind::BondingDevice:
       reason = SecureString(

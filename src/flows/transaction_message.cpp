@@ -1,6 +1,5 @@
 #include "flows/transaction_message.h"
 
-
 namespace korvaden {
 namespace {
 

@@ -29,9 +29,9 @@ struct MessageValues {
 
 // The document, or none when a value holds "<", ">" or "&": the document is
 // not escaped, so such a value would break it.
-std::optional<SecureString> AssembleMessage(const MessageValues& values);
+[[nodiscard]] std::optional<SecureString> AssembleMessage(const MessageValues& values);
 
 // True when one of the texts holds "<", ">" or "&".
-bool HasMarkup(std::initializer_list<std::string_view> texts);
+[[nodiscard]] bool HasMarkup(std::initializer_list<std::string_view> texts);
 
 }  // namespace korvaden

@@ -2,6 +2,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
 #include <winscard.h>
 #else
 #include <PCSC/winscard.h>
@@ -46,11 +47,11 @@ class SystemPcscApi final : public PcscApi {
     }
     return AsResult(rc);
   }
-  PcscResult Status(PcscCard card, char* name, std::uint32_t& nameLength, std::uint32_t& state,
-                    std::uint32_t& protocol, std::uint8_t* atr, std::uint32_t& atrLength) override {
+  PcscResult Status(PcscCard card, char* name, std::uint32_t& nameLength, std::uint32_t& state, std::uint32_t& protocol,
+                    std::uint8_t* atr, std::uint32_t& atrLength) override {
     DWORD nameSize = nameLength, cardState = 0, cardProtocol = 0, atrSize = atrLength;
-    const LONG rc = SCardStatusA(static_cast<SCARDHANDLE>(card), name, &nameSize, &cardState, &cardProtocol, atr,
-                                 &atrSize);
+    const LONG rc =
+        SCardStatusA(static_cast<SCARDHANDLE>(card), name, &nameSize, &cardState, &cardProtocol, atr, &atrSize);
     if (rc == SCARD_S_SUCCESS) {
       nameLength = static_cast<std::uint32_t>(nameSize);
       state = static_cast<std::uint32_t>(cardState);
@@ -68,8 +69,8 @@ class SystemPcscApi final : public PcscApi {
     if (rc == SCARD_S_SUCCESS) eventState = static_cast<std::uint32_t>(state.dwEventState);
     return AsResult(rc);
   }
-  PcscResult Transmit(PcscCard card, const std::uint8_t* command, std::uint32_t commandLength,
-                      std::uint8_t* response, std::uint32_t& responseLength) override {
+  PcscResult Transmit(PcscCard card, const std::uint8_t* command, std::uint32_t commandLength, std::uint8_t* response,
+                      std::uint32_t& responseLength) override {
     DWORD size = responseLength;
     const LONG rc =
         SCardTransmit(static_cast<SCARDHANDLE>(card), SCARD_PCI_T1, command, commandLength, nullptr, response, &size);

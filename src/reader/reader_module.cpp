@@ -76,8 +76,8 @@ PcscResult ReaderModule::ReaderGetPresence(std::string_view readerName, std::int
 PcscResult ReaderModule::ReaderConnect(PcscCard& card, std::string_view readerName, ReaderStatus& status) {
   const std::string name(readerName);
   std::uint32_t activeProtocol = 0;
-  lastScResult = api_.Connect(readerContext_, name.c_str(), kScardShareExclusive, kScardProtocolT0OrT1, card,
-                              activeProtocol);
+  lastScResult =
+      api_.Connect(readerContext_, name.c_str(), kScardShareExclusive, kScardProtocolT0OrT1, card, activeProtocol);
   if (lastScResult != kScardSuccess) return lastScResult;
   return ReaderGetStatus(card, readerName, status);
 }
@@ -89,8 +89,8 @@ PcscResult ReaderModule::ReaderDisconnect(PcscCard card, std::uint32_t dispositi
 PcscResult ReaderModule::ReaderTransmit(PcscCard card, std::span<const std::uint8_t> command,
                                         std::span<std::uint8_t> response, std::uint32_t& length) {
   responseLength = kReaderBufferSize;
-  lastScResult = api_.Transmit(card, command.data(), static_cast<std::uint32_t>(command.size()),
-                               responseBuffer.data(), responseLength);
+  lastScResult = api_.Transmit(card, command.data(), static_cast<std::uint32_t>(command.size()), responseBuffer.data(),
+                               responseLength);
   if (lastScResult != kScardSuccess) {
     responseLength = 0;
     return lastScResult;

@@ -51,8 +51,8 @@ PcscResult ReaderSession::Connect(std::string_view name) {
 
 PcscResult ReaderSession::GetCardPresence(std::int32_t& presence) {
   std::int32_t queried = kCardPresent;
-  lastResult = readerName.size() > kMaxReaderNameLength ? kScardUnknownReader
-                                                        : module_.ReaderGetPresence(readerName, queried);
+  lastResult =
+      readerName.size() > kMaxReaderNameLength ? kScardUnknownReader : module_.ReaderGetPresence(readerName, queried);
   presence = lastResult == kScardSuccess ? queried : kCardPresent;
   return lastResult;
 }

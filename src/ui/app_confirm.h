@@ -23,7 +23,7 @@ class AppConfirmView {
 
 inline constexpr int kAppConfirmed = 0;
 inline constexpr int kAppConfirmHiddenOk = 1;
-inline constexpr int kAppConfirmUnreachable = 2;  // also Esc
+inline constexpr int kAppConfirmUnreachable = 2;                          // also Esc
 inline constexpr int kAppConfirmCancelled = AsInteger(kResultCancelled);  // "取消"
 inline constexpr int kAppConfirmTimedOut = AsInteger(kResultTimedOut);
 
@@ -39,10 +39,10 @@ class CIVESKAppConfirm {
 
   void OnOpen(AppConfirmView& view);
   void OnTimer();
-  void OnConfirm();     // "確定"
-  void OnCancel();      // "取消": 8990
-  void OnEscape();      // 2
-  void OnHiddenOk();    // 1
+  void OnConfirm();   // "確定"
+  void OnCancel();    // "取消": 8990
+  void OnEscape();    // 2
+  void OnHiddenOk();  // 1
 
  private:
   Platform& platform_;

@@ -26,7 +26,8 @@ void GRD_image::DrawNoise(Canvas& canvas, int step, int width, int height) {
   for (int i = 0; i < kNoisePixels; ++i) {
     unsigned r[6];
     for (int j = 1; j <= 5; ++j) r[j] = random_.RandomNumber();
-    canvas.Pixel(static_cast<int>(r[1] % width), static_cast<int>(r[2] % height), Rgb(r[5] % 255, r[3] % 255, r[4] % 255));
+    canvas.Pixel(static_cast<int>(r[1] % width), static_cast<int>(r[2] % height),
+                 Rgb(r[5] % 255, r[3] % 255, r[4] % 255));
   }
 }
 

@@ -34,9 +34,14 @@ void CVKB::Shuffle() {
     }
   }
   for (std::size_t k = 0; k < kKeypadPositions; ++k) {
-    std::uint8_t block[8] = {static_cast<std::uint8_t>(tables_[0][k]), static_cast<std::uint8_t>(tables_[1][k]),
-                             static_cast<std::uint8_t>(tables_[2][k]), static_cast<std::uint8_t>(tables_[3][k]),
-                             4, 4, 4, 4};
+    std::uint8_t block[8] = {static_cast<std::uint8_t>(tables_[0][k]),
+                             static_cast<std::uint8_t>(tables_[1][k]),
+                             static_cast<std::uint8_t>(tables_[2][k]),
+                             static_cast<std::uint8_t>(tables_[3][k]),
+                             4,
+                             4,
+                             4,
+                             4};
     std::uint8_t cipher[8];
     TripleDesCbcEncrypt(tokenKey_, tokenIv_, block, cipher);
     tokens_[k] = BytesToHex(cipher);

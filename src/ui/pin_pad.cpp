@@ -51,9 +51,7 @@ std::string Format(const char* format, int value) {
   return text;
 }
 
-bool AllDigits(std::string_view text) {
-  return text.find_first_not_of("0123456789") == std::string_view::npos;
-}
+bool AllDigits(std::string_view text) { return text.find_first_not_of("0123456789") == std::string_view::npos; }
 
 // Every digit after the first is the previous one plus `step` (mod 10).
 bool IsRun(std::string_view digits, int step) {

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "base/result_codes.h"
-#include "card/platform.h"
 #include "base/secure_memory.h"
+#include "card/platform.h"
 #include "ui/keypad_model.h"
 
 namespace korvaden {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "card/card_commands.h"
 #include "base/result_codes.h"
+#include "card/card_commands.h"
 #include "card/transaction_client.h"
 #include "support/card_bench.h"
 
@@ -87,9 +87,9 @@ TEST_F(OneRealAccount, BlankAndZeroAccountsAreEmpty) {
 }
 
 TEST(CardAccounts, FailedMiddleRecordIsSkippedAndOnlyTheLastCounts) {
-  card::CardProfile profile = WithAccounts({"1111111111111111", "2222222222222222", "0000000000000000",
-                                            "0000000000000000", "3333333333333333", "0000000000000000",
-                                            "0000000000000000", "4444444444444444"});
+  card::CardProfile profile =
+      WithAccounts({"1111111111111111", "2222222222222222", "0000000000000000", "0000000000000000", "3333333333333333",
+                    "0000000000000000", "0000000000000000", "4444444444444444"});
   profile.recordStatus[7] = 0x6A83;
   CardBench bench(profile);
   TransATMiVeskClient client(bench.platform);
@@ -126,7 +126,7 @@ TEST(CardAccounts, RefusedFileSelectionReadsNothing) {
 
 TEST_F(CardClient, AccountIndexChoosesTheRecord) {
   const std::pair<const char*, int> cases[] = {{"1", 3}, {"01", 3}, {"3", 5}, {"8", 10}, {"9", 3},
-                                               {"0", 3}, {"-5", 3}, {"x", 3}, {"", 3}, {"99999999999999999999", 3}};
+                                               {"0", 3}, {"-5", 3}, {"x", 3}, {"", 3},   {"99999999999999999999", 3}};
   for (const auto& [index, record] : cases) {
     const std::size_t first = bench.card.log().size();
     CardRecords records;
@@ -164,13 +164,16 @@ TEST(CardData, FailedReadStopsWith8800KeepingWhatWasRead) {
 TEST_F(CardClient, PinVerification) {
   const std::size_t first = bench.card.log().size();
   EXPECT_EQ(client.card.VerifyPin("123456"), kResultSuccess);
-  EXPECT_EQ(bench.card.log()[first], "002000100812" "3456FFFFFFFFFF");
+  EXPECT_EQ(bench.card.log()[first],
+            "002000100812"
+            "3456FFFFFFFFFF");
   EXPECT_EQ(client.card.VerifyPin("654321"), test::StatusResult(0x6608));
   EXPECT_EQ(client.card.statusWord, StatusWord{0x6608});
   EXPECT_EQ(bench.card.pinTriesLeft(), 2);
   EXPECT_EQ(client.card.VerifyPin("123456789012"), test::StatusResult(0x6608));
   EXPECT_EQ(bench.card.log().back(), "0020001008123456789012FFFF");
-  EXPECT_EQ(client.card.VerifyPin("12345678901234567890"), test::StatusResult(0x6983));  // the third wrong PIN blocks the card
+  EXPECT_EQ(client.card.VerifyPin("12345678901234567890"),
+            test::StatusResult(0x6983));  // the third wrong PIN blocks the card
   EXPECT_EQ(bench.card.log().back(), "00200010081234567890123456");
   EXPECT_EQ(client.card.VerifyPin("123456"), test::StatusResult(0x6983));
 }

@@ -29,7 +29,8 @@ TEST(ControlCore, TrnsMsgFollowsTheLastCall) {
 TEST(ControlCore, EmptyArgumentsAreEmptyTexts) {
   FlowBench bench;
   const std::string_view none;
-  EXPECT_EQ(bench.core.FidoVerify(test::kReaderName, none, "1234567890123456", none, none, none, none, none), kResultSuccess);
+  EXPECT_EQ(bench.core.FidoVerify(test::kReaderName, none, "1234567890123456", none, none, none, none, none),
+            kResultSuccess);
   EXPECT_NE(bench.Unsealed().find("<session_id></session_id>"), std::string::npos);
   EXPECT_EQ(bench.core.TransIVESK(none, none, none, none, none, none, none, none, none, none, none, none, 0, none),
             kResultInvalidArgument);  // a PCODE of fewer than 4 characters

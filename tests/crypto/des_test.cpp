@@ -56,8 +56,8 @@ TEST(OwnDes, TwoKeyCbcMatchesOpensslCommandLine) {
   const Block padded(text.begin(), text.end());
   const Block key = FromHex("0123456789ABCDEFFEDCBA9876543210");
   const Block iv = FromHex("3237313832383138");
-  const Block expected = FromHex(
-      "777768b6f9f48771c0977d2847124eda3dd001a6caad93041ee4ec42e089613277c0a332c60532607f752e4fa3489477");
+  const Block expected =
+      FromHex("777768b6f9f48771c0977d2847124eda3dd001a6caad93041ee4ec42e089613277c0a332c60532607f752e4fa3489477");
   EXPECT_EQ(Encrypt(key, iv, padded), expected);
   EXPECT_EQ(Decrypt(key, iv, expected), padded);
 }

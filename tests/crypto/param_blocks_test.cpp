@@ -20,8 +20,15 @@ class ParamBlocks : public ::testing::Test {
   DeploymentKeys keys = BuiltInDeployment();
   CParseEncParam parser{keys};
 
-  std::map<std::string, std::string> Blocks(const std::string& d1 = "181200000" "1234567890123456" "Virtual PCD 00 00",
-                                            const std::string& d3 = "ATM00001" "12345678" "XXXXXXXX" "20230731123456") {
+  std::map<std::string, std::string> Blocks(const std::string& d1 =
+                                                "181200000"
+                                                "1234567890123456"
+                                                "Virtual PCD 00 00",
+                                            const std::string& d3 =
+                                                "ATM00001"
+                                                "12345678"
+                                                "XXXXXXXX"
+                                                "20230731123456") {
     return bank::MakeBlocks({{"BHO_D1", d1},
                              {"BHO_D2", "SESSION-42"},
                              {"BHO_D3", d3},
@@ -31,8 +38,8 @@ class ParamBlocks : public ::testing::Test {
                             TestBankKeys());
   }
   static ParameterBlocks View(const std::map<std::string, std::string>& b, bool withD12) {
-    ParameterBlocks blocks{b.at("BHO_D5"), b.at("BHO_D1"), b.at("BHO_D2"), b.at("BHO_D3"), b.at("BHO_D4"),
-                           b.at("BHO_D11"), std::nullopt};
+    ParameterBlocks blocks{b.at("BHO_D5"), b.at("BHO_D1"),  b.at("BHO_D2"), b.at("BHO_D3"),
+                           b.at("BHO_D4"), b.at("BHO_D11"), std::nullopt};
     if (withD12) blocks.d12 = b.at("BHO_D12");
     return blocks;
   }
@@ -61,8 +68,13 @@ TEST_F(ParamBlocks, BankBlocksSplitIntoEveryField) {
 }
 
 TEST_F(ParamBlocks, ShortPlaintextsGiveShortOrEmptyFields) {
-  ASSERT_EQ(parser.DecryptAndSplit(View(Blocks("1812000001234567890123456", "ATM00001" "12345678" "XXXXXXXX"
-                                                                            "20230731123456" "9"), false)),
+  ASSERT_EQ(parser.DecryptAndSplit(View(Blocks("1812000001234567890123456",
+                                               "ATM00001"
+                                               "12345678"
+                                               "XXXXXXXX"
+                                               "20230731123456"
+                                               "9"),
+                                        false)),
             kResultSuccess);
   EXPECT_EQ(parser.ReaderName, "");
   EXPECT_EQ(parser.ServiceAccount, "9");
@@ -77,11 +89,11 @@ TEST_F(ParamBlocks, ShortPlaintextsGiveShortOrEmptyFields) {
 TEST_F(ParamBlocks, EachRefusedBlockHasItsCode) {
   const auto good = Blocks();
   const std::string unpadded = EncipherRaw({'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'}, IvOf(good));
-  const std::pair<const char*, ResultCode> cases[] = {{"BHO_D1", ResultCode{9811}}, {"BHO_D2", ResultCode{9812}}, {"BHO_D3", ResultCode{9813}},
-                                               {"BHO_D4", ResultCode{9814}}, {"BHO_D11", ResultCode{9821}}, {"BHO_D12", ResultCode{9822}}};
+  const std::pair<const char*, ResultCode> cases[] = {{"BHO_D1", ResultCode{9811}},  {"BHO_D2", ResultCode{9812}},
+                                                      {"BHO_D3", ResultCode{9813}},  {"BHO_D4", ResultCode{9814}},
+                                                      {"BHO_D11", ResultCode{9821}}, {"BHO_D12", ResultCode{9822}}};
   for (const auto& [name, code] : cases) {
-    for (const std::string& broken : {std::string(), good.at(name) + "0", good.at(name).substr(1),
-                                     unpadded}) {
+    for (const std::string& broken : {std::string(), good.at(name) + "0", good.at(name).substr(1), unpadded}) {
       auto b = good;
       b[name] = broken;
       EXPECT_EQ(parser.DecryptAndSplit(View(b, true)), code) << name << " " << broken.size();
@@ -117,7 +129,10 @@ TEST_F(ParamBlocks, WrongKeyOrIvIsNoticed) {
   // With a wrong IV only the first 8 bytes of a long plaintext change.
   iv[0] ^= 0xFF;
   const SecureString plain = parser.DecryptBlock(b.at("BHO_D1"), iv);
-  EXPECT_EQ(plain.view().substr(8), std::string("81200000" "1234567890123456" "Virtual PCD 00 00").substr(7));
+  EXPECT_EQ(plain.view().substr(8), std::string("81200000"
+                                                "1234567890123456"
+                                                "Virtual PCD 00 00")
+                                        .substr(7));
 }
 
 TEST(DecodeHexText, OddLengthIsRefusedAndNothingWritten) {

@@ -31,9 +31,9 @@ TEST(FidoVerify, DocumentAndEbcdicTacInput) {
             "F2F0F2F3F0F7F3F1F1F2F3F4F5F6"      // 20230731123456
             "31323334353637383930313233343536");
   EXPECT_EQ(bench.card.log().back().substr(0, 10), "00E2108040");
-  EXPECT_EQ(bench.Unsealed(), test::ExpectedDocument("2590", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
-                                                      "12345678", "2590", "1234567890123456",
-                                                      "0000000000000000", Tsac(input)));
+  EXPECT_EQ(bench.Unsealed(),
+            test::ExpectedDocument("2590", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01", "12345678", "2590",
+                                   "1234567890123456", "0000000000000000", Tsac(input)));
   EXPECT_TRUE(bench.NothingLeftOpen());
 }
 
@@ -140,22 +140,27 @@ TEST(FidoVerifyOb, NinetyByteAsciiTacInput) {
   const std::string input = bench.LastTacInput();
   EXPECT_EQ(bench.card.log().back().substr(0, 10), "00E210805A");
   EXPECT_EQ(input,
-            "32353636"                                    // "2566"
-            "3030303030303030303030303030"                // 14 zeros
-            "31323334353637383930313233343536"            // the main account
-            "3132333435363738"                            // 12345678
-            "3230323330373331313233343536"                // 20230731123456
-            "3031" "3032"                                 // TxType, CheckItem
+            "32353636"                          // "2566"
+            "3030303030303030303030303030"      // 14 zeros
+            "31323334353637383930313233343536"  // the main account
+            "3132333435363738"                  // 12345678
+            "3230323330373331313233343536"      // 20230731123456
+            "3031"
+            "3032"                                                            // TxType, CheckItem
             "49442D303132333435363738392D303132333435363738392D3031323334");  // ID, first 30
-  EXPECT_EQ(bench.Unsealed(), test::ExpectedDocument("2566", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
-                                                      "12345678", "2566", "1234567890123456",
-                                                      "0000000000000000", Tsac(input)));
+  EXPECT_EQ(bench.Unsealed(),
+            test::ExpectedDocument("2566", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01", "12345678", "2566",
+                                   "1234567890123456", "0000000000000000", Tsac(input)));
 
   args.txType = "9";
   args.checkItem = "";
   args.id = "A1";
   ASSERT_EQ(bench.FidoOb(args), kResultSuccess);
-  EXPECT_EQ(bench.LastTacInput().substr(112), "3900" "0000" "4131" + std::string(56, '0'));  // zero-filled
+  EXPECT_EQ(bench.LastTacInput().substr(112),
+            "3900"
+            "0000"
+            "4131" +
+                std::string(56, '0'));  // zero-filled
 }
 
 }  // namespace

@@ -18,7 +18,12 @@ struct Blocks {
                   const std::string& loginAccount = "1234567890123456")
       : hex(bank::MakeBlocks({{"BHO_D1", pinMode + "81200000" + loginAccount + test::kReaderName},
                               {"BHO_D2", "SERVICE-SESSION-01"},
-                              {"BHO_D3", "ATM00001" "87654321" "XXXXXXXX" "20231201093000" + serviceAccount},
+                              {"BHO_D3",
+                               "ATM00001"
+                               "87654321"
+                               "XXXXXXXX"
+                               "20231201093000" +
+                                   serviceAccount},
                               {"BHO_D4", "654321"},
                               {"BHO_D11", "2571"},
                               {"BHO_D12", "A123456789"}},
@@ -64,7 +69,9 @@ TEST(ServiceFlows, ReissueCarriesThePasswordAndTheTacInput) {
             "32353731"                          // "2571"
             "3030303030303030303030303030"      // no amount
             "31323334353637383930313233343536"  // the card's main account
-            "654321" "87654321" "20231201093000"
+            "654321"
+            "87654321"
+            "20231201093000"
             "31323334353637383930313233343536");
   EXPECT_TRUE(document.starts_with("<Korvaden><tx_code>2571</tx_code><session_id>SERVICE-SESSION-01</session_id>"));
   EXPECT_NE(document.find("<client_dttm>20231201093000</client_dttm><atm><atm_no>ATM00001</atm_no>"
@@ -113,9 +120,10 @@ TEST(ServiceFlows, BondingReasonIsAPinBlockOverTheIdentityNumber) {
 }
 
 TEST(ServiceFlows, RefusedBlocksEndBeforeAnyReaderAccess) {
-  const std::pair<const char*, ResultCode> cases[] = {{"BHO_D5", ResultCode{9810}}, {"BHO_D1", ResultCode{9811}}, {"BHO_D2", ResultCode{9812}},
-                                               {"BHO_D3", ResultCode{9813}}, {"BHO_D4", ResultCode{9814}}, {"BHO_D11", ResultCode{9821}},
-                                               {"BHO_D12", ResultCode{9822}}};
+  const std::pair<const char*, ResultCode> cases[] = {{"BHO_D5", ResultCode{9810}}, {"BHO_D1", ResultCode{9811}},
+                                                      {"BHO_D2", ResultCode{9812}}, {"BHO_D3", ResultCode{9813}},
+                                                      {"BHO_D4", ResultCode{9814}}, {"BHO_D11", ResultCode{9821}},
+                                                      {"BHO_D12", ResultCode{9822}}};
   for (const auto& [name, code] : cases) {
     FlowBench bench;
     Blocks blocks;
@@ -138,19 +146,17 @@ TEST(ServiceFlows, WrongCardBeforeAnyPad) {
 
 TEST(ServiceFlows, PadAndConfirmationResults) {
   const std::pair<std::pair<std::string, std::string>, ResultCode> cases[] = {
-      {{"cancel", "confirm"}, kResultCancelled},
-      {{"ok", "confirm"}, kResultDialogOk},
-      {{"wait 541", "confirm"}, kResultTimedOut},
-      {{kPad, "cancel"}, kResultCancelled},
-      {{kPad, "escape"}, kResultCancelled},
-      {{kPad, "ok"}, kResultDialogOk},
+      {{"cancel", "confirm"}, kResultCancelled},  {{"ok", "confirm"}, kResultDialogOk},
+      {{"wait 541", "confirm"}, kResultTimedOut}, {{kPad, "cancel"}, kResultCancelled},
+      {{kPad, "escape"}, kResultCancelled},       {{kPad, "ok"}, kResultDialogOk},
       {{kPad, "wait 541"}, kResultTimedOut},
   };
   for (const auto& [scripts, code] : cases) {
     FlowBench bench;
     bench.dialogs.pinPadScripts = {scripts.first};
     bench.dialogs.appConfirmScripts = {scripts.second};
-    EXPECT_EQ(RunService(bench, ServiceKind::ReissueAppCert, Blocks()), code) << scripts.first << " / " << scripts.second;
+    EXPECT_EQ(RunService(bench, ServiceKind::ReissueAppCert, Blocks()), code)
+        << scripts.first << " / " << scripts.second;
     EXPECT_EQ(bench.core.TrnsMsg(), "");
     EXPECT_TRUE(bench.NothingLeftOpen());
   }

@@ -5,7 +5,9 @@
 namespace korvaden {
 namespace {
 
-CardTransactionRecord Card() { return {"81200000", "4142  \t", "1234567890123456", "5555555555555555", "SN000001", "ABCD", "2566"}; }
+CardTransactionRecord Card() {
+  return {"81200000", "4142  \t", "1234567890123456", "5555555555555555", "SN000001", "ABCD", "2566"};
+}
 
 TEST(TransactionMessage, ReasonIsTheLastElementOfTrns) {
   const CardTransactionRecord card = Card();

@@ -27,12 +27,13 @@ TEST(TransferFlow, SealsTheExpectedDocumentAndTacInput) {
             "32353130"                          // "2510"
             "3030303030303030303130303030"      // 00000000010000
             "30303030303030313233343536373839"  // 0000000123456789
-            "123456" "12345678" "20230731123456"
+            "123456"
+            "12345678"
+            "20230731123456"
             "31323334353637383930313233343536");  // the debited account
   const std::string tsac = card::Hex(card::ComputeCardTac(card::CardProfile{}.tacKey, card::FromHex(input)));
   EXPECT_EQ(bench.Unsealed(), test::ExpectedDocument("2510", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
-                                                      "12345678", "123456", "1234567890123456", "00000000010000",
-                                                      tsac));
+                                                     "12345678", "123456", "1234567890123456", "00000000010000", tsac));
   EXPECT_TRUE(bank::VerifyTac(card::Hex(card::CardProfile{}.tacKey), input, tsac).ok);
   EXPECT_TRUE(bench.NothingLeftOpen());
   EXPECT_TRUE(bench.boxes.shown.empty());
@@ -114,27 +115,30 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"NoContext", [](FlowBench& b, TransferArgs&) { b.readers.establishFailure = kScardNoService; },
                     kResultCancelled, texts::kReaderMessage, kCaption},
-        FailureCase{"NoConnection",
-                    [](FlowBench& b, TransferArgs&) { b.readers.connectFailure = kScardNoSmartcard; },
+        FailureCase{"NoConnection", [](FlowBench& b, TransferArgs&) { b.readers.connectFailure = kScardNoSmartcard; },
                     kResultCancelled, texts::kCardConnectionMessage, kCaption},
         FailureCase{"NoSuchReader", [](FlowBench&, TransferArgs& a) { a.readerName = "Other reader"; },
                     kResultCancelled, texts::kCardConnectionMessage, kCaption},
-        FailureCase{"CountFails",
-                    [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.recordStatus[10] = 0x6A83; }); },
-                    kResultCardUnreadable, texts::kCardReadMessage, kCaption},
+        FailureCase{
+            "CountFails",
+            [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.recordStatus[10] = 0x6A83; }); },
+            kResultCardUnreadable, texts::kCardReadMessage, kCaption},
         FailureCase{"NoAccounts",
                     [](FlowBench& b, TransferArgs&) {
                       b.card.Reconfigure([](auto& p) { p.accounts[0] = "0000000000000000"; });
                     },
                     kResultCardUnreadable, texts::kNoAccountsMessage, kCaption},
-        FailureCase{"RecordReadFails",
-                    [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.recordStatus[2] = 0x6A83; }); },
-                    kResultCardUnreadable, nullptr, ""},
+        FailureCase{
+            "RecordReadFails",
+            [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.recordStatus[2] = 0x6A83; }); },
+            kResultCardUnreadable, nullptr, ""},
         FailureCase{"FileRefusedBeforeTheRecords",
                     [](FlowBench& b, TransferArgs&) {
                       // selection, then the counting's and the reading's file selections
                       const int next = b.card.CommandsSeen(card::kInsSelect);
-                      b.card.Reconfigure([next](auto& p) { p.statusAt[card::CommandAt{card::kInsSelect, next + 3}] = 0x6A82; });
+                      b.card.Reconfigure([next](auto& p) {
+                        p.statusAt[card::CommandAt{card::kInsSelect, next + 3}] = 0x6A82;
+                      });
                     },
                     kResultCardUnreadable, nullptr, ""},
         FailureCase{"CardNotReinserted",
@@ -161,29 +165,33 @@ INSTANTIATE_TEST_SUITE_P(
                       b.dialogs.onTransfer = [&b] { b.readers.connectFailure = kScardNoSmartcard; };
                     },
                     kResultCancelled, texts::kCardConnectionMessage, kCaption},
-        FailureCase{"PinRejected", [](FlowBench&, TransferArgs& a) { a.pin = "999999"; }, test::StatusResult(0x6608), nullptr, ""},
+        FailureCase{"PinRejected", [](FlowBench&, TransferArgs& a) { a.pin = "999999"; }, test::StatusResult(0x6608),
+                    nullptr, ""},
         FailureCase{"PinExchangeFails",
                     [](FlowBench& b, TransferArgs& a) {
                       a.pin = "123456";
                       const int next = b.card.CommandsSeen(card::kInsVerify);
-                      b.card.Reconfigure([next](auto& p) { p.transmitFailureAt = card::CommandAt{card::kInsVerify, next + 1}; });
+                      b.card.Reconfigure([next](auto& p) {
+                        p.transmitFailureAt = card::CommandAt{card::kInsVerify, next + 1};
+                      });
                     },
                     FromPcsc(kScardCommError), nullptr, ""},
         FailureCase{"OtherAccount", [](FlowBench&, TransferArgs& a) { a.loginIssuerAccount = "1234567890123457"; },
                     kResultWrongCard, texts::kWrongCardMessage, ""},
-        FailureCase{"OtherIssuer", [](FlowBench&, TransferArgs& a) { a.loginIssuerId = "81300000"; },
-                    kResultWrongCard, texts::kWrongCardMessage, ""},
+        FailureCase{"OtherIssuer", [](FlowBench&, TransferArgs& a) { a.loginIssuerId = "81300000"; }, kResultWrongCard,
+                    texts::kWrongCardMessage, ""},
         FailureCase{"TacRefused",
                     [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.tacStatus = 0x6985; }); },
                     kResultTacFailed, nullptr, ""},
         FailureCase{"TacExchangeFails",
                     [](FlowBench& b, TransferArgs&) {
                       const int next = b.card.CommandsSeen(card::kInsComputeTac);
-                      b.card.Reconfigure([next](auto& p) { p.transmitFailureAt = card::CommandAt{card::kInsComputeTac, next + 1}; });
+                      b.card.Reconfigure([next](auto& p) {
+                        p.transmitFailureAt = card::CommandAt{card::kInsComputeTac, next + 1};
+                      });
                     },
                     kResultTacFailed, nullptr, ""},
-        FailureCase{"SealFails",
-                    [](FlowBench& b, TransferArgs&) { b.keys.serverPublicPem = "unreadable"; },
+        FailureCase{"SealFails", [](FlowBench& b, TransferArgs&) { b.keys.serverPublicPem = "unreadable"; },
                     kResultSealFailed, "Error RSA", "", MessageIcon::Error}),
     [](const auto& info) { return std::string(info.param.name); });
 

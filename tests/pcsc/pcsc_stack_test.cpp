@@ -8,8 +8,8 @@
 #include "bank.h"
 #include "card/card_commands.h"
 #include "card/ebcdic.h"
-#include "control/control_core.h"
 #include "card/transaction_client.h"
+#include "control/control_core.h"
 #include "reader/pcsc_system.h"
 #include "support/flow_bench.h"
 #include "support/pcsc_stack.h"
@@ -97,7 +97,9 @@ TEST_F(PcscStackTest, RecordsPinAndTac) {
   EXPECT_EQ(log.front(), "00A4040008A00000017295000100");
   EXPECT_EQ(log[1], "00A40200021001");
   EXPECT_EQ(log[2], "00B2030400");
-  EXPECT_EQ(log.back().substr(0, 24), "00E2108040" "20230731123456");
+  EXPECT_EQ(log.back().substr(0, 24),
+            "00E2108040"
+            "20230731123456");
 }
 
 TEST_F(PcscStackTest, PresenceWhileTheCardIsInOutAndBack) {
@@ -161,9 +163,9 @@ TEST_F(CardMembersThroughPcscd, TransIVESK) {
                             "123456789", "100", "20230731123456", 0, "SESSION0123456789ABCDEF"),
             kResultSuccess);
   const std::string document = Opened();
-  EXPECT_EQ(document, test::ExpectedDocument("2510", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
-                                             "12345678", "123456", "1234567890123456", "00000000010000",
-                                             TsacOf(document)));
+  EXPECT_EQ(document,
+            test::ExpectedDocument("2510", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01", "12345678",
+                                   "123456", "1234567890123456", "00000000010000", TsacOf(document)));
   EXPECT_EQ(TacInput().substr(8, 28), "3030303030303030303130303030");  // Money 100 at offset 4
   ExpectTacAccepted(document);
 }
@@ -175,9 +177,9 @@ TEST_F(CardMembersThroughPcscd, FidoVerifyWithReinsertion) {
             kResultSuccess);
   EXPECT_EQ(prompts.stages, (std::vector<int>{1, 2}));
   const std::string document = Opened();
-  EXPECT_EQ(document, test::ExpectedDocument("2590", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
-                                             "12345678", "2590", "1234567890123456", "0000000000000000",
-                                             TsacOf(document)));
+  EXPECT_EQ(document,
+            test::ExpectedDocument("2590", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01", "12345678", "2590",
+                                   "1234567890123456", "0000000000000000", TsacOf(document)));
   EXPECT_EQ(TacInput().substr(40, 12), "D7F6F1F1C1C4");  // P611AD at offset 20
   ExpectTacAccepted(document);
 }
@@ -188,9 +190,9 @@ TEST_F(CardMembersThroughPcscd, FidoVerifyOB) {
                               "WEBATM01", "01", "02", "A123456789", ""),
             kResultSuccess);
   const std::string document = Opened();
-  EXPECT_EQ(document, test::ExpectedDocument("2566", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01",
-                                             "12345678", "2566", "1234567890123456", "0000000000000000",
-                                             TsacOf(document)));
+  EXPECT_EQ(document,
+            test::ExpectedDocument("2566", "SESSION0123456789ABCDEF", "20230731123456", "WEBATM01", "12345678", "2566",
+                                   "1234567890123456", "0000000000000000", TsacOf(document)));
   EXPECT_EQ(stack.CardLog().back().substr(0, 10), "00E210805A");
   EXPECT_EQ(TacInput().size(), 180u);
   ExpectTacAccepted(document);
@@ -202,7 +204,11 @@ TEST_F(CardMembersThroughPcscd, AccountServices) {
   Insert();
   const auto blocks = bank::MakeBlocks({{"BHO_D1", std::string("0812000001234567890123456") + kReader},
                                         {"BHO_D2", "PCSC-SERVICE-01"},
-                                        {"BHO_D3", "ATM00001" "87654321" "XXXXXXXX" "20231201093000"},
+                                        {"BHO_D3",
+                                         "ATM00001"
+                                         "87654321"
+                                         "XXXXXXXX"
+                                         "20231201093000"},
                                         {"BHO_D4", "654321"},
                                         {"BHO_D11", "2571"},
                                         {"BHO_D12", "A123456789"}},
@@ -217,17 +223,19 @@ TEST_F(CardMembersThroughPcscd, AccountServices) {
 
   dialogs.pinPadScripts = {sixDigitPad, pad, pad, sixDigitPad};
   dialogs.appConfirmScripts = {"confirm", "confirm", "confirm", "confirm"};
-  ASSERT_EQ(core.Reissue_iVeskAppCert(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"), kResultSuccess);
+  ASSERT_EQ(
+      core.Reissue_iVeskAppCert(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"),
+      kResultSuccess);
   std::string document = Opened();
   EXPECT_EQ(reasonOf(document), "246810");
   ExpectTacAccepted(document);
   EXPECT_EQ(TacInput().substr(0, 8), "32353731");
 
   for (int apply = 0; apply < 2; ++apply) {
-    const ResultCode result = apply == 0 ? core.CardLess_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
-                                                        b("BHO_D4"), b("BHO_D11"), "t")
-                                  : core.CardLess_Reset(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
-                                                        b("BHO_D4"), b("BHO_D11"), "t");
+    const ResultCode result =
+        apply == 0
+            ? core.CardLess_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t")
+            : core.CardLess_Reset(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t");
     ASSERT_EQ(result, kResultSuccess);
     document = Opened();
     const auto password =

@@ -21,10 +21,9 @@ struct TransferArgs {
 };
 
 struct FidoArgs {
-  std::string readerName = kReaderName, sessionId = "SESSION0123456789ABCDEF",
-              loginIssuerAccount = "1234567890123456", transDateTime = "20230731123456", ifdCheckCode = "12345678",
-              ifdId = "WEBATM01", txCode = "P611AD", pin, txType = "01", checkItem = "02",
-              id = "A123456789";
+  std::string readerName = kReaderName, sessionId = "SESSION0123456789ABCDEF", loginIssuerAccount = "1234567890123456",
+              transDateTime = "20230731123456", ifdCheckCode = "12345678", ifdId = "WEBATM01", txCode = "P611AD", pin,
+              txType = "01", checkItem = "02", id = "A123456789";
 };
 
 class FlowBench : public CardBench {
@@ -41,8 +40,8 @@ class FlowBench : public CardBench {
                            a.txCode, a.pin);
   }
   ResultCode FidoOb(const FidoArgs& a) {
-    return core.FidoVerifyOB(a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime, a.ifdCheckCode,
-                             a.ifdId, a.txType, a.checkItem, a.id, a.pin);
+    return core.FidoVerifyOB(a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime, a.ifdCheckCode, a.ifdId,
+                             a.txType, a.checkItem, a.id, a.pin);
   }
 
   // The document the bank opens from TrnsMsg; fails the test when it cannot.

@@ -114,8 +114,7 @@ bool PcscStack::InsertCard(const std::vector<std::string>& settings) {
   StopCard();
   std::error_code ignored;
   fs::remove(dir_ + "/card.log", ignored);
-  std::vector<std::string> args = {KORVADEN_CARD_BINARY, "--port", std::to_string(port_), "--log",
-                                   dir_ + "/card.log"};
+  std::vector<std::string> args = {KORVADEN_CARD_BINARY, "--port", std::to_string(port_), "--log", dir_ + "/card.log"};
   for (const auto& setting : settings) {
     args.push_back("--set");
     args.push_back(setting);

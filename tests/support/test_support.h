@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "bank.h"
-#include "base/result_codes.h"
-#include "base/random_source.h"
 #include "base/message_box.h"
+#include "base/random_source.h"
+#include "base/result_codes.h"
 
 namespace korvaden {
 

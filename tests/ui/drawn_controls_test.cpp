@@ -17,9 +17,7 @@ class RecordingCanvas final : public Canvas {
   }
   void Fill(const Rect& area, Color color) override { fills.push_back({area, color}); }
   void Frame(const Rect& area, Color pen, int penWidth) override { frames.push_back({area, pen, penWidth}); }
-  void Line(int x0, int y0, int x1, int y1, Color) override {
-    lines.push_back({x0, y0, x1, y1});
-  }
+  void Line(int x0, int y0, int x1, int y1, Color) override { lines.push_back({x0, y0, x1, y1}); }
   void Pixel(int x, int y, Color) override {
     EXPECT_TRUE(x >= 0 && x < width && y >= 0 && y < height) << x << "," << y;
     ++pixels;
@@ -31,11 +29,29 @@ class RecordingCanvas final : public Canvas {
     centred.push_back({area, std::string(text), font.face, color});
   }
 
-  struct Filled { Rect area; Color color; };
-  struct Framed { Rect area; Color pen; int penWidth; };
-  struct Stroke { int x0, y0, x1, y1; };
-  struct Written { int x, y; std::string text; FontDescription font; Color color; };
-  struct Centred { Rect area; std::string text, face; Color color; };
+  struct Filled {
+    Rect area;
+    Color color;
+  };
+  struct Framed {
+    Rect area;
+    Color pen;
+    int penWidth;
+  };
+  struct Stroke {
+    int x0, y0, x1, y1;
+  };
+  struct Written {
+    int x, y;
+    std::string text;
+    FontDescription font;
+    Color color;
+  };
+  struct Centred {
+    Rect area;
+    std::string text, face;
+    Color color;
+  };
   int width = 0, height = 0, pixels = 0;
   std::vector<Filled> fills;
   std::vector<Framed> frames;

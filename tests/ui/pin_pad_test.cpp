@@ -27,8 +27,8 @@ PadRun RunPad(CardBench& bench, PinPadKind kind, const std::string& pinMode, con
   bench.dialogs.pinPadScripts = {script};
   bench.dialogs.messages.clear();
   const int result = bench.dialogs.RunPinPad(pad);
-  return {result, std::string(pad.GetPassword().view()), std::string(pad.GetCardPin().view()),
-          bench.dialogs.messages, pad.activeField()};
+  return {result, std::string(pad.GetPassword().view()), std::string(pad.GetCardPin().view()), bench.dialogs.messages,
+          pad.activeField()};
 }
 
 constexpr char kFilled[] = "type 246810; field 2; type 246810; field 4; type 123456; code; ";
@@ -40,16 +40,17 @@ TEST(PinPad, ConfirmedEntriesAreReadBackAsDigits) {
   EXPECT_EQ(run.password, "246810");
   EXPECT_EQ(run.cardPin, "123456");
   EXPECT_TRUE(run.messages.empty());
-  EXPECT_EQ(bench.card.pinTriesLeft(), 3);  // verified by the pad, and right
+  EXPECT_EQ(bench.card.pinTriesLeft(), 3);      // verified by the pad, and right
   EXPECT_EQ(bench.readers.openContexts(), 0u);  // the pad's own connection is closed
 }
 
 TEST(PinPad, FullFieldsRefuseAnotherDigit) {
   CardBench bench;
-  PadRun run = RunPad(bench, PinPadKind::CIVESKAppCert, "1", "type 1234567; field 2; type 9876543; field 4; type 1234567890123; cancel");
+  PadRun run = RunPad(bench, PinPadKind::CIVESKAppCert, "1",
+                      "type 1234567; field 2; type 9876543; field 4; type 1234567890123; cancel");
   EXPECT_EQ(run.result, kPinPadCancelled);
-  EXPECT_EQ(run.messages, (std::vector<std::string>{texts::kAppCertPasswordFull, texts::kAppCertConfirmFull,
-                                                    texts::kCardPinFull}));
+  EXPECT_EQ(run.messages,
+            (std::vector<std::string>{texts::kAppCertPasswordFull, texts::kAppCertConfirmFull, texts::kCardPinFull}));
   EXPECT_EQ(run.password, "123456");
   EXPECT_EQ(run.cardPin, "123456789012");
   run = RunPad(bench, PinPadKind::CardLessApply, "2", "type 1234567890123; cancel");
@@ -61,7 +62,9 @@ TEST(PinPad, FullFieldsRefuseAnotherDigit) {
 
 TEST(PinPad, BackspaceAndClearActOnTheActiveFieldOnly) {
   CardBench bench;
-  PadRun run = RunPad(bench, PinPadKind::CIVESKAppCert, "0", "back; type 1234567; back; back; type 90; field 4; back; type 1111; back; field 2; type 55; clear; cancel");
+  PadRun run = RunPad(
+      bench, PinPadKind::CIVESKAppCert, "0",
+      "back; type 1234567; back; back; type 90; field 4; back; type 1111; back; field 2; type 55; clear; cancel");
   EXPECT_TRUE(run.messages.size() == 1 && run.messages[0] == texts::kAppCertPasswordFull);
   EXPECT_EQ(run.password, "123490");
   EXPECT_EQ(run.cardPin, "111");
@@ -108,8 +111,8 @@ TEST(PinPad, CardPinRulesByMode) {
     const PadRun run = RunPad(bench, PinPadKind::CIVESKAppCert, "1",
                               "type 246810; field 2; type 246810; code; confirm; field 4; type 12345; confirm; "
                               "type 999999; confirm; type 123456; confirm");
-    EXPECT_EQ(run.messages, (std::vector<std::string>{texts::kCardPinMissing, texts::kCardPinTooShort,
-                                                      texts::kCardPinWrong}));
+    EXPECT_EQ(run.messages,
+              (std::vector<std::string>{texts::kCardPinMissing, texts::kCardPinTooShort, texts::kCardPinWrong}));
     EXPECT_EQ(run.result, kPinPadConfirmed);
     EXPECT_EQ(run.cardPin, "123456");
     EXPECT_EQ(bench.card.pinTriesLeft(), 3);
@@ -123,7 +126,8 @@ TEST(PinPad, CardPinRulesByMode) {
   }
   {
     CardBench bench;  // mode 2: no PIN asked, none verified, the card still connected
-    const PadRun run = RunPad(bench, PinPadKind::CIVESKAppCert, "2", "type 246810; field 2; type 246810; code; confirm");
+    const PadRun run =
+        RunPad(bench, PinPadKind::CIVESKAppCert, "2", "type 246810; field 2; type 246810; code; confirm");
     EXPECT_EQ(run.result, kPinPadConfirmed);
     EXPECT_EQ(run.cardPin, "");
     EXPECT_EQ(bench.readers.connectCount, 1);
@@ -150,15 +154,13 @@ TEST(PinPad, ReaderFailureCountdownAndHiddenOk) {
   {
     CardBench bench;
     bench.readers.connectFailure = kScardNoSmartcard;
-    EXPECT_EQ(RunPad(bench, PinPadKind::CIVESKAppCert, "1", std::string(kFilled) + "confirm").result,
-              kPinPadCancelled);
+    EXPECT_EQ(RunPad(bench, PinPadKind::CIVESKAppCert, "1", std::string(kFilled) + "confirm").result, kPinPadCancelled);
   }
   {
     CardBench bench;
     EXPECT_EQ(RunPad(bench, PinPadKind::CardLessApply, "1", std::string(kFilled) + "wait 540").result,
               kPinPadCancelled);  // 540 ticks show 540 ... 001: still open
-    EXPECT_EQ(RunPad(bench, PinPadKind::CardLessApply, "1", std::string(kFilled) + "wait 541").result,
-              kPinPadTimedOut);
+    EXPECT_EQ(RunPad(bench, PinPadKind::CardLessApply, "1", std::string(kFilled) + "wait 541").result, kPinPadTimedOut);
     EXPECT_EQ(bench.sleeper.total, 1000ms);
   }
   {

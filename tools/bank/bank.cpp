@@ -21,8 +21,7 @@ std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), t
 
 std::optional<std::vector<std::uint8_t>> RsaPrivateDecrypt(std::string_view pem,
                                                            const std::vector<std::uint8_t>& cipher) {
-  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())),
-                                                BIO_free);
+  std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())), BIO_free);
   std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(
       bio ? PEM_read_bio_PrivateKey(bio.get(), nullptr, nullptr, nullptr) : nullptr, EVP_PKEY_free);
   if (!key) return std::nullopt;
@@ -121,8 +120,7 @@ std::optional<std::vector<std::uint8_t>> DesEdeCbc(bool encrypt, const std::vect
                                                    const std::vector<std::uint8_t>& iv,
                                                    const std::vector<std::uint8_t>& data, bool padding) {
   if (key.size() < 16 || iv.size() < 8) return std::nullopt;
-  std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(EVP_CIPHER_CTX_new(),
-                                                                          EVP_CIPHER_CTX_free);
+  std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> context(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free);
   std::vector<std::uint8_t> out(data.size() + 16);
   int written = 0, last = 0;
   if (!context || EVP_CipherInit_ex(context.get(), EVP_des_ede_cbc(), nullptr, key.data(), iv.data(), encrypt) != 1 ||
@@ -189,9 +187,8 @@ Outcome Unseal(std::string_view sealed, const BankKeys& keys) {
   const auto macKey = DecodeBase64(keys.macKey);
   unsigned char mac[EVP_MAX_MD_SIZE];
   unsigned int macLength = 0;
-  if (macKey.size() < 16 ||
-      !HMAC(EVP_sha1(), macKey.data(), 16, reinterpret_cast<const unsigned char*>(window.data()), window.size(),
-            mac, &macLength)) {
+  if (macKey.size() < 16 || !HMAC(EVP_sha1(), macKey.data(), 16, reinterpret_cast<const unsigned char*>(window.data()),
+                                  window.size(), mac, &macLength)) {
     return {false, {}, "the MAC key is unusable"};
   }
   if (DecodeBase64(text.substr(text.size() - kMacText)) != std::vector<std::uint8_t>(mac, mac + macLength)) {
@@ -200,8 +197,7 @@ Outcome Unseal(std::string_view sealed, const BankKeys& keys) {
   return {true, document, {}};
 }
 
-Outcome RecoverPassword(std::string_view reason, PinBlockKind kind, std::string_view reference,
-                        const BankKeys& keys) {
+Outcome RecoverPassword(std::string_view reason, PinBlockKind kind, std::string_view reference, const BankKeys& keys) {
   const auto block = RsaPrivateDecrypt(keys.hsmPrivatePem, DecodeBase64(reason));
   if (!block || block->size() != 8) return {false, {}, "the PIN block does not decrypt"};
   const auto field = ReferenceField(kind, reference);
@@ -234,8 +230,8 @@ std::map<std::string, std::string> MakeBlocks(const std::map<std::string, std::s
   std::vector<std::uint8_t> iv(8);
   RAND_bytes(iv.data(), static_cast<int>(iv.size()));
   std::map<std::string, std::string> blocks;
-  blocks["BHO_D5"] = ToHex(DesEdeCbc(true, DecodeBase64(keys.ivBlockKey), kMessageIv, iv, true).value_or(
-      std::vector<std::uint8_t>{}));
+  blocks["BHO_D5"] =
+      ToHex(DesEdeCbc(true, DecodeBase64(keys.ivBlockKey), kMessageIv, iv, true).value_or(std::vector<std::uint8_t>{}));
   for (const auto& [name, plain] : plaintexts) {
     blocks[name] = ToHex(DesEdeCbc(true, DecodeBase64(keys.paramBlockKey), iv, Bytes(plain), true)
                              .value_or(std::vector<std::uint8_t>{}));

@@ -38,8 +38,7 @@ Outcome Unseal(std::string_view sealed, const BankKeys& keys);
 enum class PinBlockKind { Cardless, Bonding };
 // Decrypts a <reason> PIN block and gives back the password, given the 12
 // account digits (cardless) or the identity number (bonding).
-Outcome RecoverPassword(std::string_view reason, PinBlockKind kind, std::string_view reference,
-                        const BankKeys& keys);
+Outcome RecoverPassword(std::string_view reason, PinBlockKind kind, std::string_view reference, const BankKeys& keys);
 
 // Enciphers the named plaintexts ("BHO_D1" ...) under a random IV and gives
 // "BHO_D5" and every named block as upper-case hexadecimal.

@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "pinblock" && args.size() >= 3 && (args[1] == "--cardless" || args[1] == "--bonding")) {
-    const auto kind = args[1] == "--cardless" ? korvaden::bank::PinBlockKind::Cardless
-                                              : korvaden::bank::PinBlockKind::Bonding;
+    const auto kind =
+        args[1] == "--cardless" ? korvaden::bank::PinBlockKind::Cardless : korvaden::bank::PinBlockKind::Bonding;
     const auto recovered = korvaden::bank::RecoverPassword(ArgumentOrStdin(args, 3), kind, args[2], *keys);
     if (!recovered.ok) return Fail(recovered.error);
     std::cout << recovered.value << "\n";

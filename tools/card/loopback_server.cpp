@@ -56,8 +56,9 @@ std::string Handle(VirtualReaders& readers, const std::string& line) {
     std::uint32_t nameLength = sizeof(name), state = 0, protocol = 0, atrLength = 33;
     std::uint8_t atr[33];
     const PcscResult rc = readers.Status(card, name, nameLength, state, protocol, atr, atrLength);
-    out << AsInteger(rc) << " " << state << " " << protocol << " " << (rc == kScardSuccess ? HexOrDash(Bytes(atr, atr + atrLength)) : "-")
-        << " " << (rc == kScardSuccess ? HexOrDash(Bytes(name, name + nameLength)) : "-");
+    out << AsInteger(rc) << " " << state << " " << protocol << " "
+        << (rc == kScardSuccess ? HexOrDash(Bytes(atr, atr + atrLength)) : "-") << " "
+        << (rc == kScardSuccess ? HexOrDash(Bytes(name, name + nameLength)) : "-");
   } else if (op == "GSC") {
     PcscContext context = 0;
     std::uint32_t timeout = 0, state = 0, event = 0;
@@ -72,7 +73,8 @@ std::string Handle(VirtualReaders& readers, const std::string& line) {
     const Bytes apdu = FromHexOrDash(command);
     std::uint8_t response[1024];
     std::uint32_t length = sizeof(response);
-    const PcscResult rc = readers.Transmit(card, apdu.data(), static_cast<std::uint32_t>(apdu.size()), response, length);
+    const PcscResult rc =
+        readers.Transmit(card, apdu.data(), static_cast<std::uint32_t>(apdu.size()), response, length);
     out << AsInteger(rc) << " " << (rc == kScardSuccess ? HexOrDash(Bytes(response, response + length)) : "-");
   } else if (op == "DISC") {
     PcscCard card = 0;

@@ -121,7 +121,8 @@ int main(int argc, char** argv) {
   auto profile = korvaden::card::ParseProfile(profileText, error);
   if (!profile) return std::cerr << error << "\n", 1;
   for (const auto& setting : settings) {
-    if (!korvaden::card::ApplyProfileSetting(*profile, setting)) return std::cerr << "bad setting " << setting << "\n", 1;
+    if (!korvaden::card::ApplyProfileSetting(*profile, setting))
+      return std::cerr << "bad setting " << setting << "\n", 1;
   }
   const int reinsertAfterMs = profile->reinsertAfterMs;
   korvaden::card::VirtualCard card(*profile);

@@ -90,28 +90,46 @@ bool ApplyProfileSetting(CardProfile& p, std::string_view setting) {
   const std::string_view name = setting.substr(0, equals);
   const std::string_view value = setting.substr(equals + 1);
   try {
-    if (name == "issuer_id") p.issuerId = value;
-    else if (name == "remark_hex") p.remark = FromHex(value);
+    if (name == "issuer_id")
+      p.issuerId = value;
+    else if (name == "remark_hex")
+      p.remark = FromHex(value);
     else if (name.rfind("account", 0) == 0) {
       const int n = ParseInt(name.substr(7));
       if (n < 1 || n > 8) return false;
       p.accounts[static_cast<std::size_t>(n - 1)] = value;
-    } else if (name == "pin") p.pin = value;
-    else if (name == "serial") p.serial = value;
-    else if (name == "tac_key") p.tacKey = FromHex(value);
-    else if (name == "pin_tries") p.pinTries = ParseInt(value);
-    else if (name == "no_select_answer") p.noSelectAnswer = value == "1";
-    else if (name == "status_at") p.statusAt.insert(ParseCommandStatus(value));
-    else if (name == "transmit_failure_at") p.transmitFailureAt = ParseCommand(value);
-    else if (name == "record_status") p.recordStatus.insert(ParsePair(value));
-    else if (name == "select_file_status") p.selectFileStatus = ParseStatus(value);
-    else if (name == "verify_status") p.verifyStatus = ParseStatus(value);
-    else if (name == "tac_status") p.tacStatus = ParseStatus(value);
-    else if (name == "remove_after") p.removeAfter = ParseCommand(value);
-    else if (name == "remove_after_polls") p.removeAfterPolls = ParseInt(value);
-    else if (name == "reinsert_after_polls") p.reinsertAfterPolls = ParseInt(value);
-    else if (name == "reinsert_after_ms") p.reinsertAfterMs = ParseInt(value);
-    else return false;
+    } else if (name == "pin")
+      p.pin = value;
+    else if (name == "serial")
+      p.serial = value;
+    else if (name == "tac_key")
+      p.tacKey = FromHex(value);
+    else if (name == "pin_tries")
+      p.pinTries = ParseInt(value);
+    else if (name == "no_select_answer")
+      p.noSelectAnswer = value == "1";
+    else if (name == "status_at")
+      p.statusAt.insert(ParseCommandStatus(value));
+    else if (name == "transmit_failure_at")
+      p.transmitFailureAt = ParseCommand(value);
+    else if (name == "record_status")
+      p.recordStatus.insert(ParsePair(value));
+    else if (name == "select_file_status")
+      p.selectFileStatus = ParseStatus(value);
+    else if (name == "verify_status")
+      p.verifyStatus = ParseStatus(value);
+    else if (name == "tac_status")
+      p.tacStatus = ParseStatus(value);
+    else if (name == "remove_after")
+      p.removeAfter = ParseCommand(value);
+    else if (name == "remove_after_polls")
+      p.removeAfterPolls = ParseInt(value);
+    else if (name == "reinsert_after_polls")
+      p.reinsertAfterPolls = ParseInt(value);
+    else if (name == "reinsert_after_ms")
+      p.reinsertAfterMs = ParseInt(value);
+    else
+      return false;
   } catch (const std::exception&) {
     return false;
   }
@@ -164,8 +182,10 @@ void VirtualCard::SetPresent(bool present) {
 
 bool VirtualCard::Poll() {
   ++polls_;
-  if (present_ && profile_.removeAfterPolls > 0 && polls_ == profile_.removeAfterPolls) SetPresent(false);
-  else if (!present_ && profile_.reinsertAfterPolls > 0 && ++pollsAway_ >= profile_.reinsertAfterPolls) SetPresent(true);
+  if (present_ && profile_.removeAfterPolls > 0 && polls_ == profile_.removeAfterPolls)
+    SetPresent(false);
+  else if (!present_ && profile_.reinsertAfterPolls > 0 && ++pollsAway_ >= profile_.reinsertAfterPolls)
+    SetPresent(true);
   return present_;
 }
 
@@ -209,7 +229,9 @@ Bytes VirtualCard::Answer(const Bytes& c) {
   if (c.size() < 4) return WithStatus({}, kWrongLength);
   const std::uint8_t ins = c[1], p1 = c[2], p2 = c[3];
   const std::size_t lc = c.size() > 5 ? c[4] : 0;
-  const auto data = [&] { return Bytes(c.begin() + 5, c.begin() + 5 + static_cast<std::ptrdiff_t>(std::min(lc, c.size() - 5))); };
+  const auto data = [&] {
+    return Bytes(c.begin() + 5, c.begin() + 5 + static_cast<std::ptrdiff_t>(std::min(lc, c.size() - 5)));
+  };
 
   if (ins == kInsSelect && p1 == 0x04) {
     if (profile_.noSelectAnswer) return {};

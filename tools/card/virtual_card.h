@@ -32,26 +32,25 @@ struct CommandAt {
 struct CardProfile {
   std::string issuerId = "81200000";
   Bytes remark = Bytes(30, 0x20);
-  std::array<std::string, 8> accounts{"1234567890123456", "0000000000000000", "0000000000000000",
-                                      "0000000000000000", "0000000000000000", "0000000000000000",
-                                      "0000000000000000", "0000000000000000"};
+  std::array<std::string, 8> accounts{"1234567890123456", "0000000000000000", "0000000000000000", "0000000000000000",
+                                      "0000000000000000", "0000000000000000", "0000000000000000", "0000000000000000"};
   std::string pin = "123456";
   std::string serial = "SN000001";
   Bytes tacKey = Bytes(16, 0x11);
   int pinTries = 3;
 
   // Faults.
-  bool noSelectAnswer = false;              // the application selection gets no bytes
+  bool noSelectAnswer = false;                  // the application selection gets no bytes
   std::map<CommandAt, std::uint16_t> statusAt;  // that command answers this status word
   std::optional<CommandAt> transmitFailureAt;   // that command fails in transport
-  std::map<int, std::uint16_t> recordStatus;  // reading this record answers this status word
+  std::map<int, std::uint16_t> recordStatus;    // reading this record answers this status word
   std::optional<std::uint16_t> selectFileStatus;
   std::optional<std::uint16_t> verifyStatus;  // e.g. 6620
   std::optional<std::uint16_t> tacStatus;     // the TAC refused with this status word
-  std::optional<CommandAt> removeAfter;  // taken out after that command
-  int removeAfterPolls = 0;     // taken out at the n-th presence poll
-  int reinsertAfterPolls = 0;   // put back that many polls after being taken out
-  int reinsertAfterMs = 0;      // put back after so many milliseconds (through the virtual reader)
+  std::optional<CommandAt> removeAfter;       // taken out after that command
+  int removeAfterPolls = 0;                   // taken out at the n-th presence poll
+  int reinsertAfterPolls = 0;                 // put back that many polls after being taken out
+  int reinsertAfterMs = 0;                    // put back after so many milliseconds (through the virtual reader)
 };
 
 // "name=value" lines; `error` names the first line that is not understood.

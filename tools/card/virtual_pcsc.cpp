@@ -73,7 +73,8 @@ PcscResult VirtualReaders::Status(PcscCard card, char* name, std::uint32_t& name
   const auto connection = connections_.find(card);
   if (connection == connections_.end()) return kScardInvalidHandle;
   Reader* r = Find(connection->second.reader);
-  if (r == nullptr || r->card == nullptr || !r->card->present() || connection->second.cardLeft) return kScardRemovedCard;
+  if (r == nullptr || r->card == nullptr || !r->card->present() || connection->second.cardLeft)
+    return kScardRemovedCard;
   if (atrLength < kAtr.size()) return kScardInsufficientBuffer;
   if (nameLength > r->name.size()) {
     std::memcpy(name, r->name.c_str(), r->name.size() + 1);
@@ -105,7 +106,8 @@ PcscResult VirtualReaders::Transmit(PcscCard card, const std::uint8_t* command, 
   const auto connection = connections_.find(card);
   if (connection == connections_.end()) return kScardInvalidHandle;
   Reader* r = Find(connection->second.reader);
-  if (r == nullptr || r->card == nullptr || !r->card->present() || connection->second.cardLeft) return kScardRemovedCard;
+  if (r == nullptr || r->card == nullptr || !r->card->present() || connection->second.cardLeft)
+    return kScardRemovedCard;
   const VirtualCard::Exchange exchange = r->card->Process(Bytes(command, command + commandLength));
   if (!exchange.transmitted) return kScardCommError;
   if (exchange.answer.size() > responseLength) return kScardInsufficientBuffer;

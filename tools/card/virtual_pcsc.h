@@ -22,12 +22,12 @@ class VirtualReaders final : public PcscApi {
   PcscResult ListReaders(PcscContext context, char* buffer, std::uint32_t& length) override;
   PcscResult Connect(PcscContext context, const char* reader, std::uint32_t shareMode, std::uint32_t protocols,
                      PcscCard& card, std::uint32_t& activeProtocol) override;
-  PcscResult Status(PcscCard card, char* name, std::uint32_t& nameLength, std::uint32_t& state,
-                    std::uint32_t& protocol, std::uint8_t* atr, std::uint32_t& atrLength) override;
+  PcscResult Status(PcscCard card, char* name, std::uint32_t& nameLength, std::uint32_t& state, std::uint32_t& protocol,
+                    std::uint8_t* atr, std::uint32_t& atrLength) override;
   PcscResult GetStatusChange(PcscContext context, std::uint32_t timeoutMs, const char* reader,
                              std::uint32_t currentState, std::uint32_t& eventState) override;
-  PcscResult Transmit(PcscCard card, const std::uint8_t* command, std::uint32_t commandLength,
-                      std::uint8_t* response, std::uint32_t& responseLength) override;
+  PcscResult Transmit(PcscCard card, const std::uint8_t* command, std::uint32_t commandLength, std::uint8_t* response,
+                      std::uint32_t& responseLength) override;
   PcscResult Disconnect(PcscCard card, std::uint32_t disposition) override;
 
   std::size_t openContexts() const { return contexts_.size(); }

@@ -21,8 +21,8 @@ std::string Big5ToUtf8(std::string_view big5) {
 }
 
 void ConsoleMessageBoxes::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
-  std::cerr << "[message box" << (icon == MessageIcon::Error ? ", error" : "") << "] " << Big5ToUtf8(caption)
-            << ": " << Big5ToUtf8(text) << "\n";
+  std::cerr << "[message box" << (icon == MessageIcon::Error ? ", error" : "") << "] " << Big5ToUtf8(caption) << ": "
+            << Big5ToUtf8(text) << "\n";
 }
 
 namespace {

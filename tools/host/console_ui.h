@@ -6,8 +6,8 @@
 #include <string>
 
 #include "base/card_prompt.h"
-#include "scripted_customer.h"
 #include "base/message_box.h"
+#include "scripted_customer.h"
 
 namespace korvaden::host {
 

@@ -37,8 +37,9 @@ bool WaitForCard(const std::string& reader, int seconds) {
     PcscContext context = 0;
     if (SystemPcsc().EstablishContext(kScardScopeUser, context) == kScardSuccess) {
       std::uint32_t state = 0;
-      const bool present = SystemPcsc().GetStatusChange(context, 0, reader.c_str(), kScardStateUnaware, state) == kScardSuccess &&
-                           (state & kScardStatePresent) != 0;
+      const bool present =
+          SystemPcsc().GetStatusChange(context, 0, reader.c_str(), kScardStateUnaware, state) == kScardSuccess &&
+          (state & kScardStatePresent) != 0;
       std::ignore = SystemPcsc().ReleaseContext(context);
       if (present) return true;
     }
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   const std::map<std::string, std::size_t> arity = {
-      {"TransIVESK", 14},    {"FidoVerify", 8},     {"FidoVerifyOB", 10},       {"Reissue_iVeskAppCert", 7},
+      {"TransIVESK", 14},    {"FidoVerify", 8},     {"FidoVerifyOB", 10},      {"Reissue_iVeskAppCert", 7},
       {"CardLess_Apply", 7}, {"CardLess_Reset", 7}, {"BondingDevice_Apply", 8}};
   const auto expected = arity.find(member);
   if (expected == arity.end() || a.size() != expected->second) return std::cerr << kUsage, 2;

@@ -5,6 +5,7 @@
 // `com_host CHECKS` runs the checks; `com_host CALL MEMBER ARG...` calls one
 // member and prints retVal and TrnsMsg (a NUMBER argument is passed as a LONG).
 #include <windows.h>
+
 #include <objsafe.h>
 #include <ocidl.h>
 #include <oleauto.h>
@@ -92,8 +93,8 @@ class Site final : public IOleClientSite, public IOleInPlaceSite {
     return S_OK;
   }
   STDMETHODIMP OnUIActivate() override { return S_OK; }
-  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
+  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position, LPRECT clip,
+                                LPOLEINPLACEFRAMEINFO) override {
     *frame = nullptr;
     *document = nullptr;
     SetRect(position, 10, 10, 210, 110);
@@ -196,9 +197,9 @@ std::string TrnsMsg(IDispatch* dispatch) {
 void RunChecks(IDispatch* dispatch, HWND container) {
   Check(GetACP() == 950, "the ANSI code page is 950");
 
-  const wchar_t* members[] = {L"TransIVESK",     L"Reissue_iVeskAppCert", L"TrnsMsg",
-                              L"GetAPIVersion",  L"CardLess_Apply",       L"CardLess_Reset",
-                              L"BondingDevice_Apply", L"FidoVerify",      L"FidoVerifyOB"};
+  const wchar_t* members[] = {L"TransIVESK",          L"Reissue_iVeskAppCert", L"TrnsMsg",
+                              L"GetAPIVersion",       L"CardLess_Apply",       L"CardLess_Reset",
+                              L"BondingDevice_Apply", L"FidoVerify",           L"FidoVerifyOB"};
   bool ids = true;
   for (int i = 0; i < 9; ++i) ids &= IdOf(dispatch, members[i]) == i + 1;
   Check(ids, "the nine members have DISPIDs 1 to 9");
@@ -210,24 +211,36 @@ void RunChecks(IDispatch* dispatch, HWND container) {
   Check(TrnsMsg(dispatch).empty(), "a fresh control's TrnsMsg is empty");
 
   // Big5 text through the page's BSTRs: no reader of that name exists.
-  std::vector<VARIANT> fido = {Text("\xC5\xAA\xA5\x64\xBE\xF7"), Text("S"), Text("1234567890123456"),
-                               Text("20230731123456"), Text("12345678"), Text("WEBATM01"), Text("P611AD"), Text("")};
+  std::vector<VARIANT> fido = {Text("\xC5\xAA\xA5\x64\xBE\xF7"),
+                               Text("S"),
+                               Text("1234567890123456"),
+                               Text("20230731123456"),
+                               Text("12345678"),
+                               Text("WEBATM01"),
+                               Text("P611AD"),
+                               Text("")};
   VARIANT result;
   const HRESULT called = CallByName(dispatch, L"FidoVerify", fido, &result);
   Check(called == S_OK && result.vt == VT_I4 && result.lVal == 8990, "FidoVerify on a missing reader gives 8990");
   Clear(fido);
-  std::vector<VARIANT> ob = {Text("\xC5\xAA\xA5\x64\xBE\xF7"), Text("S"), Text("1234567890123456"),
-                             Text("20230731123456"), Text("12345678"), Text("W"), Text("01"), Text("02"),
-                             Text("\xA6\x57\xBA\xD9"), Text("")};
+  std::vector<VARIANT> ob = {Text("\xC5\xAA\xA5\x64\xBE\xF7"),
+                             Text("S"),
+                             Text("1234567890123456"),
+                             Text("20230731123456"),
+                             Text("12345678"),
+                             Text("W"),
+                             Text("01"),
+                             Text("02"),
+                             Text("\xA6\x57\xBA\xD9"),
+                             Text("")};
   Check(CallByName(dispatch, L"FidoVerifyOB", ob, &result) == S_OK && result.lVal == 8990, "FidoVerifyOB likewise");
   Clear(ob);
-  std::vector<VARIANT> transfer = {Text("none"), Text("123456"), Text("251"), Text(""), Text(""), Text(""),
-                                   Text(""), Text(""), Text(""), Text(""), Text(""), Text(""), Number(0), Text("")};
+  std::vector<VARIANT> transfer = {Text("none"), Text("123456"), Text("251"), Text(""), Text(""), Text(""),  Text(""),
+                                   Text(""),     Text(""),       Text(""),    Text(""), Text(""), Number(0), Text("")};
   Check(CallByName(dispatch, L"TransIVESK", transfer, &result) == S_OK && result.lVal == 8970,
         "TransIVESK refuses a 3-character PCODE with 8970");
   Clear(transfer);
-  std::vector<VARIANT> service = {Text(""), Text(""), Text(""), Text(""), Text(""), Text(""),
-                                  Text("\xB8\xC9\xB5o")};
+  std::vector<VARIANT> service = {Text(""), Text(""), Text(""), Text(""), Text(""), Text(""), Text("\xB8\xC9\xB5o")};
   for (const wchar_t* name : {L"Reissue_iVeskAppCert", L"CardLess_Apply", L"CardLess_Reset"}) {
     Check(FAILED(CallByName(dispatch, name, service, &result)), "an account service is not there yet");
   }
@@ -325,12 +338,14 @@ void RunModuleChecks(const wchar_t* dllPath) {
   if (module == nullptr) return;
   using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
   using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
-  auto getClassObject = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-  auto canUnloadNow = reinterpret_cast<CanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+  auto getClassObject =
+      reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+  auto canUnloadNow =
+      reinterpret_cast<CanUnloadNow>(reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
   IClassFactory* factory = nullptr;
-  Check(getClassObject(IID_IDispatch, IID_IClassFactory, reinterpret_cast<void**>(&factory)) ==
-            CLASS_E_CLASSNOTAVAILABLE,
-        "no class factory for another class");
+  Check(
+      getClassObject(IID_IDispatch, IID_IClassFactory, reinterpret_cast<void**>(&factory)) == CLASS_E_CLASSNOTAVAILABLE,
+      "no class factory for another class");
   getClassObject(kControl, IID_IClassFactory, reinterpret_cast<void**>(&factory));
   Check(factory != nullptr && canUnloadNow() == S_FALSE, "a class factory holds the module");
   if (factory == nullptr) return;
@@ -338,8 +353,7 @@ void RunModuleChecks(const wchar_t* dllPath) {
   Outer outer;
   IUnknown* inner = nullptr;
   IDispatch* notAllowed = nullptr;
-  Check(factory->CreateInstance(&outer, IID_IDispatch, reinterpret_cast<void**>(&notAllowed)) ==
-            CLASS_E_NOAGGREGATION,
+  Check(factory->CreateInstance(&outer, IID_IDispatch, reinterpret_cast<void**>(&notAllowed)) == CLASS_E_NOAGGREGATION,
         "aggregation asks for IUnknown");
   Check(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)) == S_OK, "aggregated");
   if (inner != nullptr) {
@@ -373,15 +387,15 @@ int wmain(int argc, wchar_t** argv) {
   if (const char* answer = std::getenv("KORVADEN_TRANSFER")) transferAnswer = answer;
   boxHook = SetWindowsHookExA(WH_CBT, AnswerDialogs, nullptr, GetCurrentThreadId());
   IDispatch* dispatch = nullptr;
-  const HRESULT created = CoCreateInstance(kControl, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                           reinterpret_cast<void**>(&dispatch));
+  const HRESULT created =
+      CoCreateInstance(kControl, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&dispatch));
   if (FAILED(created)) {
     std::printf("FAIL CoCreateInstance: 0x%08lX\n", static_cast<unsigned long>(created));
     return 1;
   }
   if (std::wstring(argv[1]) == L"CHECKS") {
-    HWND container = CreateWindowExW(0, L"STATIC", L"container", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr,
-                                     nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND container = CreateWindowExW(0, L"STATIC", L"container", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
     RunChecks(dispatch, container);
     dispatch->Release();
     DestroyWindow(container);

@@ -2,8 +2,11 @@
 // loopback to `korvaden-card --serve PORT` (the port in KORVADEN_CARD_PORT).
 // It never ships.
 #define WINSCARDDATA
+// winsock2.h comes before windows.h, which would bring the old winsock.
 #include <winsock2.h>
+
 #include <windows.h>
+
 #include <winscard.h>
 
 #include <cstdio>
@@ -63,12 +66,15 @@ std::string Hex(const BYTE* bytes, DWORD length) {
   return text;
 }
 
-std::string HexText(const char* text) { return Hex(reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(std::strlen(text))); }
+std::string HexText(const char* text) {
+  return Hex(reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(std::strlen(text)));
+}
 
 std::string Bytes(const std::string& hex) {
   std::string bytes;
   if (hex == "-") return bytes;
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   return bytes;
 }
 
@@ -128,8 +134,8 @@ LONG WINAPI SCardConnectA(SCARDCONTEXT context, LPCSTR reader, DWORD share, DWOR
   return rc;
 }
 
-LONG WINAPI SCardStatusA(SCARDHANDLE card, LPSTR name, LPDWORD nameLength, LPDWORD state, LPDWORD protocol,
-                         LPBYTE atr, LPDWORD atrLength) {
+LONG WINAPI SCardStatusA(SCARDHANDLE card, LPSTR name, LPDWORD nameLength, LPDWORD state, LPDWORD protocol, LPBYTE atr,
+                         LPDWORD atrLength) {
   std::istringstream in(Ask("STAT " + std::to_string(card)));
   const LONG rc = Code(in);
   if (rc != SCARD_S_SUCCESS) return rc;

@@ -3,6 +3,7 @@
 // system code page (a null BSTR is empty), results go back through the
 // calling thread's code page.
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <string>

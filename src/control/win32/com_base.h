@@ -2,6 +2,7 @@
 // The small COM base every class of the module uses: the module lock count,
 // one reference count and one QueryInterface over a table of interfaces.
 #include <windows.h>
+
 #include <unknwn.h>
 
 #include <atomic>

@@ -1,5 +1,6 @@
 // The control's GUIDs, defined once for the module.
 #include <windows.h>
+
 #include <oaidl.h>
 #include <ocidl.h>
 // clang-format off

@@ -3,11 +3,11 @@
 #include <new>
 #include <string>
 
+#include "base/sleeper.h"
 #include "control/win32/bstr_text.h"
 #include "control/win32/module_objects.h"
 #include "crypto/deployment_keys.h"
 #include "crypto/random.h"
-#include "base/sleeper.h"
 #include "ui/win32/win32_views.h"
 
 namespace korvaden::com {
@@ -92,29 +92,28 @@ STDMETHODIMP CKorvadenIveskCtrl::Inner::QueryInterface(REFIID riid, void** objec
     *object = static_cast<IUnknown*>(this);
     return S_OK;
   }
-  return QueryInterfaceFromTable(
-      {{IID_IDispatch, static_cast<IKorvadenIveskCtrl*>(&o)},
-       {IID_IKorvadenIveskCtrl, static_cast<IKorvadenIveskCtrl*>(&o)},
-       {IID_IOleControl, static_cast<IOleControl*>(&o)},
-       {IID_IOleObject, static_cast<IOleObject*>(&o)},
-       {IID_IOleWindow, static_cast<IOleInPlaceObjectWindowless*>(&o)},
-       {IID_IOleInPlaceObject, static_cast<IOleInPlaceObjectWindowless*>(&o)},
-       {IID_IOleInPlaceObjectWindowless, static_cast<IOleInPlaceObjectWindowless*>(&o)},
-       {IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(&o)},
-       {IID_IViewObject, static_cast<IViewObjectEx*>(&o)},
-       {IID_IViewObject2, static_cast<IViewObjectEx*>(&o)},
-       {IID_IViewObjectEx, static_cast<IViewObjectEx*>(&o)},
-       {IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(&o)},
-       {IID_IQuickActivate, static_cast<IQuickActivate*>(&o)},
-       {IID_IDataObject, static_cast<IDataObject*>(&o)},
-       {IID_IProvideClassInfo, static_cast<IProvideClassInfo2*>(&o)},
-       {IID_IProvideClassInfo2, static_cast<IProvideClassInfo2*>(&o)},
-       {IID_IObjectWithSite, static_cast<IObjectWithSite*>(&o)},
-       {IID_IObjectSafety, static_cast<IObjectSafety*>(&o)},
-       {IID_IPersist, static_cast<IPersistStreamInit*>(&o)},
-       {IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(&o)},
-       {IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(&o)}},
-      riid, object);
+  return QueryInterfaceFromTable({{IID_IDispatch, static_cast<IKorvadenIveskCtrl*>(&o)},
+                                  {IID_IKorvadenIveskCtrl, static_cast<IKorvadenIveskCtrl*>(&o)},
+                                  {IID_IOleControl, static_cast<IOleControl*>(&o)},
+                                  {IID_IOleObject, static_cast<IOleObject*>(&o)},
+                                  {IID_IOleWindow, static_cast<IOleInPlaceObjectWindowless*>(&o)},
+                                  {IID_IOleInPlaceObject, static_cast<IOleInPlaceObjectWindowless*>(&o)},
+                                  {IID_IOleInPlaceObjectWindowless, static_cast<IOleInPlaceObjectWindowless*>(&o)},
+                                  {IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(&o)},
+                                  {IID_IViewObject, static_cast<IViewObjectEx*>(&o)},
+                                  {IID_IViewObject2, static_cast<IViewObjectEx*>(&o)},
+                                  {IID_IViewObjectEx, static_cast<IViewObjectEx*>(&o)},
+                                  {IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(&o)},
+                                  {IID_IQuickActivate, static_cast<IQuickActivate*>(&o)},
+                                  {IID_IDataObject, static_cast<IDataObject*>(&o)},
+                                  {IID_IProvideClassInfo, static_cast<IProvideClassInfo2*>(&o)},
+                                  {IID_IProvideClassInfo2, static_cast<IProvideClassInfo2*>(&o)},
+                                  {IID_IObjectWithSite, static_cast<IObjectWithSite*>(&o)},
+                                  {IID_IObjectSafety, static_cast<IObjectSafety*>(&o)},
+                                  {IID_IPersist, static_cast<IPersistStreamInit*>(&o)},
+                                  {IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(&o)},
+                                  {IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(&o)}},
+                                 riid, object);
 }
 
 STDMETHODIMP_(ULONG) CKorvadenIveskCtrl::Inner::Release() {
@@ -168,9 +167,9 @@ HRESULT CKorvadenIveskCtrl::RunMember(LONG* retVal, const Member& member) {
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::TransIVESK(BSTR ReaderName, BSTR TxCODE, BSTR PCODE, BSTR PIN, BSTR LoginIssuerID,
-                                            BSTR LoginIssuerAccount, BSTR IFD_CHK_Code, BSTR IFD_Id,
-                                            BSTR AccountID_idx, BSTR ImportAccount, BSTR Money, BSTR TransDateTime,
-                                            LONG ShowVerifyDialog, BSTR SessionID, LONG* retVal) {
+                                            BSTR LoginIssuerAccount, BSTR IFD_CHK_Code, BSTR IFD_Id, BSTR AccountID_idx,
+                                            BSTR ImportAccount, BSTR Money, BSTR TransDateTime, LONG ShowVerifyDialog,
+                                            BSTR SessionID, LONG* retVal) {
   return RunMember(retVal, [&] {
     return core_.TransIVESK(AnsiText(ReaderName), AnsiText(TxCODE), AnsiText(PCODE), AnsiSecret(PIN),
                             AnsiText(LoginIssuerID), AnsiText(LoginIssuerAccount), AnsiText(IFD_CHK_Code),
@@ -180,8 +179,8 @@ STDMETHODIMP CKorvadenIveskCtrl::TransIVESK(BSTR ReaderName, BSTR TxCODE, BSTR P
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::FidoVerify(BSTR ReaderName, BSTR SessionID, BSTR LoginIssuerAccount,
-                                            BSTR TransDateTime, BSTR IFD_CHK_Code, BSTR IFD_Id, BSTR TxCODE,
-                                            BSTR PIN, LONG* retVal) {
+                                            BSTR TransDateTime, BSTR IFD_CHK_Code, BSTR IFD_Id, BSTR TxCODE, BSTR PIN,
+                                            LONG* retVal) {
   return RunMember(retVal, [&] {
     return core_.FidoVerify(AnsiText(ReaderName), AnsiText(SessionID), AnsiText(LoginIssuerAccount),
                             AnsiText(TransDateTime), AnsiText(IFD_CHK_Code), AnsiText(IFD_Id), AnsiText(TxCODE),
@@ -292,8 +291,8 @@ HRESULT CKorvadenIveskCtrl::InPlaceActivate(IOleClientSite* site, HWND parent, L
   }
   if (RegisterWindowClass() == 0) return HRESULT_FROM_WIN32(GetLastError());
   window_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                            position.left, position.top, position.right - position.left,
-                            position.bottom - position.top, siteWindow, nullptr, ModuleHandle(), nullptr);
+                            position.left, position.top, position.right - position.left, position.bottom - position.top,
+                            siteWindow, nullptr, ModuleHandle(), nullptr);
   if (window_ == nullptr) return HRESULT_FROM_WIN32(GetLastError());
   InvalidateRect(window_, nullptr, TRUE);
   return S_OK;
@@ -323,7 +322,9 @@ STDMETHODIMP CKorvadenIveskCtrl::SetObjectRects(LPCRECT position, LPCRECT) {
   return S_OK;
 }
 
-STDMETHODIMP CKorvadenIveskCtrl::EnumVerbs(IEnumOLEVERB** verbs) { return OleRegEnumVerbs(CLSID_KorvadenIveskCtrl, verbs); }
+STDMETHODIMP CKorvadenIveskCtrl::EnumVerbs(IEnumOLEVERB** verbs) {
+  return OleRegEnumVerbs(CLSID_KorvadenIveskCtrl, verbs);
+}
 
 STDMETHODIMP CKorvadenIveskCtrl::GetUserClassID(CLSID* clsid) { return GetClassID(clsid); }
 

@@ -3,6 +3,7 @@
 // shells over the control core; the rest is what a container needs to site,
 // activate and draw a windowed control.
 #include <windows.h>
+
 #include <objsafe.h>
 #include <ocidl.h>
 #include <oleidl.h>
@@ -85,8 +86,7 @@ class CKorvadenIveskCtrl final : public IKorvadenIveskCtrl,
   STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
   STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
-  STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent,
-                      LPCRECT rect) override;
+  STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent, LPCRECT rect) override;
   STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override;
   STDMETHODIMP Update() override { return S_OK; }
   STDMETHODIMP IsUpToDate() override { return S_OK; }

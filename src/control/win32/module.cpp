@@ -1,6 +1,7 @@
 // The module's exports: the class factory, unloading, and registration
 // through the system's registrar with the module's REGISTRY scripts.
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <cwctype>

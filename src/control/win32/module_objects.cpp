@@ -3,8 +3,8 @@
 #include <oleauto.h>
 
 #include "control/win32/com_base.h"
-#include "reader/pcsc_system.h"
 #include "korvaden_h.h"
+#include "reader/pcsc_system.h"
 
 namespace korvaden::com {
 

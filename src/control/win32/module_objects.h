@@ -11,8 +11,8 @@ namespace korvaden::com {
 
 ReaderModule& ModuleReader();
 MemberGate& ModuleMemberGate();
-ITypeLib* ModuleTypeLibrary();      // none when it cannot be loaded
-ITypeInfo* InterfaceTypeInfo();     // IKorvadenIveskCtrl's, through its dual half
+ITypeLib* ModuleTypeLibrary();   // none when it cannot be loaded
+ITypeInfo* InterfaceTypeInfo();  // IKorvadenIveskCtrl's, through its dual half
 std::wstring ModulePath();
 
 }  // namespace korvaden::com

@@ -73,8 +73,8 @@ std::unique_ptr<CardPromptView> Win32CardPrompts::Open() {
 }
 
 int Win32Dialogs::RunTransferConfirmation(const TransferConfirmation& confirmation) {
-  const INT_PTR result = DialogBoxParamW(module_, MAKEINTRESOURCEW(kIdTransferDialog), nullptr,
-                                         TransferDialogProc, reinterpret_cast<LPARAM>(&confirmation));
+  const INT_PTR result = DialogBoxParamW(module_, MAKEINTRESOURCEW(kIdTransferDialog), nullptr, TransferDialogProc,
+                                         reinterpret_cast<LPARAM>(&confirmation));
   return result == kTransferConfirmed ? kTransferConfirmed : kTransferCancelled;
 }
 
