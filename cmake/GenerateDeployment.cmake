@@ -3,7 +3,13 @@
 # each public key as three Base64 lines, the MAC key text in four pieces,
 # each parameter-block key text in three pieces, and the bank code.
 
+# The control reads the keys only when it seals: a key that does not parse
+# must stop the build, not a customer's request.
 function(pem_body file out)
+  execute_process(COMMAND openssl rsa -pubin -noout -in "${file}" RESULT_VARIABLE unreadable OUTPUT_QUIET ERROR_QUIET)
+  if(unreadable)
+    message(FATAL_ERROR "${file} is not a readable RSA public key (PEM \"PUBLIC KEY\")")
+  endif()
   file(READ "${file}" pem)
   string(REGEX REPLACE "-----[A-Z ]+-----" "" pem "${pem}")
   string(REGEX REPLACE "[\r\n\t ]" "" pem "${pem}")

@@ -1,5 +1,6 @@
 #include "control/control_core.h"
 
+#include "base/text_checks.h"
 #include "card/transaction_client.h"
 #include "control/version.h"
 #include "flows/card_transaction.h"
@@ -17,10 +18,13 @@ constexpr std::string_view kFidoObAmountBase = "00000000000000";
 }  // namespace
 
 template <class Flow>
-ResultCode ControlCore::RunMember(const Flow& flow) {
+ResultCode ControlCore::RunMember(std::initializer_list<std::string_view> pageValues, const Flow& flow) {
   const MemberGate::Pass pass = gate_.Enter();
   if (!pass.entered()) return kResultBusy;
   m_trnsMsg.clear();
+  // The cipher and the MAC would stop at a NUL, and no value has a use for
+  // control characters: nothing goes to the card.
+  if (HasControlCharacter(pageValues)) return kResultInvalidArgument;
   TransATMiVeskClient client(platform_);
   const ResultCode result = flow(client);
   if (result == kResultSuccess && client.card.statusWord == kStatusOk) m_trnsMsg = client.sealedMessage;
@@ -37,7 +41,9 @@ ResultCode ControlCore::TransIVESK(std::string_view ReaderName, std::string_view
   const TransferRequest request{ReaderName,         TxCODE,       PCODE,         PIN,           LoginIssuerID,
                                 LoginIssuerAccount, IFD_CHK_Code, IFD_Id,        AccountID_idx, inBankCode,
                                 ImportAccount,      Money,        TransDateTime, SessionID,     ShowVerifyDialog};
-  return RunMember([&](TransATMiVeskClient& client) { return RunCardTransaction(client, request); });
+  return RunMember({ReaderName, TxCODE, PCODE, PIN, LoginIssuerID, LoginIssuerAccount, IFD_CHK_Code, IFD_Id,
+                    AccountID_idx, ImportAccount, Money, TransDateTime, SessionID},
+                   [&](TransATMiVeskClient& client) { return RunCardTransaction(client, request); });
 }
 
 ResultCode ControlCore::FidoVerify(std::string_view ReaderName, std::string_view SessionID,
@@ -46,7 +52,8 @@ ResultCode ControlCore::FidoVerify(std::string_view ReaderName, std::string_view
                                    std::string_view PIN) {
   const FidoRequest request{ReaderName,   TxCODE, kFidoProcessingCode, PIN,           LoginIssuerAccount,
                             IFD_CHK_Code, IFD_Id, kFidoAmount,         TransDateTime, SessionID};
-  return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerify(client, request); });
+  return RunMember({ReaderName, SessionID, LoginIssuerAccount, TransDateTime, IFD_CHK_Code, IFD_Id, TxCODE, PIN},
+                   [&](TransATMiVeskClient& client) { return RunFidoVerify(client, request); });
 }
 
 ResultCode ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID,
@@ -56,12 +63,15 @@ ResultCode ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_vi
   const FidoObRequest request{
       ReaderName,        kFidoObProcessingCode, PIN,    LoginIssuerAccount, IFD_CHK_Code, IFD_Id,
       kFidoObAmountBase, TransDateTime,         TxType, CheckItem,          ID,           SessionID};
-  return RunMember([&](TransATMiVeskClient& client) { return RunFidoVerifyOb(client, request); });
+  return RunMember(
+      {ReaderName, SessionID, LoginIssuerAccount, TransDateTime, IFD_CHK_Code, IFD_Id, TxType, CheckItem, ID, PIN},
+      [&](TransATMiVeskClient& client) { return RunFidoVerifyOb(client, request); });
 }
 
 ResultCode ControlCore::RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title) {
   const ServiceRequest request{blocks, title};
-  return RunMember([&](TransATMiVeskClient& client) { return RunServiceFlow(client, kind, request); });
+  return RunMember({blocks.d5, blocks.d1, blocks.d2, blocks.d3, blocks.d4, blocks.d11, blocks.d12.value_or(""), title},
+                   [&](TransATMiVeskClient& client) { return RunServiceFlow(client, kind, request); });
 }
 
 ResultCode ControlCore::Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,

@@ -2,6 +2,7 @@
 // The control without COM: the members on 8-bit texts, the wrapper every
 // transaction member runs around its flow, and the last sealed message. The
 // Windows control is a thin shell over it that converts BSTRs.
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -51,9 +52,10 @@ class ControlCore {
 
  private:
   // Runs a flow with a fresh client; a call that arrives while another is
-  // still inside (through a dialog's message loop) is refused and changes nothing.
+  // still inside (through a dialog's message loop) is refused and changes
+  // nothing. `pageValues` are every text the page gave.
   template <class Flow>
-  ResultCode RunMember(const Flow& flow);
+  ResultCode RunMember(std::initializer_list<std::string_view> pageValues, const Flow& flow);
   ResultCode RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title);
 
   Platform& platform_;

@@ -8,6 +8,10 @@ namespace korvaden {
 class SystemRandom final : public RandomSource {
  public:
   std::uint8_t RandomNumber() override;
+  bool Failed() const override { return failed_; }
+
+ private:
+  bool failed_ = false;
 };
 
 }  // namespace korvaden

@@ -56,6 +56,10 @@ SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys
   SecureString plain(message);
   plain += mac;
   const SecureString sessionKey = MakeSessionKey(random);
+  if (random.Failed()) {  // a key of zeros would open to anyone
+    boxes.Show("Error RAND", "", MessageIcon::Error);
+    return {};
+  }
 
   const std::string cipherPart = TripleDesEncryptBase64(plain, sessionKey);
   if (cipherPart.empty()) {

@@ -23,8 +23,8 @@ struct SealedMessage {
   std::string text;  // cipher part "%" key part "%"; empty unless sealed
 };
 
-// Never gives a partial text: any failure (unreadable key, cipher failure, a
-// message over 65536 characters) is reported in a message box and leaves the
+// Never gives a partial text: any failure (unreadable key, a failed random
+// draw, cipher failure, a message over 65536 characters) is reported in a message box and leaves the
 // result unsealed and empty.
 [[nodiscard]] SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random,
                                           MessageBoxes& boxes);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "base/text_checks.h"
 #include "crypto/seal.h"
 #include "ui/texts.h"
 
@@ -103,6 +104,8 @@ ResultCode CardFlowSteps::SealMessage(const MessageValues& values) {
   client_.sealedMessage = std::move(sealed.text);
   return kResultSuccess;
 }
+
+bool PinAcceptable(std::string_view pin) { return pin.size() <= kMaxPinLength && AllDigits(pin); }
 
 void AppendField(Bytes& block, std::string_view text, std::size_t length) {
   text = text.substr(0, length);

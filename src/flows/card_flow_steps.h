@@ -60,6 +60,10 @@ class CardFlowSteps {
   std::string_view wrongCardCaption_;
 };
 
+// Empty, or digits the card's PIN field can take: anything else is refused
+// before it can spend one of the card's PIN tries.
+[[nodiscard]] bool PinAcceptable(std::string_view pin);
+
 // Appends the first `length` characters of the text, zero-filled to `length`.
 void AppendField(Bytes& block, std::string_view text, std::size_t length);
 void AppendBytes(Bytes& block, const Bytes& bytes);

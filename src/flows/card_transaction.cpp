@@ -1,6 +1,7 @@
 #include "flows/card_transaction.h"
 
 #include "base/result_codes.h"
+#include "base/text_checks.h"
 #include "card/ebcdic.h"
 #include "flows/card_flow_steps.h"
 #include "ui/texts.h"
@@ -12,8 +13,10 @@ namespace {
 // have fixed widths, and the document is not escaped.
 bool Acceptable(const TransferRequest& r, std::string_view transferAmount) {
   return r.pCode.size() >= 4 && r.txCode.size() <= 6 && r.ifdCheckCode.size() <= 8 && r.transDateTime.size() <= 14 &&
-         r.importAccount.size() <= 16 && transferAmount.size() <= 14 &&
-         !HasMarkup({r.pCode, r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode, r.txCode});
+         r.importAccount.size() <= 16 && !r.money.empty() && AllDigits(r.money) && transferAmount.size() <= 14 &&
+         PinAcceptable(r.pin) &&
+         !HasMarkup({r.pCode, r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode, r.txCode}) &&
+         FitsTheDocument({r.pCode, r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode, r.txCode, transferAmount});
 }
 
 }  // namespace
@@ -62,9 +65,9 @@ ResultCode RunCardTransaction(TransATMiVeskClient& client, const TransferRequest
   }
 
   if (const ResultCode result = steps.OpenSession(r.readerName); Failed(result)) return result;
-  if (const ResultCode result = steps.VerifyPinIfGiven(r.pin); Failed(result)) return result;
   if (const ResultCode result = steps.CheckLoginCard(r.loginIssuerId, r.loginIssuerAccount); Failed(result))
     return result;
+  if (const ResultCode result = steps.VerifyPinIfGiven(r.pin); Failed(result)) return result;
   const Bytes input = TransferTacInput(r.pCode, transferAmount, transferInAccount, r.txCode, r.ifdCheckCode,
                                        r.transDateTime, record.outAccount);
   if (const ResultCode result = steps.ComputeTac(input, record); Failed(result)) return result;

@@ -15,9 +15,10 @@ constexpr std::string_view kMainAccountIndex = "01";
 constexpr std::string_view kReinsertTxCode = "P611AD";
 
 // The page values that enter the document or a fixed-width TAC field.
-bool Acceptable(std::string_view ifdCheckCode, std::string_view transDateTime,
+bool Acceptable(std::string_view ifdCheckCode, std::string_view transDateTime, std::string_view pin,
                 std::initializer_list<std::string_view> documentValues) {
-  return ifdCheckCode.size() <= 8 && transDateTime.size() <= 14 && !HasMarkup(documentValues);
+  return ifdCheckCode.size() <= 8 && transDateTime.size() <= 14 && PinAcceptable(pin) && !HasMarkup(documentValues) &&
+         FitsTheDocument(documentValues);
 }
 
 // The road both flows share; `reinsert` says whether the card must be taken
@@ -40,8 +41,8 @@ ResultCode RunVerification(TransATMiVeskClient& client, std::string_view readerN
   }
 
   if (const ResultCode result = steps.OpenSession(readerName); Failed(result)) return result;
-  if (const ResultCode result = steps.VerifyPinIfGiven(pin); Failed(result)) return result;
   if (const ResultCode result = steps.CheckLoginCard(std::nullopt, loginAccount); Failed(result)) return result;
+  if (const ResultCode result = steps.VerifyPinIfGiven(pin); Failed(result)) return result;
   if (const ResultCode result = steps.ComputeTac(tacInput(record.outAccount), record); Failed(result)) return result;
   return steps.SealMessage({processingCode, client.sessionId, transDateTime, ifdId, ifdCheckCode, processingCode,
                             amount, record, std::nullopt});
@@ -83,7 +84,7 @@ ResultCode RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
   client.reader.readerName = r.readerName;
   client.txCode = r.processingCode;
   if (r.txCode.size() > 6 ||
-      !Acceptable(r.ifdCheckCode, r.transDateTime, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
+      !Acceptable(r.ifdCheckCode, r.transDateTime, r.pin, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
     return kResultInvalidArgument;
   }
   const bool reinsert = !r.pin.empty() && r.txCode == kReinsertTxCode;
@@ -98,7 +99,7 @@ ResultCode RunFidoVerifyOb(TransATMiVeskClient& client, const FidoObRequest& r) 
   client.sessionId = r.sessionId;
   client.reader.readerName = r.readerName;
   client.txCode = r.processingCode;
-  if (!Acceptable(r.ifdCheckCode, r.transDateTime, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
+  if (!Acceptable(r.ifdCheckCode, r.transDateTime, r.pin, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
     return kResultInvalidArgument;
   }
   const std::string amount = ZeroPadLeft(std::string(r.amountBase) + "00", 14);

@@ -1,6 +1,7 @@
 #include "flows/service_flows.h"
 
 #include "base/result_codes.h"
+#include "base/text_checks.h"
 #include "card/ebcdic.h"
 #include "crypto/pin_block.h"
 #include "flows/card_flow_steps.h"
@@ -34,11 +35,17 @@ ServiceProfile ProfileOf(ServiceKind kind) {
   return {texts::kReissueCaption, PinPadKind::CIVESKAppCert, texts::kReissueAccountLabel};
 }
 
-// What the TAC input and the message can carry.
-bool Acceptable(const CParseEncParam& p) {
+// What the TAC input, the PIN block and the message can carry.
+bool Acceptable(const CParseEncParam& p, ServiceKind kind) {
+  constexpr std::size_t kMaxIdentityNumber = 10;
   return p.TxCode.size() >= 4 && p.TxCode.size() <= 8 && p.TacId.size() <= 7 &&
          (p.ServiceAccount.empty() || p.ServiceAccount.size() == 16) &&
-         !HasMarkup({p.TxCode, p.SessionId, p.ClientDateTime, p.AtmNo, p.AtmCheckCode, p.TacId});
+         (kind != ServiceKind::BondingDevice || p.IdentityNumber.size() <= kMaxIdentityNumber) &&
+         !HasControlCharacter({p.PinMode, p.LoginIssuerId, p.LoginIssuerAccount, p.ReaderName, p.SessionId, p.AtmNo,
+                               p.AtmCheckCode, p.ClientDateTime, p.ServiceAccount, p.TacId, p.TxCode,
+                               p.IdentityNumber}) &&
+         !HasMarkup({p.TxCode, p.SessionId, p.ClientDateTime, p.AtmNo, p.AtmCheckCode, p.TacId}) &&
+         FitsTheDocument({p.TxCode, p.SessionId, p.ClientDateTime, p.AtmNo, p.AtmCheckCode, p.TacId});
 }
 
 // A dialog's end code: 2 (a reader failure or Esc) is the flow's 8990; any
@@ -76,7 +83,7 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
   client.sessionId = params.SessionId;
   client.reader.readerName = params.ReaderName;
   client.txCode = params.TxCode;
-  if (!Acceptable(params)) return kResultInvalidArgument;
+  if (!Acceptable(params, kind)) return kResultInvalidArgument;
 
   CardFlowSteps steps(client, profile.caption, profile.caption);
   if (const ResultCode result = steps.OpenSession(params.ReaderName); Failed(result)) return result;
@@ -114,6 +121,10 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
   if (const ResultCode result = steps.OpenSession(params.ReaderName); Failed(result)) return result;
   if (const ResultCode result = steps.ReadRecords(kMainAccountIndex, record); Failed(result)) return result;
   record.txCode = params.TxCode;
+  // The card may have been changed at the confirmation: the PIN goes only to the login card.
+  if (const ResultCode result = steps.CheckLoginCard(params.LoginIssuerId, params.LoginIssuerAccount); Failed(result)) {
+    return result;
+  }
   if (const ResultCode result = steps.VerifyPinIfGiven(pin); Failed(result)) return result;
   const std::string& tacAccount = params.ServiceAccount.empty() ? record.issuerAccount : params.ServiceAccount;
   const Bytes input = ServiceTacInput(params.TxCode, tacAccount, params.TacId, params.AtmCheckCode,
@@ -135,6 +146,8 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
           MakeBondingPinBlock(password, params.IdentityNumber, platform.keys.hsmPublicPem, platform.messageBoxes));
       break;
   }
+  // An unreadable HSM key leaves no PIN block: the password would be lost.
+  if (kind != ServiceKind::ReissueAppCert && reason.empty()) return kResultSealFailed;
   return steps.SealMessage({params.TxCode, params.SessionId, params.ClientDateTime, params.AtmNo, params.AtmCheckCode,
                             params.TacId, kNoAmount, record, reason.view()});
 }

@@ -1,5 +1,7 @@
 #include "flows/transaction_message.h"
 
+#include "crypto/seal.h"
+
 namespace korvaden {
 namespace {
 
@@ -8,7 +10,17 @@ std::string_view TrimTrailingWhiteSpace(std::string_view text) {
   return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
+// The elements, the card's values (records, serial, code, a PIN block in
+// reason) and the MAC take far less.
+constexpr std::size_t kDocumentReserve = 4096;
+
 }  // namespace
+
+bool FitsTheDocument(std::initializer_list<std::string_view> pageValues) {
+  std::size_t total = 0;
+  for (const std::string_view value : pageValues) total += value.size();
+  return total <= kMaxSealedPlainLength - kDocumentReserve;
+}
 
 bool HasMarkup(std::initializer_list<std::string_view> texts) {
   for (const std::string_view text : texts) {

@@ -32,6 +32,10 @@ struct MessageValues {
 [[nodiscard]] std::optional<SecureString> AssembleMessage(const MessageValues& values);
 
 // True when one of the texts holds "<", ">" or "&".
+// Whether the page's values of a document leave room, within the 65536
+// characters the seal takes, for the elements and the card's values.
+[[nodiscard]] bool FitsTheDocument(std::initializer_list<std::string_view> pageValues);
+
 [[nodiscard]] bool HasMarkup(std::initializer_list<std::string_view> texts);
 
 }  // namespace korvaden

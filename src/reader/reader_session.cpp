@@ -49,11 +49,11 @@ PcscResult ReaderSession::Connect(std::string_view name) {
   return lastResult;
 }
 
-PcscResult ReaderSession::GetCardPresence(std::int32_t& presence) {
+PcscResult ReaderSession::GetCardPresence(std::int32_t& presence, std::int32_t onFailure) {
   std::int32_t queried = kCardPresent;
   lastResult =
       readerName.size() > kMaxReaderNameLength ? kScardUnknownReader : module_.ReaderGetPresence(readerName, queried);
-  presence = lastResult == kScardSuccess ? queried : kCardPresent;
+  presence = lastResult == kScardSuccess ? queried : onFailure;
   return lastResult;
 }
 
@@ -80,21 +80,22 @@ bool ReaderSession::WaitCardReinsert() {
     CloseCardPrompt();
     return reinserted;
   };
-  // A failed presence query leaves `presence` as "present"; the polling reads it.
-  const auto poll = [&] { std::ignore = GetCardPresence(presence); };
+  // A failed presence query proves nothing: while the card must go out it
+  // counts as still in, while it must come back as still out.
+  const auto poll = [&](std::int32_t onFailure) { std::ignore = GetCardPresence(presence, onFailure); };
 
-  poll();
+  poll(kCardPresent);
   if (!IsReaderAttached()) return end(false);
   while (presence == kCardPresent) {
     sleeper_.Sleep(kStepWait);
     if (--budget == 0) return end(false);
-    poll();
+    poll(kCardPresent);
     if (!IsReaderAttached()) return end(false);
   }
 
   cardPrompt->ShowStage(2);
   sleeper_.Sleep(kCheckWait);
-  poll();
+  poll(kCardAbsent);
   sleeper_.Sleep(kCheckWait);
   if (!IsReaderAttached()) return end(false);
   for (;;) {
@@ -102,7 +103,7 @@ bool ReaderSession::WaitCardReinsert() {
     if (presence == kCardPresent) return end(true);
     sleeper_.Sleep(kStepWait);
     if (--budget == 0) return end(false);
-    poll();
+    poll(kCardAbsent);
     sleeper_.Sleep(kCheckWait);
     if (!IsReaderAttached()) return end(false);
   }

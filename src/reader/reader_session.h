@@ -34,8 +34,8 @@ class ReaderSession {
   // Connects to `name` (kept in readerName) and reads its status.
   PcscResult Connect(std::string_view name);
 
-  // 0 card present, 1 no card, 2 neither; a failed query counts as present.
-  PcscResult GetCardPresence(std::int32_t& presence);
+  // 0 card present, 1 no card, 2 neither; a failed query gives `onFailure`.
+  PcscResult GetCardPresence(std::int32_t& presence, std::int32_t onFailure = kCardPresent);
   // Whether a listed reader's name is part of readerName.
   [[nodiscard]] bool IsReaderAttached();
   // The prompt has the customer take the card out and put it back: true when

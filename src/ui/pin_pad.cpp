@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/result_codes.h"
+#include "base/text_checks.h"
 #include "card/transaction_client.h"
 #include "ui/texts.h"
 #include "ui/verification_code.h"
@@ -50,8 +51,6 @@ std::string Format(const char* format, int value) {
   std::snprintf(text, sizeof(text), format, value);
   return text;
 }
-
-bool AllDigits(std::string_view text) { return text.find_first_not_of("0123456789") == std::string_view::npos; }
 
 // Every digit after the first is the previous one plus `step` (mod 10).
 bool IsRun(std::string_view digits, int step) {
@@ -101,9 +100,15 @@ void PinPad::ShowEntry(int field, bool active, bool randomFont) {
 
 void PinPad::OnOpen(PinPadView& view) {
   view_ = &view;
+  verifyCode_ = MakeCode(platform_.random, kCodeDigits);
+  keypad_.Shuffle();
+  // A failed draw leaves the keypad's order and tokens and the code predictable.
+  if (platform_.random.Failed()) {
+    view.EndDialog(kPinPadCancelled);
+    return;
+  }
   secondsLeft_ = kCountdownSeconds;
   view.ShowCardPinCount(Format("%01d", static_cast<int>(cardPinCount())));
-  verifyCode_ = MakeCode(platform_.random, kCodeDigits);
   view.ShowCode(verifyCode_);
   view.SetTypedCode("");
   view.ShowField(kFieldPassword, "", profile_.displayWidth, false, false);
@@ -113,7 +118,6 @@ void PinPad::OnOpen(PinPadView& view) {
   } else {
     view.ShowField(kFieldCardPin, "", kCardPinDisplayWidth, false, false);
   }
-  keypad_.Shuffle();
   for (std::size_t k = 0; k < kKeypadPositions; ++k) view.SetKeyCaption(k, keypad_.DigitAt(k));
 }
 

@@ -28,6 +28,18 @@ TEST(Seal, BankOpensTheDocumentAndChecksItsMac) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST(Seal, AFailingRandomGeneratorSealsNothing) {
+  // Every draw used to become 0: a message key of sixteen "0" anyone could use.
+  test::ScriptedRandom random;
+  random.failing = true;
+  RecordingMessageBoxes boxes;
+  const SealedMessage sealed = SealForServer(kDocument, BuiltInDeployment(), random, boxes);
+  EXPECT_FALSE(sealed.sealed);
+  EXPECT_EQ(sealed.text, "");
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Error RAND");
+}
+
 TEST(Seal, ShapeOfTheSealedText) {
   SystemRandom random;
   RecordingMessageBoxes boxes;

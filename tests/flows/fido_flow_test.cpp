@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/result_codes.h"
 #include "support/flow_bench.h"
 #include "ui/texts.h"
@@ -17,6 +19,37 @@ std::string Tsac(const std::string& inputHex) {
 bool Verified(const FlowBench& bench) {
   const auto& log = bench.card.log();
   return std::any_of(log.begin(), log.end(), [](const std::string& c) { return c.rfind("00200010", 0) == 0; });
+}
+
+TEST(FidoVerify, AnotherCardNeverSeesThePin) {
+  // Three calls with a wrong PIN used to block the card with nothing on screen.
+  FlowBench bench;
+  FidoArgs args;
+  args.txCode = "P611XX";  // no re-insertion
+  args.pin = "999999";
+  args.loginIssuerAccount = "9999999999999999";
+  for (int call = 0; call < 3; ++call) EXPECT_EQ(bench.Fido(args), kResultWrongCard);
+  EXPECT_FALSE(Verified(bench));
+  EXPECT_EQ(bench.card.pinTriesLeft(), 3);
+  args.pin = "12345X";
+  args.loginIssuerAccount = "1234567890123456";
+  EXPECT_EQ(bench.FidoOb(args), kResultInvalidArgument);
+  EXPECT_FALSE(Verified(bench));
+}
+
+TEST(FidoVerify, TheCardSignsOnlyAfterItAcceptedThePin) {
+  FlowBench bench;
+  FidoArgs args;
+  args.txCode = "P611XX";
+  args.pin = "123456";
+  ASSERT_EQ(bench.Fido(args), kResultSuccess);
+  const auto& log = bench.card.log();
+  const auto verify =
+      std::find_if(log.begin(), log.end(), [](const std::string& c) { return c.rfind("0020", 0) == 0; });
+  const auto tac = std::find_if(log.begin(), log.end(), [](const std::string& c) { return c.rfind("00E2", 0) == 0; });
+  ASSERT_NE(verify, log.end());
+  EXPECT_LT(verify, tac);
+  EXPECT_EQ(tac + 1, log.end());
 }
 
 TEST(FidoVerify, DocumentAndEbcdicTacInput) {

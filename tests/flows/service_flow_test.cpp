@@ -15,7 +15,8 @@ using test::TestBankKeys;
 struct Blocks {
   std::map<std::string, std::string> hex;
   explicit Blocks(const std::string& pinMode = "2", const std::string& serviceAccount = "",
-                  const std::string& loginAccount = "1234567890123456")
+                  const std::string& loginAccount = "1234567890123456",
+                  const std::string& identityNumber = "A123456789")
       : hex(bank::MakeBlocks({{"BHO_D1", pinMode + "81200000" + loginAccount + test::kReaderName},
                               {"BHO_D2", "SERVICE-SESSION-01"},
                               {"BHO_D3",
@@ -26,7 +27,7 @@ struct Blocks {
                                    serviceAccount},
                               {"BHO_D4", "654321"},
                               {"BHO_D11", "2571"},
-                              {"BHO_D12", "A123456789"}},
+                              {"BHO_D12", identityNumber}},
                              TestBankKeys())) {}
   const std::string& operator[](const char* name) const { return hex.at(name); }
 };
@@ -165,6 +166,59 @@ TEST(ServiceFlows, PadAndConfirmationResults) {
   FlowBench bench(refusing);
   bench.dialogs.pinPadScripts = {kPad};
   EXPECT_EQ(RunService(bench, ServiceKind::ReissueAppCert, Blocks("1")), kResultPinPadCard6620);
+}
+
+TEST(ServiceFlows, AnIdentityNumberThePinBlockCannotTakeIsRefusedBeforeTheReader) {
+  // It used to end with 0 and an empty <reason>: the new password was lost.
+  FlowBench bench;
+  bench.dialogs.pinPadScripts = {kPad};
+  EXPECT_EQ(RunService(bench, ServiceKind::BondingDevice, Blocks("2", "", "1234567890123456", "A1234567890")),
+            kResultInvalidArgument);
+  EXPECT_EQ(bench.readers.establishCount, 0);
+  EXPECT_EQ(bench.dialogs.pinPadScripts.size(), 1u);  // the pad never opened
+}
+
+TEST(ServiceFlows, AnUnreadableHsmKeyEndsLikeAnUnreadableServerKey) {
+  // It used to end with 0 and an empty <reason>.
+  for (const ServiceKind kind : {ServiceKind::CardlessApply, ServiceKind::BondingDevice}) {
+    FlowBench bench;
+    bench.keys.hsmPublicPem = "unreadable";
+    bench.dialogs.pinPadScripts = {kind == ServiceKind::CardlessApply ? kCardlessPad : kPad};
+    bench.dialogs.appConfirmScripts = {"confirm"};
+    EXPECT_EQ(RunService(bench, kind, Blocks()), kResultSealFailed);
+    EXPECT_EQ(bench.core.TrnsMsg(), "");
+    EXPECT_TRUE(bench.NothingLeftOpen());
+  }
+}
+
+TEST(ServiceFlows, AFailingRandomGeneratorKeepsThePadShut) {
+  // The keypad came up unshuffled and the code was always 012345.
+  FlowBench bench;
+  bench.random.failing = true;
+  bench.dialogs.pinPadScripts = {kPad};
+  bench.dialogs.appConfirmScripts = {"confirm"};
+  EXPECT_EQ(RunService(bench, ServiceKind::ReissueAppCert, Blocks()), kResultCancelled);
+  EXPECT_EQ(bench.core.TrnsMsg(), "");
+  EXPECT_TRUE(bench.dialogs.appConfirmScripts.size() == 1u);  // the confirmation never came
+  EXPECT_TRUE(bench.NothingLeftOpen());
+}
+
+TEST(ServiceFlows, ThePinGoesOnlyToTheLoginCardAfterTheConfirmation) {
+  card::CardProfile reinserted;  // PIN mode 1: confirming is taking the card out and back
+  reinserted.removeAfterPolls = 1;
+  reinserted.reinsertAfterPolls = 2;
+  FlowBench bench(reinserted);
+  bench.dialogs.pinPadScripts = {kPad};
+  bench.dialogs.appConfirmScripts = {"confirm"};
+  std::size_t verifiesBefore = 0;
+  bench.dialogs.onAppConfirm = [&] {  // the card that comes back is another customer's
+    verifiesBefore = bench.card.CommandsSeen(card::kInsVerify);
+    bench.card.Reconfigure([](card::CardProfile& p) { p.accounts[0] = "9999999999999999"; });
+  };
+  EXPECT_EQ(RunService(bench, ServiceKind::ReissueAppCert, Blocks("1")), kResultWrongCard);
+  EXPECT_EQ(verifiesBefore, 1u);  // the pad's, on the login card
+  EXPECT_EQ(bench.card.CommandsSeen(card::kInsVerify), 1);
+  EXPECT_EQ(bench.core.TrnsMsg(), "");
 }
 
 TEST(ServiceFlows, NoAccountsUnderTheFlowsCaption) {

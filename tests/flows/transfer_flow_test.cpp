@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/result_codes.h"
 #include "support/flow_bench.h"
 #include "ui/texts.h"
@@ -195,6 +197,29 @@ INSTANTIATE_TEST_SUITE_P(
                     kResultSealFailed, "Error RSA", "", MessageIcon::Error}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(TransferFlow, TheCardSignsOnlyAfterItAcceptedThePin) {
+  FlowBench bench(Reinserted());
+  TransferArgs args;
+  args.pin = "123456";
+  ASSERT_EQ(bench.Transfer(args), kResultSuccess);
+  const auto& log = bench.card.log();
+  const auto verify =
+      std::find_if(log.begin(), log.end(), [](const std::string& c) { return c.rfind("0020", 0) == 0; });
+  ASSERT_NE(verify, log.end());
+  EXPECT_EQ(verify + 2, log.end());  // VERIFY, then the TAC
+  EXPECT_EQ(log.back().rfind("00E2", 0), 0u);
+}
+
+TEST(TransferFlow, AnotherCardNeverSeesThePin) {
+  FlowBench bench(Reinserted());
+  TransferArgs args;
+  args.pin = "123456";
+  args.loginIssuerAccount = "1234567890123457";  // a page that does not know the card
+  EXPECT_EQ(bench.Transfer(args), kResultWrongCard);
+  for (const std::string& command : bench.card.log()) EXPECT_NE(command.rfind("0020", 0), 0u) << command;
+  EXPECT_EQ(bench.card.pinTriesLeft(), 3);
+}
+
 TEST(TransferFlow, PageValuesTheMessageCannotCarryAreRefusedBeforeTheReader) {
   const std::vector<std::function<void(TransferArgs&)>> refusals = {
       [](TransferArgs& a) { a.pCode = "251"; },
@@ -205,6 +230,19 @@ TEST(TransferFlow, PageValuesTheMessageCannotCarryAreRefusedBeforeTheReader) {
       [](TransferArgs& a) { a.importAccount = "12345678901234567"; },
       [](TransferArgs& a) { a.sessionId = "S<1>"; },
       [](TransferArgs& a) { a.ifdId = "A&B"; },
+      // The cipher and the MAC stopped at a NUL: a message the server could not open.
+      [](TransferArgs& a) { a.sessionId = std::string("SESSION\0TAIL", 12); },
+      [](TransferArgs& a) { a.ifdId = "WEBATM\r\n01"; },
+      [](TransferArgs& a) { a.readerName += '\x7F'; },
+      // "1,000,000" was shown as 1 while the card signed "0001,000,00000".
+      [](TransferArgs& a) { a.money = "1,000,000"; },
+      [](TransferArgs& a) { a.money = ""; },
+      [](TransferArgs& a) { a.money = "-100"; },
+      // "1234FF" sent the same PIN block as "1234" and spent a try.
+      [](TransferArgs& a) { a.pin = "1234FF"; },
+      [](TransferArgs& a) { a.pin = std::string(37, '1'); },
+      // Refused only after the card had verified the PIN and computed the TAC.
+      [](TransferArgs& a) { a.sessionId = std::string(1 << 20, 'S'); },
   };
   for (std::size_t i = 0; i < refusals.size(); ++i) {
     FlowBench bench;
@@ -212,6 +250,7 @@ TEST(TransferFlow, PageValuesTheMessageCannotCarryAreRefusedBeforeTheReader) {
     refusals[i](args);
     EXPECT_EQ(bench.Transfer(args), kResultInvalidArgument) << i;
     EXPECT_EQ(bench.readers.establishCount, 0) << i;
+    EXPECT_TRUE(bench.card.log().empty()) << i;
     EXPECT_TRUE(bench.boxes.shown.empty());
   }
   FlowBench bench;

@@ -61,6 +61,16 @@ TEST(CardReinsert, CardNeverPutBackTimesOutInPhaseTwo) {
   EXPECT_LT(bench.sleeper.total, 670s);
 }
 
+TEST(CardReinsert, FailingPresenceQueriesNeverCountAsTheCardPutBack) {
+  // They used to read as "card inserted" once the card was out.
+  CardBench bench(Profile(1, 0));
+  // The first query finds no context yet, the second sees the card out, then every query fails.
+  bench.readers.statusChangeFailsFrom = 3;
+  EXPECT_FALSE(Reinsert(bench));
+  EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1, 2}));
+  EXPECT_GT(bench.sleeper.total, 600s);  // the whole budget went by
+}
+
 TEST(CardReinsert, VanishedReaderFailsAtTheNextCheck) {
   CardBench bench(Profile(2, 0));
   int polls = 0;

@@ -34,6 +34,22 @@ class RecordingPrompts final : public CardPromptFactory {
   int closed = 0;
 };
 
+// The system's generator, until a test makes every draw fail.
+class FailableRandom final : public RandomSource {
+ public:
+  std::uint8_t RandomNumber() override {
+    if (!failing) return system_.RandomNumber();
+    failed_ = true;
+    return 0;
+  }
+  bool Failed() const override { return failed_ || system_.Failed(); }
+  bool failing = false;
+
+ private:
+  SystemRandom system_;
+  bool failed_ = false;
+};
+
 // The customer at the dialogs: answers from scripts, records what was shown.
 using ScriptedDialogs = customer::ScriptedCustomer;
 
@@ -50,7 +66,7 @@ struct CardBench {
   ReaderModule module{readers};
   CountingSleeper sleeper;
   RecordingPrompts prompts;
-  SystemRandom random;
+  FailableRandom random;
   RecordingMessageBoxes boxes;
   ScriptedDialogs dialogs;
   DeploymentKeys keys = BuiltInDeployment();

@@ -43,19 +43,23 @@ class RecordingMessageBoxes final : public MessageBoxes {
   std::vector<RecordedBox> shown;
 };
 
-// Hands out the scripted numbers, then zeros.
+// Hands out the scripted numbers, then zeros; a failing one fails every draw.
 class ScriptedRandom final : public RandomSource {
  public:
   explicit ScriptedRandom(std::deque<std::uint8_t> numbers = {}) : numbers_(std::move(numbers)) {}
   std::uint8_t RandomNumber() override {
-    if (numbers_.empty()) return 0;
+    if (failing) drawnWhileFailing_ = true;
+    if (failing || numbers_.empty()) return 0;
     const std::uint8_t next = numbers_.front();
     numbers_.pop_front();
     return next;
   }
+  bool Failed() const override { return drawnWhileFailing_; }
+  bool failing = false;
 
  private:
   std::deque<std::uint8_t> numbers_;
+  bool drawnWhileFailing_ = false;
 };
 
 std::vector<std::uint8_t> FromHex(std::string_view hex);

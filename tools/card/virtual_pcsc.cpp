@@ -90,6 +90,7 @@ PcscResult VirtualReaders::Status(PcscCard card, char* name, std::uint32_t& name
 PcscResult VirtualReaders::GetStatusChange(PcscContext context, std::uint32_t, const char* reader, std::uint32_t,
                                            std::uint32_t& eventState) {
   ++statusChangeCount;
+  if (statusChangeFailsFrom > 0 && statusChangeCount >= statusChangeFailsFrom) return kScardNoService;
   if (!contexts_.contains(context)) return kScardInvalidHandle;
   Reader* r = Find(reader);
   if (r == nullptr) return kScardUnknownReader;

@@ -38,6 +38,7 @@ class VirtualReaders final : public PcscApi {
   int statusChangeCount = 0;
   PcscResult establishFailure = kScardSuccess;  // when set, EstablishContext answers it
   PcscResult connectFailure = kScardSuccess;    // when set, Connect answers it
+  int statusChangeFailsFrom = 0;                // from this presence query on (counted from 1), each fails
 
  private:
   struct Reader {

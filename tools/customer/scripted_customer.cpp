@@ -130,6 +130,7 @@ int ScriptedCustomer::RunPinPad(PinPad& pad) {
 int ScriptedCustomer::RunAppConfirmation(CIVESKAppConfirm& dialog) {
   AppConfirmScreen screen(*this);
   dialog.OnOpen(screen);
+  if (onAppConfirm) onAppConfirm();
   for (const std::string& action : SplitActions(NextScript(appConfirmScripts))) {
     if (screen.result() != kOpenDialog) break;
     std::istringstream in(action);

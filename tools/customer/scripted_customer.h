@@ -28,7 +28,8 @@ class ScriptedCustomer final : public Dialogs {
   int RunAppConfirmation(CIVESKAppConfirm& dialog) override;
 
   int transferAnswer = kTransferConfirmed;
-  std::function<void()> onTransfer;  // what happens while the transfer dialog is up
+  std::function<void()> onTransfer;    // what happens while the transfer dialog is up
+  std::function<void()> onAppConfirm;  // what happens while the service confirmation is up
   std::deque<std::string> pinPadScripts;
   std::deque<std::string> appConfirmScripts;
 
