@@ -71,6 +71,22 @@ deployment_value(param_block_key param_block_key)
 if(NOT bank_code MATCHES "^[0-9][0-9][0-9]$")
   message(FATAL_ERROR "bank_code must be three digits, not '${bank_code}'")
 endif()
+# The origins whose pages may drive the control: https, or http on localhost
+# for development; scheme and host in lower case, a port only where needed.
+deployment_value(allowed_origins allowed_origins)
+string(REGEX MATCHALL "[^ \t]+" origins "${allowed_origins}")
+if(NOT origins)
+  message(FATAL_ERROR "allowed_origins names no origin")
+endif()
+set(origin_list "")
+foreach(origin IN LISTS origins)
+  if(NOT origin MATCHES "^https://[a-z0-9.-]+(:[0-9]+)?$" AND NOT origin MATCHES "^http://localhost(:[0-9]+)?$")
+    message(FATAL_ERROR "allowed origin '${origin}' is neither https://HOST[:PORT] nor http://localhost[:PORT]")
+  endif()
+  list(APPEND origin_list "\"${origin}\"")
+endforeach()
+list(JOIN origin_list ", " origin_list)
+
 split_pieces("${mac_key}" 4 mac_pieces)
 split_pieces("${iv_block_key}" 3 iv_pieces)
 split_pieces("${param_block_key}" 3 param_pieces)
@@ -85,6 +101,7 @@ const std::array<const char*, 4> kMacKeyPieces{${mac_pieces}};
 const std::array<const char*, 3> kIvBlockKeyPieces{${iv_pieces}};
 const std::array<const char*, 3> kParamBlockKeyPieces{${param_pieces}};
 const char* const kBankCode = \"${bank_code}\";
+const std::vector<const char*> kAllowedOrigins{${origin_list}};
 }  // namespace korvaden::deployment
 ")
 file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)

@@ -26,6 +26,7 @@ inline constexpr ResultCode kResultNoSelectionAnswer{7900};  // the card gave no
 inline constexpr ResultCode kResultCardUnreadable{8800};     // account data unreadable, or no account
 inline constexpr ResultCode kResultTacFailed{8900};          // the card did not compute the TAC
 inline constexpr ResultCode kResultSealFailed{8950};         // the message could not be sealed for the server
+inline constexpr ResultCode kResultPageRefused{8960};        // the page is not one the deployment allows
 inline constexpr ResultCode kResultInvalidArgument{8970};    // a page value the message or the card cannot carry
 inline constexpr ResultCode kResultBusy{8980};               // another member call is still running
 inline constexpr ResultCode kResultCancelled{8990};          // reader, connection, cancellation, re-insertion

@@ -2,6 +2,7 @@
 
 #include "base/text_checks.h"
 #include "card/transaction_client.h"
+#include "control/site_lock.h"
 #include "control/version.h"
 #include "flows/card_transaction.h"
 #include "flows/fido_verification.h"
@@ -19,6 +20,7 @@ constexpr std::string_view kFidoObAmountBase = "00000000000000";
 
 template <class Flow>
 ResultCode ControlCore::RunMember(std::initializer_list<std::string_view> pageValues, const Flow& flow) {
+  if (pageRefused_) return kResultPageRefused;
   const MemberGate::Pass pass = gate_.Enter();
   if (!pass.entered()) return kResultBusy;
   m_trnsMsg.clear();
@@ -99,6 +101,10 @@ ResultCode ControlCore::BondingDevice_Apply(std::string_view BHO_D5, std::string
                                             std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                             std::string_view BHO_D12, std::string_view MSGTitle) {
   return RunService(ServiceKind::BondingDevice, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, BHO_D12}, MSGTitle);
+}
+
+void ControlCore::SetPage(std::optional<std::string_view> pageUrl) {
+  pageRefused_ = pageUrl && !OriginAllowed(*pageUrl, platform_.keys.allowedOrigins);
 }
 
 // Needs no client: constructing one would, inside another call, drop that

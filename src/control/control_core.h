@@ -3,6 +3,7 @@
 // transaction member runs around its flow, and the last sealed message. The
 // Windows control is a thin shell over it that converts BSTRs.
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,13 @@ class ControlCore {
                                  std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
                                  std::string_view BHO_D12, std::string_view MSGTitle);
 
+  // Where the control is sited. A local program does not site it (none): it
+  // could reach the reader anyway. In a browser it gets the page's URL, or an
+  // empty text when the container would not tell, and every member refuses a
+  // page whose origin the deployment does not name.
+  void SetPage(std::optional<std::string_view> pageUrl);
+  bool PageRefused() const { return pageRefused_; }
+
   // The last sealed message: empty before the first call and after a failed one.
   const std::string& TrnsMsg() const { return m_trnsMsg; }
   std::string GetAPIVersion() const;
@@ -60,6 +68,7 @@ class ControlCore {
 
   Platform& platform_;
   MemberGate& gate_;
+  bool pageRefused_ = false;
   std::string m_trnsMsg;
 };
 

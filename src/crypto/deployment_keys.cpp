@@ -34,6 +34,7 @@ DeploymentKeys BuiltInDeployment() {
       JoinPieces(kIvBlockKeyPieces),
       JoinPieces(kParamBlockKeyPieces),
       kBankCode,
+      {kAllowedOrigins.begin(), kAllowedOrigins.end()},
   };
 }
 

@@ -2,6 +2,7 @@
 // The keys and codes of one deployment, joined from their stored pieces each
 // time they are needed and wiped when the holder goes away.
 #include <string>
+#include <vector>
 
 #include "base/secure_memory.h"
 
@@ -13,7 +14,8 @@ struct DeploymentKeys {
   SecureString macKeyText;      // Base64 of the 16-byte HMAC key
   SecureString ivBlockKeyText;  // Base64 of the 16-byte key of BHO_D5
   SecureString paramBlockKeyText;
-  std::string bankCode;  // three digits
+  std::string bankCode;                     // three digits
+  std::vector<std::string> allowedOrigins;  // the pages that may drive the control
 };
 
 DeploymentKeys BuiltInDeployment();

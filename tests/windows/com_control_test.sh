@@ -112,6 +112,24 @@ doc="$(KORVADEN_TRANSFER=cancel call TransIVESK "$reader" 123456 2510 "" 8120000
 check "cancelling the confirmation gives 8990" has "$(cat "$work/call.out")" "retVal=8990"
 check "and the confirmation showed the transfer" has "$(iconv -f BIG5 -t UTF-8 "$work/call.out")" "TRANSFER 轉出資料確認|812/1234567890123456"
 
+# The site lock: a browser's page names itself through the site's moniker.
+# Only the deployment's origins may script the control; any other page is
+# refused at the safety question and by every member, before the card.
+page_call() {  # page_call URL MEMBER ARG...: com_host's output
+  (cd "$work" && wine_ com_host.exe PAGE "$@")
+}
+fido_args=("$reader" WINE-SESSION-05 1234567890123456 20230731123456 12345678 WEBATM01 P611AE 123456)
+out="$(page_call https://webatm.korvaden.test/atm/verify.html FidoVerify "${fido_args[@]}")"
+check "the bank's page may script the control" has "$out" "safety=0x00000000"
+check "and reaches the card" has "$out" "retVal=0"
+for page in https://evil.test/ https://webatm.korvaden.test.evil.test/ http://webatm.korvaden.test/ -; do
+  before="$(wc -l < "$work/card.log")"
+  out="$(page_call "$page" FidoVerify "${fido_args[@]}")"
+  check "page $page: not safe for scripting" has "$out" "safety=0x80004005"
+  check "page $page: 8960 with nothing sent to the card" \
+    test "$(grep -c retVal=8960 <<<"$out")-$(wc -l < "$work/card.log")" = "1-$before"
+done
+
 # The page script under cscript, with a ProgID in this prefix only.
 wine_ reg add 'HKCR\Korvaden.IveskCtrl\CLSID' /ve /d "$clsid" /f >/dev/null
 page="$(cd "$work" && wine_ cscript //nologo page.js "$reader")"

@@ -3,12 +3,14 @@
 // its safety, and calls all nine members by name through IDispatch. Prints
 // one line per check ("PASS ..." or "FAIL ...") and exits with the failures.
 // `com_host CHECKS` runs the checks; `com_host CALL MEMBER ARG...` calls one
-// member and prints retVal and TrnsMsg (a NUMBER argument is passed as a LONG).
+// member and prints retVal and TrnsMsg (a NUMBER argument is passed as a LONG);
+// `com_host PAGE URL MEMBER ARG...` does the same from a browser's page at URL.
 #include <windows.h>
 
 #include <objsafe.h>
 #include <ocidl.h>
 #include <oleauto.h>
+#include <urlmon.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -61,7 +63,8 @@ void Check(bool ok, const char* what) {
 // A client site that lets the control activate in place in a window of ours.
 class Site final : public IOleClientSite, public IOleInPlaceSite {
  public:
-  explicit Site(HWND window) : window_(window) {}
+  // `pageUrl`: the page the site names through its container's moniker, as a browser does.
+  explicit Site(HWND window, const wchar_t* pageUrl = nullptr) : window_(window), pageUrl_(pageUrl) {}
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite)) {
       *object = static_cast<IOleClientSite*>(this);
@@ -77,7 +80,12 @@ class Site final : public IOleClientSite, public IOleInPlaceSite {
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
   STDMETHODIMP_(ULONG) Release() override { return --refs_; }
   STDMETHODIMP SaveObject() override { return S_OK; }
-  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD which, IMoniker** moniker) override {
+    if (moniker == nullptr) return E_POINTER;
+    *moniker = nullptr;
+    if (pageUrl_ == nullptr || which != OLEWHICHMK_CONTAINER) return E_NOTIMPL;
+    return CreateURLMonikerEx(nullptr, pageUrl_, moniker, URL_MK_UNIFORM);
+  }
   STDMETHODIMP GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
   STDMETHODIMP ShowObject() override { return S_OK; }
   STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
@@ -115,6 +123,7 @@ class Site final : public IOleClientSite, public IOleInPlaceSite {
 
  private:
   HWND window_;
+  const wchar_t* pageUrl_;
   ULONG refs_ = 1;
 };
 
@@ -375,11 +384,35 @@ void RunModuleChecks(const wchar_t* dllPath) {
   FreeLibrary(module);
 }
 
+// Calls the member argv[0] with the arguments after it ("NUMBER5" is the
+// number 5) and prints the HRESULT, retVal and TrnsMsg.
+void CallMember(IDispatch* dispatch, int argc, wchar_t** argv) {
+  std::vector<VARIANT> args;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    if (arg.rfind(L"NUMBER", 0) == 0) {
+      args.push_back(Number(_wtol(arg.c_str() + 6)));
+    } else {
+      VARIANT v;
+      VariantInit(&v);
+      v.vt = VT_BSTR;
+      v.bstrVal = SysAllocString(arg.c_str());
+      args.push_back(v);
+    }
+  }
+  VARIANT result;
+  const HRESULT called = CallByName(dispatch, argv[0], args, &result);
+  Clear(args);
+  std::printf("hresult=0x%08lX\nretVal=%ld\n%s\n", static_cast<unsigned long>(called),
+              result.vt == VT_I4 ? static_cast<long>(result.lVal) : -1L, TrnsMsg(dispatch).c_str());
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: com_host CHECKS DLLPATH | com_host CALL MEMBER ARG...\n");
+    std::fprintf(stderr,
+                 "usage: com_host CHECKS DLLPATH | com_host CALL MEMBER ARG... | com_host PAGE URL MEMBER ARG...\n");
     return 2;
   }
   _setmode(_fileno(stdout), _O_BINARY);  // TrnsMsg's line feeds stay as they are
@@ -402,25 +435,28 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 2) RunModuleChecks(argv[2]);
     std::printf("%d failed\n", failures);
   } else if (std::wstring(argv[1]) == L"CALL" && argc >= 3) {
-    std::vector<VARIANT> args;
-    for (int i = 3; i < argc; ++i) {
-      const std::wstring arg = argv[i];
-      if (arg.rfind(L"NUMBER", 0) == 0) {
-        args.push_back(Number(_wtol(arg.c_str() + 6)));
-      } else {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_BSTR;
-        v.bstrVal = SysAllocString(arg.c_str());
-        args.push_back(v);
-      }
-    }
-    VARIANT result;
-    const HRESULT called = CallByName(dispatch, argv[2], args, &result);
-    Clear(args);
-    std::printf("hresult=0x%08lX\nretVal=%ld\n%s\n", static_cast<unsigned long>(called),
-                result.vt == VT_I4 ? static_cast<long>(result.lVal) : -1L, TrnsMsg(dispatch).c_str());
+    CallMember(dispatch, argc - 2, argv + 2);
     dispatch->Release();
+  } else if (std::wstring(argv[1]) == L"PAGE" && argc >= 4) {
+    // A browser showing the page argv[2] ("-": its site names none) sites the
+    // control, asks it to be safe for scripting, and the page calls a member.
+    HWND container = CreateWindowExW(0, L"STATIC", L"container", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+    Site site(container, std::wstring(argv[2]) == L"-" ? nullptr : argv[2]);
+    IOleObject* object = nullptr;
+    IObjectSafety* safety = nullptr;
+    dispatch->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+    dispatch->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
+    object->SetClientSite(&site);
+    const HRESULT safe = safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
+                                                           INTERFACESAFE_FOR_UNTRUSTED_CALLER);
+    std::printf("safety=0x%08lX\n", static_cast<unsigned long>(safe));
+    CallMember(dispatch, argc - 3, argv + 3);
+    object->SetClientSite(nullptr);
+    safety->Release();
+    object->Release();
+    dispatch->Release();
+    DestroyWindow(container);
   }
   OleUninitialize();
   return failures;

@@ -1,6 +1,11 @@
 #include "control/win32/korvaden_ctrl.h"
 
+#include <exdisp.h>
+#include <servprov.h>
+#include <shlguid.h>
+
 #include <new>
+#include <optional>
 #include <string>
 
 #include "base/sleeper.h"
@@ -39,6 +44,53 @@ void DrawControl(HDC dc, const RECT& bounds) {
            static_cast<int>(sizeof(kDrawnText) - 1));
   RestoreDC(dc, saved);
   DeleteObject(clip);
+}
+
+std::string Utf8(const wchar_t* text) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return {};
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
+  utf8.pop_back();
+  return utf8;
+}
+
+// The URL of an object tag's page: the display name of the container's moniker.
+std::string MonikerUrl(IOleClientSite* site) {
+  ComPtr<IMoniker> moniker;
+  ComPtr<IBindCtx> context;
+  LPOLESTR name = nullptr;
+  if (FAILED(site->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_CONTAINER, moniker.put())) || !moniker ||
+      FAILED(CreateBindCtx(0, context.put())) || FAILED(moniker->GetDisplayName(context.get(), nullptr, &name)) ||
+      name == nullptr) {
+    return {};
+  }
+  std::string url = Utf8(name);
+  CoTaskMemFree(name);
+  return url;
+}
+
+// Where the control is: the page's URL in a browser (empty when the browser
+// would not tell), none for a local program or a script host. An object tag
+// sites the control with an IOleClientSite; a page's script that creates it
+// sites it with a service provider that leads to the browser.
+std::optional<std::string> PageOf(IOleClientSite* clientSite, IUnknown* site) {
+  if (clientSite != nullptr) return MonikerUrl(clientSite);
+  if (site == nullptr) return std::nullopt;
+  ComPtr<IOleClientSite> siteAsClientSite;
+  if (SUCCEEDED(site->QueryInterface(IID_IOleClientSite, reinterpret_cast<void**>(siteAsClientSite.put())))) {
+    return MonikerUrl(siteAsClientSite.get());
+  }
+  ComPtr<IServiceProvider> services;
+  ComPtr<IWebBrowser2> browser;
+  if (FAILED(site->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.put()))) ||
+      FAILED(services->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, reinterpret_cast<void**>(browser.put())))) {
+    return std::nullopt;
+  }
+  BSTR location = nullptr;
+  std::string url = SUCCEEDED(browser->get_LocationURL(&location)) && location != nullptr ? Utf8(location) : "";
+  SysFreeString(location);
+  return url;
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -159,6 +211,7 @@ template <class Member>
 HRESULT CKorvadenIveskCtrl::RunMember(LONG* retVal, const Member& member) {
   if (retVal == nullptr) return E_POINTER;
   try {
+    UpdatePage();  // the page may have moved on since the control was sited
     *retVal = AsInteger(member());
     return S_OK;
   } catch (const std::bad_alloc&) {
@@ -234,7 +287,13 @@ STDMETHODIMP CKorvadenIveskCtrl::GetControlInfo(CONTROLINFO* info) {
 
 STDMETHODIMP CKorvadenIveskCtrl::SetClientSite(IOleClientSite* site) {
   clientSite_.Reset(site);
+  UpdatePage();
   return S_OK;
+}
+
+void CKorvadenIveskCtrl::UpdatePage() {
+  const std::optional<std::string> page = PageOf(clientSite_.get(), site_.get());
+  core_.SetPage(page ? std::optional<std::string_view>(*page) : std::nullopt);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::GetClientSite(IOleClientSite** site) {
@@ -472,6 +531,7 @@ STDMETHODIMP CKorvadenIveskCtrl::GetGUID(DWORD, GUID* guid) {
 
 STDMETHODIMP CKorvadenIveskCtrl::SetSite(IUnknown* site) {
   site_.Reset(site);
+  UpdatePage();
   return S_OK;
 }
 
@@ -495,6 +555,9 @@ STDMETHODIMP CKorvadenIveskCtrl::SetInterfaceSafetyOptions(REFIID riid, DWORD ma
   void* probe = nullptr;
   if (FAILED(QueryInterface(riid, &probe))) return E_NOINTERFACE;
   static_cast<IUnknown*>(probe)->Release();
+  // A browser does not script a control that refuses: pages the deployment does not name.
+  UpdatePage();
+  if (core_.PageRefused()) return E_FAIL;
   if ((mask & ~static_cast<DWORD>(INTERFACESAFE_FOR_UNTRUSTED_CALLER)) != 0) return E_FAIL;
   safety_ = (safety_ & ~mask) | (enabled & mask);
   return S_OK;

@@ -160,7 +160,8 @@ class CKorvadenIveskCtrl final : public IKorvadenIveskCtrl,
   STDMETHODIMP SetSite(IUnknown* site) override;
   STDMETHODIMP GetSite(REFIID riid, void** site) override;
 
-  // IObjectSafety: safe for untrusted callers, nothing else.
+  // IObjectSafety: safe for untrusted callers, nothing else, and only on the
+  // pages the deployment names.
   STDMETHODIMP GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) override;
   STDMETHODIMP SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) override;
 
@@ -192,6 +193,8 @@ class CKorvadenIveskCtrl final : public IKorvadenIveskCtrl,
   };
 
   HRESULT InPlaceActivate(IOleClientSite* site, HWND parent, LPCRECT rect);
+  // Tells the core where the control is sited, after either site changed.
+  void UpdatePage();
   template <class Member>
   HRESULT RunMember(LONG* retVal, const Member& member);
 

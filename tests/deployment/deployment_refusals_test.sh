@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A deployment whose public key does not parse stops the build; the test
-# deployment goes through.
+# A deployment whose public key does not parse, or that lets a page other
+# than https (or http on localhost) drive the control, stops the build; the
+# test deployment goes through.
 # Usage: unreadable_key_test.sh SOURCE_DIR
 set -u
 src="$1"
@@ -18,3 +19,13 @@ fi
 grep -q "server-public.pem is not a readable RSA public key" "$work/bad.log" || { cat "$work/bad.log"; exit 1; }
 [ ! -e "$work/out.cpp" ] || { echo "FAIL key pieces written from a damaged key"; exit 1; }
 echo "PASS the build refuses a damaged key"
+
+cp "$src/deploy/test/server-public.pem" "$work/"
+for origins in "http://webatm.korvaden.test" "https://webatm.korvaden.test/atm" "https://WebATM.korvaden.test" ""; do
+  grep -v '^allowed_origins=' "$src/deploy/test/deployment.txt" > "$work/deployment.txt"
+  echo "allowed_origins=$origins" >> "$work/deployment.txt"
+  if generate "$work" > "$work/bad.log"; then
+    echo "FAIL allowed_origins=$origins was taken"; exit 1
+  fi
+done
+echo "PASS the build refuses origins a deployment may not name"
