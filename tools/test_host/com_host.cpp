@@ -92,7 +92,7 @@ class Site final : public IOleClientSite, public IOleInPlaceSite {
   STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
   STDMETHODIMP GetWindow(HWND* window) override {
     *window = window_;
-    return S_OK;
+    return window_ != nullptr ? S_OK : E_FAIL;
   }
   STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
   STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
@@ -120,6 +120,7 @@ class Site final : public IOleClientSite, public IOleInPlaceSite {
   STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
 
   bool activated = false, deactivated = false;
+  ULONG references() const { return refs_; }
 
  private:
   HWND window_;
@@ -335,6 +336,13 @@ void RunChecks(IDispatch* dispatch, HWND container) {
     Check(inPlace->InPlaceDeactivate() == S_OK && site.deactivated && !IsWindow(window), "deactivated");
     inPlace->Release();
   }
+  // A site that has no window to give: the activation fails half-way, after
+  // the site was told it began.
+  Site windowless(nullptr);
+  Check(FAILED(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &windowless, 0, nullptr, &position)) &&
+            windowless.activated && windowless.deactivated && windowless.references() == 1,
+        "a failed activation is undone and lets its site go");
+
   object->Close(OLECLOSE_NOSAVE);
   object->SetClientSite(nullptr);
   object->Release();

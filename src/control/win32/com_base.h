@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <initializer_list>
+#include <new>
 
 namespace korvaden::com {
 
@@ -68,5 +69,18 @@ class ComPtr {
  private:
   T* p_ = nullptr;
 };
+
+// Runs a COM method's body so that no exception leaves it: running out of
+// memory is E_OUTOFMEMORY, anything else E_UNEXPECTED.
+template <class Body>
+HRESULT Guarded(const Body& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
 
 }  // namespace korvaden::com

@@ -210,13 +210,15 @@ STDMETHODIMP CKorvadenIveskCtrl::Invoke(DISPID id, REFIID, LCID, WORD flags, DIS
 template <class Member>
 HRESULT CKorvadenIveskCtrl::RunMember(LONG* retVal, const Member& member) {
   if (retVal == nullptr) return E_POINTER;
-  try {
+  // A container may let go of its last reference while a dialog of the call
+  // pumps messages: the control lives until the call is over.
+  ComPtr<IUnknown> heldForTheCall;
+  heldForTheCall.Reset(outer_);
+  return Guarded([&] {
     UpdatePage();  // the page may have moved on since the control was sited
     *retVal = AsInteger(member());
     return S_OK;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::TransIVESK(BSTR ReaderName, BSTR TxCODE, BSTR PCODE, BSTR PIN, BSTR LoginIssuerID,
@@ -265,14 +267,12 @@ STDMETHODIMP CKorvadenIveskCtrl::BondingDevice_Apply(BSTR, BSTR, BSTR, BSTR, BST
   return retVal == nullptr ? E_POINTER : E_NOTIMPL;
 }
 
-STDMETHODIMP CKorvadenIveskCtrl::get_TrnsMsg(BSTR* pVal) { return ToBstr(core_.TrnsMsg(), pVal); }
+STDMETHODIMP CKorvadenIveskCtrl::get_TrnsMsg(BSTR* pVal) {
+  return Guarded([&] { return ToBstr(core_.TrnsMsg(), pVal); });
+}
 
 STDMETHODIMP CKorvadenIveskCtrl::GetAPIVersion(BSTR* pVal) {
-  try {
-    return ToBstr(core_.GetAPIVersion(), pVal);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return Guarded([&] { return ToBstr(core_.GetAPIVersion(), pVal); });
 }
 
 // --- Siting, activation and drawing ---------------------------------------------
@@ -287,8 +287,10 @@ STDMETHODIMP CKorvadenIveskCtrl::GetControlInfo(CONTROLINFO* info) {
 
 STDMETHODIMP CKorvadenIveskCtrl::SetClientSite(IOleClientSite* site) {
   clientSite_.Reset(site);
-  UpdatePage();
-  return S_OK;
+  return Guarded([&] {
+    UpdatePage();
+    return S_OK;
+  });
 }
 
 void CKorvadenIveskCtrl::UpdatePage() {
@@ -333,10 +335,19 @@ HRESULT CKorvadenIveskCtrl::InPlaceActivate(IOleClientSite* site, HWND parent, L
   if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(inPlaceSite_.put())))) {
     return E_NOINTERFACE;
   }
-  if (inPlaceSite_->CanInPlaceActivate() != S_OK) return E_FAIL;
+  if (inPlaceSite_->CanInPlaceActivate() != S_OK) {
+    inPlaceSite_.Reset();
+    return E_FAIL;
+  }
   inPlaceSite_->OnInPlaceActivate();
+  // From here a failure tells the site the activation is undone and lets it go.
+  const auto undo = [&](HRESULT failure) {
+    inPlaceSite_->OnInPlaceDeactivate();
+    inPlaceSite_.Reset();
+    return failure;
+  };
   HWND siteWindow = parent;
-  if (siteWindow == nullptr && FAILED(inPlaceSite_->GetWindow(&siteWindow))) return E_FAIL;
+  if (siteWindow == nullptr && FAILED(inPlaceSite_->GetWindow(&siteWindow))) return undo(E_FAIL);
 
   RECT position = rect != nullptr ? *rect : RECT{0, 0, 96 * 2, 96 * 2};
   ComPtr<IOleInPlaceFrame> frame;
@@ -348,11 +359,11 @@ HRESULT CKorvadenIveskCtrl::InPlaceActivate(IOleClientSite* site, HWND parent, L
       rect != nullptr) {
     position = *rect;
   }
-  if (RegisterWindowClass() == 0) return HRESULT_FROM_WIN32(GetLastError());
+  if (RegisterWindowClass() == 0) return undo(HRESULT_FROM_WIN32(GetLastError()));
   window_ = CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                             position.left, position.top, position.right - position.left, position.bottom - position.top,
                             siteWindow, nullptr, ModuleHandle(), nullptr);
-  if (window_ == nullptr) return HRESULT_FROM_WIN32(GetLastError());
+  if (window_ == nullptr) return undo(HRESULT_FROM_WIN32(GetLastError()));
   InvalidateRect(window_, nullptr, TRUE);
   return S_OK;
 }
@@ -531,8 +542,10 @@ STDMETHODIMP CKorvadenIveskCtrl::GetGUID(DWORD, GUID* guid) {
 
 STDMETHODIMP CKorvadenIveskCtrl::SetSite(IUnknown* site) {
   site_.Reset(site);
-  UpdatePage();
-  return S_OK;
+  return Guarded([&] {
+    UpdatePage();
+    return S_OK;
+  });
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::GetSite(REFIID riid, void** site) {
@@ -556,7 +569,13 @@ STDMETHODIMP CKorvadenIveskCtrl::SetInterfaceSafetyOptions(REFIID riid, DWORD ma
   if (FAILED(QueryInterface(riid, &probe))) return E_NOINTERFACE;
   static_cast<IUnknown*>(probe)->Release();
   // A browser does not script a control that refuses: pages the deployment does not name.
-  UpdatePage();
+  if (const HRESULT updated = Guarded([&] {
+        UpdatePage();
+        return S_OK;
+      });
+      FAILED(updated)) {
+    return updated;
+  }
   if (core_.PageRefused()) return E_FAIL;
   if ((mask & ~static_cast<DWORD>(INTERFACESAFE_FOR_UNTRUSTED_CALLER)) != 0) return E_FAIL;
   safety_ = (safety_ & ~mask) | (enabled & mask);
