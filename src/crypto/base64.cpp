@@ -32,24 +32,21 @@ std::string base64Encode(std::span<const std::uint8_t> bytes) {
 }
 
 SecureBytes base64Decode(std::string_view text) {
-  // The filter needs the text to end with a line feed to flush its last line.
-  SecureString source(text);
-  if (source.empty() || source[source.size() - 1] != '\n') source += '\n';
-  BioChain memory(BIO_new_mem_buf(source.c_str(), static_cast<int>(source.size())));
-  BIO* filter = BIO_new(BIO_f_base64());
-  if (!memory || filter == nullptr) {
-    BIO_free(filter);
-    return {};
+  // Decoded straight into wiped storage: a filter BIO would leave the
+  // decoded key in buffers the library frees without wiping.
+  SecureString compact;
+  compact.Reserve(text.size());
+  for (const char c : text) {
+    if (c != '\n' && c != '\r' && c != ' ' && c != '\t') compact += c;
   }
-  BioChain chain(BIO_push(filter, memory.release()));
-  SecureBytes decoded;
-  decoded.reserve(source.size());
-  std::uint8_t piece[512];
-  int got = 0;
-  while ((got = BIO_read(chain.get(), piece, sizeof(piece))) > 0) {
-    decoded.insert(decoded.end(), piece, piece + got);
-  }
-  Cleanse(piece, sizeof(piece));
+  if (compact.size() % 4 != 0) return {};
+  SecureBytes decoded(compact.size() / 4 * 3);
+  const int length = EVP_DecodeBlock(decoded.data(), reinterpret_cast<const unsigned char*>(compact.c_str()),
+                                     static_cast<int>(compact.size()));
+  if (length < 0) return {};
+  std::size_t padding = 0;
+  for (std::size_t i = compact.size(); i > 0 && padding < 2 && compact[i - 1] == '='; --i) ++padding;
+  decoded.resize(static_cast<std::size_t>(length) - padding);
   return decoded;
 }
 

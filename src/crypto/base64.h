@@ -12,7 +12,8 @@ namespace korvaden {
 // feed after every 64 characters and one at the end. Empty when memory runs out.
 [[nodiscard]] std::string base64Encode(std::span<const std::uint8_t> bytes);
 
-// Accepts line feeds. Decoding stops at the first character that is not Base64.
+// Accepts line breaks and blanks; a text that is not whole Base64 otherwise
+// gives nothing. Decodes into wiped storage only.
 [[nodiscard]] SecureBytes base64Decode(std::string_view text);
 
 }  // namespace korvaden

@@ -6,14 +6,18 @@ namespace korvaden {
 namespace {
 
 template <std::size_t N>
-SecureString JoinPieces(const std::array<const char*, N>& pieces) {
+KeyPieces PiecesOf(const std::array<const char*, N>& pieces) {
+  return {{pieces.begin(), pieces.end()}};
+}
+
+}  // namespace
+
+SecureString KeyPieces::Joined() const {
   SecureString text;
   text.Reserve(64);
   for (const char* piece : pieces) text += piece;
   return text;
 }
-
-}  // namespace
 
 std::string JoinPublicKeyPem(const char* const* lines, std::size_t count) {
   std::string pem = "-----BEGIN PUBLIC KEY-----\r\n";
@@ -30,9 +34,9 @@ DeploymentKeys BuiltInDeployment() {
   return DeploymentKeys{
       JoinPublicKeyPem(kServerKeyLines.data(), kServerKeyLines.size()),
       JoinPublicKeyPem(kHsmKeyLines.data(), kHsmKeyLines.size()),
-      JoinPieces(kMacKeyPieces),
-      JoinPieces(kIvBlockKeyPieces),
-      JoinPieces(kParamBlockKeyPieces),
+      PiecesOf(kMacKeyPieces),
+      PiecesOf(kIvBlockKeyPieces),
+      PiecesOf(kParamBlockKeyPieces),
       kBankCode,
       {kAllowedOrigins.begin(), kAllowedOrigins.end()},
   };

@@ -1,6 +1,6 @@
 #pragma once
-// The keys and codes of one deployment, joined from their stored pieces each
-// time they are needed and wiped when the holder goes away.
+// The keys and codes of one deployment. The secret keys are joined from their
+// stored pieces each time one is used, and wiped after that use.
 #include <string>
 #include <vector>
 
@@ -8,12 +8,19 @@
 
 namespace korvaden {
 
+// A secret key text kept only as its pieces in the module's read-only data,
+// joined into wiped storage for one use.
+struct KeyPieces {
+  std::vector<const char*> pieces;
+  [[nodiscard]] SecureString Joined() const;
+};
+
 struct DeploymentKeys {
   std::string serverPublicPem;  // PEM "PUBLIC KEY", lines ending in CR LF
   std::string hsmPublicPem;
-  SecureString macKeyText;      // Base64 of the 16-byte HMAC key
-  SecureString ivBlockKeyText;  // Base64 of the 16-byte key of BHO_D5
-  SecureString paramBlockKeyText;
+  KeyPieces macKey;                         // Base64 of the 16-byte HMAC key
+  KeyPieces ivBlockKey;                     // Base64 of the 16-byte key of BHO_D5
+  KeyPieces paramBlockKey;                  // Base64 of the 16-byte key of the other blocks
   std::string bankCode;                     // three digits
   std::vector<std::string> allowedOrigins;  // the pages that may drive the control
 };

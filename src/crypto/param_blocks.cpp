@@ -39,7 +39,7 @@ bool CParseEncParam::DecryptIvBlock(std::string_view hex, BlockIv& iv) const {
   if (hex.size() < 16 || hex.size() % 2 != 0) return false;
   SecureBytes cipher(hex.size() / 2);
   std::ignore = DecodeHexText(hex, cipher);  // the length is even
-  const SecureBytes key = BlockKey(keys_.ivBlockKeyText);
+  const SecureBytes key = BlockKey(keys_.ivBlockKey.Joined());
   SecureBytes plain(8);
   TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), kIvBlockIv, std::span(cipher).first(8), plain);
   std::copy(plain.begin(), plain.end(), iv.begin());
@@ -51,7 +51,7 @@ SecureString CParseEncParam::DecryptBlock(std::string_view hex, const BlockIv& i
   if (hex.empty() || hex.size() % 16 != 0) return {};
   SecureBytes data(hex.size() / 2);
   std::ignore = DecodeHexText(hex, data);  // the length is a multiple of 16
-  const SecureBytes key = BlockKey(keys_.paramBlockKeyText);
+  const SecureBytes key = BlockKey(keys_.paramBlockKey.Joined());
   TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), iv, data, data);
   const std::size_t pad = data.back();
   if (pad > 8) return {};

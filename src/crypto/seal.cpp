@@ -51,7 +51,7 @@ std::string TripleDesEncryptBase64(std::string_view plain, std::string_view keyT
 
 SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random,
                             MessageBoxes& boxes) {
-  const std::string mac = ComputeMessageMac(message, keys.macKeyText);
+  const std::string mac = ComputeMessageMac(message, keys.macKey.Joined());
   if (mac.empty()) return {};  // the server would refuse a message without its MAC
   SecureString plain(message);
   plain += mac;

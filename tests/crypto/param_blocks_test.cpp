@@ -118,7 +118,7 @@ TEST_F(ParamBlocks, WrongKeyOrIvIsNoticed) {
   const auto b = Blocks();
   BlockIv iv = IvOf(b);
   DeploymentKeys other = keys;
-  other.paramBlockKeyText = "AAECAwQFBgcICQoLDA0ODw==";
+  other.paramBlockKey = KeyPieces{{"AAECAwQFBgcICQoLDA0ODw=="}};
   CParseEncParam wrongKey(other);
   // A wrong key leaves a random last byte: above 8 in most cases.
   int refused = 0;

@@ -117,7 +117,7 @@ TEST(Seal, CipherFailureNeverLeaksTheMessageKey) {
 
 TEST(Seal, UnusableMacKeyFailsTheSeal) {
   DeploymentKeys keys = BuiltInDeployment();
-  keys.macKeyText = "AAEC";
+  keys.macKey = KeyPieces{{"AAEC"}};
   SystemRandom random;
   RecordingMessageBoxes boxes;
   EXPECT_FALSE(SealForServer(kDocument, keys, random, boxes).sealed);
@@ -125,9 +125,9 @@ TEST(Seal, UnusableMacKeyFailsTheSeal) {
 
 TEST(Deployment, StoredPiecesJoinIntoTheDeploymentFolderValues) {
   const DeploymentKeys keys = BuiltInDeployment();
-  EXPECT_EQ(keys.macKeyText.view(), TestBankKeys().macKey);
-  EXPECT_EQ(keys.ivBlockKeyText.view(), TestBankKeys().ivBlockKey);
-  EXPECT_EQ(keys.paramBlockKeyText.view(), TestBankKeys().paramBlockKey);
+  EXPECT_EQ(keys.macKey.Joined().view(), TestBankKeys().macKey);
+  EXPECT_EQ(keys.ivBlockKey.Joined().view(), TestBankKeys().ivBlockKey);
+  EXPECT_EQ(keys.paramBlockKey.Joined().view(), TestBankKeys().paramBlockKey);
   EXPECT_EQ(keys.bankCode.size(), 3u);
   EXPECT_EQ(keys.serverPublicPem.rfind("-----BEGIN PUBLIC KEY-----\r\n", 0), 0u);
   // The 1024-bit key is stored as three lines of 76, 76 and 64 characters.

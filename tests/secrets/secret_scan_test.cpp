@@ -1,0 +1,120 @@
+// After a member returns, none of its secrets may be left anywhere in the
+// process's writable memory, freed heap included: the message key, the
+// deployment's MAC key (as joined text and as decoded bytes) and the plain
+// document. Runs in a process of its own, so that no other test's copies
+// count; the card PIN is not looked for, because the in-process virtual card
+// keeps its own copies of what it receives.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/result_codes.h"
+#include "control/control_core.h"
+#include "crypto/base64.h"
+#include "support/card_bench.h"
+
+namespace korvaden {
+namespace {
+
+// Where `needle` occurs in readable, writable mappings, other than in the
+// needle's own buffer. Reads through /proc/self/mem, so that memory the
+// sanitizer poisons is read too.
+std::vector<std::uintptr_t> HitsInWritableMemory(std::string_view needle) {
+  constexpr std::size_t kChunk = 1 << 16;
+  constexpr std::size_t kLargestRegion = std::size_t{1} << 30;  // the sanitizer's shadow is no data of ours
+  const auto own = reinterpret_cast<std::uintptr_t>(needle.data());
+  std::vector<std::uintptr_t> hits;
+  const int mem = open("/proc/self/mem", O_RDONLY);
+  std::ifstream maps("/proc/self/maps");
+  SecureBytes buffer(kChunk + needle.size());  // wiped when done: it held copies of what it read
+  const auto scratch = reinterpret_cast<std::uintptr_t>(buffer.data());
+  for (std::string line; std::getline(maps, line);) {
+    std::istringstream fields(line);
+    std::string range, permissions;
+    fields >> range >> permissions;
+    if (permissions.size() < 2 || permissions[0] != 'r' || permissions[1] != 'w') continue;
+    const std::uintptr_t start = std::stoull(range.substr(0, range.find('-')), nullptr, 16);
+    const std::uintptr_t end = std::stoull(range.substr(range.find('-') + 1), nullptr, 16);
+    if (end - start > kLargestRegion) continue;
+    for (std::uintptr_t at = start; at < end; at += kChunk) {
+      const std::size_t wanted = std::min<std::size_t>(kChunk + needle.size() - 1, end - at);
+      const ssize_t got = pread(mem, buffer.data(), wanted, static_cast<off_t>(at));
+      if (got <= 0) break;
+      const std::string_view read(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(got));
+      for (auto found = read.find(needle); found != std::string_view::npos; found = read.find(needle, found + 1)) {
+        const std::uintptr_t address = at + found;
+        const bool needleItself = address >= own && address < own + needle.size();
+        const bool scratchItself = address >= scratch && address < scratch + buffer.size();
+        if (!needleItself && !scratchItself && std::find(hits.begin(), hits.end(), address) == hits.end()) {
+          hits.push_back(address);
+        }
+      }
+    }
+  }
+  close(mem);
+  return hits;
+}
+
+// The needles that are no secret of the control live in read-only data, which
+// the scan does not read, so that the test leaves no copy of its own.
+constexpr char kMessageKey[] = "KEYOFTHEMESSAGE1";
+constexpr char kTransferStart[] = "<Korvaden><tx_code>2510</tx_code><session_id>SCAN-SESSION";
+constexpr char kFidoStart[] = "<Korvaden><tx_code>2590</tx_code><session_id>SCAN-SESSION";
+
+class SecretScan : public ::testing::Test {
+ protected:
+  // The numbers that draw kMessageKey.
+  static std::deque<std::uint8_t> KeyNumbers() {
+    std::deque<std::uint8_t> numbers;
+    for (const char c : std::string_view(kMessageKey)) {
+      numbers.push_back(static_cast<std::uint8_t>(c <= '9' ? c - '0' : c - 'A' + 10));
+    }
+    return numbers;
+  }
+  void ExpectNothingLeft(const char* what, const char* documentStart) {
+    const SecureString macText = bench.keys.macKey.Joined();
+    const SecureBytes macBytes = base64Decode(macText);
+    EXPECT_EQ(HitsInWritableMemory(kMessageKey).size(), 0u) << "the message key after " << what;
+    EXPECT_EQ(HitsInWritableMemory(macText).size(), 0u) << "the MAC key's text after " << what;
+    EXPECT_EQ(HitsInWritableMemory({reinterpret_cast<const char*>(macBytes.data()), macBytes.size()}).size(), 0u)
+        << "the MAC key after " << what;
+    EXPECT_EQ(HitsInWritableMemory(documentStart).size(), 0u) << "the plain document after " << what;
+  }
+
+  test::CardBench bench;
+  test::ScriptedRandom random{KeyNumbers()};
+  Platform platform{bench.module, bench.sleeper, bench.prompts, random, bench.boxes, bench.dialogs, bench.keys};
+  MemberGate gate;
+  ControlCore core{platform, gate};
+};
+
+TEST_F(SecretScan, TheNeedlesAreFoundWhileTheyAreHeld) {
+  // The scan itself: a secret still held is found.
+  SecureString held("KEYOFTHE");
+  held += "MESSAGE1";
+  EXPECT_EQ(HitsInWritableMemory(kMessageKey).size(), 1u);
+}
+
+TEST_F(SecretScan, NothingOfATransferIsLeft) {
+  ASSERT_EQ(core.TransIVESK(test::kReaderName, "123456", "2510", "", "81200000", "1234567890123456", "12345678",
+                            "WEBATM01", "1", "123456789", "100", "20230731123456", 0, "SCAN-SESSION-0001"),
+            kResultSuccess);
+  ExpectNothingLeft("TransIVESK", kTransferStart);
+}
+
+TEST_F(SecretScan, NothingOfAVerificationIsLeft) {
+  ASSERT_EQ(core.FidoVerify(test::kReaderName, "SCAN-SESSION-0002", "1234567890123456", "20230731123456", "12345678",
+                            "WEBATM01", "P611XX", "123456"),
+            kResultSuccess);
+  ExpectNothingLeft("FidoVerify", kFidoStart);
+}
+
+}  // namespace
+}  // namespace korvaden
