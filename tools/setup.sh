@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine: installs every package the project needs,
-# builds the static Windows OpenSSL (cached), configures and builds the three
-# presets, then runs the demo.
+# builds the static Windows OpenSSL (cached), configures and builds the four
+# presets (Linux, Linux with sanitizers, Windows, the fuzzers), then runs the demo.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(
   cmake ninja-build g++ make perl pkg-config git ca-certificates openssl
-  libssl-dev libpcsclite-dev libgtest-dev googletest clang-format
+  libssl-dev libpcsclite-dev libgtest-dev googletest clang-format clang libclang-rt-14-dev
   pcscd vsmartcard-vpcd
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 libwine-dev locales xvfb xauth xdotool
@@ -27,8 +27,9 @@ openssl_root="$(bash tools/build/windows-openssl.sh | tail -n1)"
 
 cmake --preset linux >/dev/null
 cmake --preset linux-asan >/dev/null
+cmake --preset fuzz >/dev/null
 cmake --preset windows -DKORVADEN_OPENSSL_ROOT="$openssl_root" >/dev/null
-for preset in linux linux-asan windows; do
+for preset in linux linux-asan windows fuzz; do
   cmake --build --preset "$preset"
 done
 

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The whole test suite: the tree's formatting, Linux, Linux under ASan and
-# UBSan, and the Windows build under Wine. Run tools/setup.sh once first.
+# UBSan, the Windows build under Wine, and each fuzzer for a bounded time. Run tools/setup.sh once first.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 status=0
 echo "== format =="
 bash tools/test/check-format.sh || status=1
-for preset in linux linux-asan windows; do
+for preset in linux linux-asan windows fuzz; do
   cmake --build --preset "$preset" >/dev/null
 done
 # The Wine prefix is made once, before ctest may start several Wine programs.
@@ -20,4 +20,6 @@ done
 # The control's windows need a display: a virtual one.
 echo "== windows =="
 xvfb-run -a ctest --preset windows -j2 || status=1
+echo "== fuzz =="
+bash tools/test/fuzz.sh 20 || status=1
 exit $status

@@ -51,6 +51,12 @@ std::string TripleDesEncryptBase64(std::string_view plain, std::string_view keyT
 
 SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random,
                             MessageBoxes& boxes) {
+  // The cipher takes the text only up to a NUL: the MAC after it would be
+  // lost, and the server could not open the message.
+  if (message.find('\0') != std::string_view::npos) {
+    boxes.Show("Error DES", "", MessageIcon::Error);
+    return {};
+  }
   const std::string mac = ComputeMessageMac(message, keys.macKey.Joined());
   if (mac.empty()) return {};  // the server would refuse a message without its MAC
   SecureString plain(message);

@@ -40,6 +40,19 @@ TEST(Seal, AFailingRandomGeneratorSealsNothing) {
   EXPECT_EQ(boxes.shown[0].text, "Error RAND");
 }
 
+TEST(Seal, ADocumentWithANulIsNotSealed) {
+  // Found by fuzzing: the cipher stopped at the NUL and dropped the MAC, so
+  // the seal reported success with a message the bank could not open.
+  SystemRandom random;
+  RecordingMessageBoxes boxes;
+  const std::string document("INFO: Ruiwgnin nt\0\0\0", 20);
+  const SealedMessage sealed = SealForServer(document, BuiltInDeployment(), random, boxes);
+  EXPECT_FALSE(sealed.sealed);
+  EXPECT_EQ(sealed.text, "");
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Error DES");
+}
+
 TEST(Seal, ShapeOfTheSealedText) {
   SystemRandom random;
   RecordingMessageBoxes boxes;
