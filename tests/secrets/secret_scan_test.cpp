@@ -18,6 +18,7 @@
 #include "base/result_codes.h"
 #include "control/control_core.h"
 #include "crypto/base64.h"
+#include "crypto/pin_block.h"
 #include "support/card_bench.h"
 
 namespace korvaden {
@@ -66,6 +67,16 @@ std::vector<std::uintptr_t> HitsInWritableMemory(std::string_view needle) {
 // the scan does not read, so that the test leaves no copy of its own.
 constexpr char kMessageKey[] = "KEYOFTHEMESSAGE1";
 constexpr char kTransferStart[] = "<Korvaden><tx_code>2510</tx_code><session_id>SCAN-SESSION";
+constexpr char kCardlessStart[] = "<Korvaden><tx_code>2571</tx_code><session_id>SESSION";
+// BHO_D5, D1 (PIN mode 2, the default card), D2, D3, D4, D11 of the test
+// deployment, as korvaden-bank renders them.
+constexpr const char* kBlocks[] = {
+    "89701C93A781BD884C585D00DEB8174A",
+    "B3A71517B4BDFED420649401AD6B1CBFA92DDD9F0CC476A440D6A4207F57FEE9A30257CB50EB1F7DBE55ED83AA22CC76",
+    "D0871FF5E9FA8261",
+    "7A2534C244D0FB363EBB28EC6E83489A0C574F788EDD074E29F903EBE54BA4F3545FCAF489545458",
+    "6F0BEC521EF957C0",
+    "8C8041C48DCAA5B5"};
 constexpr char kFidoStart[] = "<Korvaden><tx_code>2590</tx_code><session_id>SCAN-SESSION";
 
 class SecretScan : public ::testing::Test {
@@ -77,6 +88,12 @@ class SecretScan : public ::testing::Test {
       numbers.push_back(static_cast<std::uint8_t>(c <= '9' ? c - '0' : c - 'A' + 10));
     }
     return numbers;
+  }
+  static void ExpectAbsent(const char* name, std::string_view needle, const char* what) {
+    EXPECT_EQ(HitsInWritableMemory(needle).size(), 0u) << name << " after " << what;
+  }
+  static std::string_view View(const SecureBytes& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
   }
   void ExpectNothingLeft(const char* what, const char* documentStart) {
     const SecureString macText = bench.keys.macKey.Joined();
@@ -107,6 +124,26 @@ TEST_F(SecretScan, NothingOfATransferIsLeft) {
                             "WEBATM01", "1", "123456789", "100", "20230731123456", 0, "SCAN-SESSION-0001"),
             kResultSuccess);
   ExpectNothingLeft("TransIVESK", kTransferStart);
+}
+
+TEST_F(SecretScan, NothingOfACardlessApplicationIsLeft) {
+  bench.dialogs.pinPadScripts = {"type 97531086; field 2; type 97531086; code; confirm"};
+  bench.dialogs.appConfirmScripts = {"confirm"};
+  ControlCore drawingCore(bench.platform, gate);  // the keypad and the code need the system's numbers
+  ASSERT_EQ(drawingCore.CardLess_Apply(kBlocks[0], kBlocks[1], kBlocks[2], kBlocks[3], kBlocks[4], kBlocks[5], "t"),
+            kResultSuccess);
+  const char* what = "CardLess_Apply";
+  const SecureString ivKeyText = bench.keys.ivBlockKey.Joined();
+  const SecureString blockKeyText = bench.keys.paramBlockKey.Joined();
+  const SecureBytes ivKey = base64Decode(ivKeyText);
+  const SecureBytes blockKey = base64Decode(blockKeyText);
+  const SecureBytes pinBlock = BuildCardlessPinBlock("97531086", "345678012345");
+  ExpectAbsent("the IV block key's text", ivKeyText, what);
+  ExpectAbsent("the parameter block key's text", blockKeyText, what);
+  ExpectAbsent("the IV block key", View(ivKey), what);
+  ExpectAbsent("the parameter block key", View(blockKey), what);
+  ExpectAbsent("the plain PIN block", View(pinBlock), what);
+  ExpectAbsent("the plain document", kCardlessStart, what);
 }
 
 TEST_F(SecretScan, NothingOfAVerificationIsLeft) {

@@ -112,6 +112,13 @@ doc="$(KORVADEN_TRANSFER=cancel call TransIVESK "$reader" 123456 2510 "" 8120000
 check "cancelling the confirmation gives 8990" has "$(cat "$work/call.out")" "retVal=8990"
 check "and the confirmation showed the transfer" has "$(iconv -f BIG5 -t UTF-8 "$work/call.out")" "TRANSFER 轉出資料確認|812/1234567890123456"
 
+# A container that lets go of the control while the confirmation is up: the
+# call holds the control until it ends.
+out="$(cd "$work" && KORVADEN_RELEASE_INSIDE=1 timeout 60 "$src/tools/test/wine-run.sh" com_host.exe CALL TransIVESK "$reader" 123456 2510 "" 81200000 \
+  1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 NUMBER1 WINE-SESSION-06 2>/dev/null)"  # a crash ends in time
+check "released inside a call, the control lives on" has "$out" "released inside the call: 1 references left"
+check "and the call ends with its result" has "$out" "retVal=0"
+
 # The site lock: a browser's page names itself through the site's moniker.
 # Only the deployment's origins may script the control; any other page is
 # refused at the safety question and by every member, before the card.

@@ -28,6 +28,9 @@ const IID kInterface = {0xAE0EEFE7, 0x6E03, 0x467E, {0x99, 0x4A, 0x2F, 0xBC, 0x4
 int failures = 0;
 HHOOK boxHook = nullptr;
 const char* transferAnswer = "confirm";
+// With KORVADEN_RELEASE_INSIDE set, the host lets go of its only reference
+// while the transfer confirmation is up, as a page that navigates away does.
+IDispatch* heldControl = nullptr;
 
 // Plays the customer at the control's modal windows: message boxes are read
 // out and closed with OK; the transfer confirmation is answered with
@@ -43,6 +46,10 @@ LRESULT CALLBACK AnswerDialogs(int code, WPARAM wParam, LPARAM lParam) {
       if (GetDlgItem(window, 214) != nullptr) {
         GetDlgItemTextA(window, 214, text, sizeof(text));
         std::printf("TRANSFER %s|%s\n", caption, text);
+        if (heldControl != nullptr && std::getenv("KORVADEN_RELEASE_INSIDE") != nullptr) {
+          std::printf("released inside the call: %lu references left\n", heldControl->Release());
+          heldControl = nullptr;
+        }
         PostMessageA(window, WM_COMMAND, std::string(transferAnswer) == "cancel" ? IDOK : IDCANCEL, 0);
       } else {
         GetDlgItemTextA(window, 0xFFFF, text, sizeof(text));
@@ -412,7 +419,8 @@ void CallMember(IDispatch* dispatch, int argc, wchar_t** argv) {
   const HRESULT called = CallByName(dispatch, argv[0], args, &result);
   Clear(args);
   std::printf("hresult=0x%08lX\nretVal=%ld\n%s\n", static_cast<unsigned long>(called),
-              result.vt == VT_I4 ? static_cast<long>(result.lVal) : -1L, TrnsMsg(dispatch).c_str());
+              result.vt == VT_I4 ? static_cast<long>(result.lVal) : -1L,
+              heldControl != nullptr ? TrnsMsg(dispatch).c_str() : "");
 }
 
 }  // namespace
@@ -443,8 +451,9 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 2) RunModuleChecks(argv[2]);
     std::printf("%d failed\n", failures);
   } else if (std::wstring(argv[1]) == L"CALL" && argc >= 3) {
+    heldControl = dispatch;
     CallMember(dispatch, argc - 2, argv + 2);
-    dispatch->Release();
+    if (heldControl != nullptr) heldControl->Release();
   } else if (std::wstring(argv[1]) == L"PAGE" && argc >= 4) {
     // A browser showing the page argv[2] ("-": its site names none) sites the
     // control, asks it to be safe for scripting, and the page calls a member.
@@ -455,6 +464,7 @@ int wmain(int argc, wchar_t** argv) {
     IObjectSafety* safety = nullptr;
     dispatch->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
     dispatch->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
+    heldControl = dispatch;
     object->SetClientSite(&site);
     const HRESULT safe = safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
                                                            INTERFACESAFE_FOR_UNTRUSTED_CALLER);
