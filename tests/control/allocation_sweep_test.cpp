@@ -100,21 +100,8 @@ TEST(AllocationSweep, CardMembers) {
 }
 
 TEST(AllocationSweep, AccountServices) {
-  const auto blocks = bank::MakeBlocks({{"BHO_D1",
-                                         "281200000"
-                                         "1234567890123456" +
-                                             test::kReaderName},
-                                        {"BHO_D2", "SWEEP-SESSION"},
-                                        {"BHO_D3",
-                                         "ATM00001"
-                                         "87654321"
-                                         "XXXXXXXX"
-                                         "20231201093000"},
-                                        {"BHO_D4", "654321"},
-                                        {"BHO_D11", "2571"},
-                                        {"BHO_D12", "A123456789"}},
-                                       test::TestBankKeys());
-  const auto b = [&](const char* name) -> const std::string& { return blocks.at(name); };
+  const test::Blocks blocks;
+  const auto b = [&](const char* name) -> const std::string& { return blocks[name]; };
   const std::string pad = "type 246810; field 2; type 246810; code; confirm";
   const std::string cardlessPad = "type 97531086; field 2; type 97531086; code; confirm";
   const auto scripted = [](FlowBench& bench, const std::string& padScript) {

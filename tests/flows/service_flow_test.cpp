@@ -8,29 +8,9 @@
 namespace korvaden {
 namespace {
 
+using test::Blocks;
 using test::FlowBench;
 using test::TestBankKeys;
-
-// The page's blocks as the bank renders them.
-struct Blocks {
-  std::map<std::string, std::string> hex;
-  explicit Blocks(const std::string& pinMode = "2", const std::string& serviceAccount = "",
-                  const std::string& loginAccount = "1234567890123456",
-                  const std::string& identityNumber = "A123456789")
-      : hex(bank::MakeBlocks({{"BHO_D1", pinMode + "81200000" + loginAccount + test::kReaderName},
-                              {"BHO_D2", "SERVICE-SESSION-01"},
-                              {"BHO_D3",
-                               "ATM00001"
-                               "87654321"
-                               "XXXXXXXX"
-                               "20231201093000" +
-                                   serviceAccount},
-                              {"BHO_D4", "654321"},
-                              {"BHO_D11", "2571"},
-                              {"BHO_D12", identityNumber}},
-                             TestBankKeys())) {}
-  const std::string& operator[](const char* name) const { return hex.at(name); }
-};
 
 constexpr char kTitle[] = "\xB8\xC9\xB5o";  // a Big5 title
 const std::string kPad = "type 246810; field 2; type 246810; field 4; type 123456; code; confirm";

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "bank.h"
@@ -61,6 +62,27 @@ class FlowBench : public CardBench {
 
   MemberGate gate;
   ControlCore core{platform, gate};
+};
+
+// An account service's blocks as the bank renders them for the default card.
+struct Blocks {
+  std::map<std::string, std::string> hex;
+  explicit Blocks(const std::string& pinMode = "2", const std::string& serviceAccount = "",
+                  const std::string& loginAccount = "1234567890123456",
+                  const std::string& identityNumber = "A123456789")
+      : hex(bank::MakeBlocks({{"BHO_D1", pinMode + "81200000" + loginAccount + kReaderName},
+                              {"BHO_D2", "SERVICE-SESSION-01"},
+                              {"BHO_D3",
+                               "ATM00001"
+                               "87654321"
+                               "XXXXXXXX"
+                               "20231201093000" +
+                                   serviceAccount},
+                              {"BHO_D4", "654321"},
+                              {"BHO_D11", "2571"},
+                              {"BHO_D12", identityNumber}},
+                             TestBankKeys())) {}
+  const std::string& operator[](const char* name) const { return hex.at(name); }
 };
 
 // The document the flows write for the default card and the given values.
