@@ -12,6 +12,7 @@
 #include "control/control_core.h"
 #include "reader/pcsc_system.h"
 #include "support/flow_bench.h"
+#include "support/memory_scan.h"
 #include "support/pcsc_stack.h"
 
 namespace korvaden {
@@ -168,6 +169,18 @@ TEST_F(CardMembersThroughPcscd, TransIVESK) {
                                    "123456", "1234567890123456", "00000000010000", TsacOf(document)));
   EXPECT_EQ(TacInput().substr(8, 28), "3030303030303030303130303030");  // Money 100 at offset 4
   ExpectTacAccepted(document);
+}
+
+TEST_F(CardMembersThroughPcscd, NoPinLeftInMemory) {
+  // The card sits in another process here, so the PIN's copies in this one
+  // could only be the control's own: its PIN field and the block it sends.
+  Insert({"pin=975310"});
+  ASSERT_EQ(core.FidoVerify(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
+                            "WEBATM01", "P611XX", "975310"),
+            kResultSuccess);
+  EXPECT_EQ(test::HitsInWritableMemory("975310FFFF").size(), 0u);
+  const char block[] = {'\x97', '\x53', '\x10', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF'};
+  EXPECT_EQ(test::HitsInWritableMemory({block, sizeof(block)}).size(), 0u);
 }
 
 TEST_F(CardMembersThroughPcscd, FidoVerifyWithReinsertion) {

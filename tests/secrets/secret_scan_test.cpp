@@ -4,14 +4,10 @@
 // document. Runs in a process of its own, so that no other test's copies
 // count; the card PIN is not looked for, because the in-process virtual card
 // keeps its own copies of what it receives.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,48 +16,10 @@
 #include "crypto/base64.h"
 #include "crypto/pin_block.h"
 #include "support/card_bench.h"
+#include "support/memory_scan.h"
 
 namespace korvaden {
 namespace {
-
-// Where `needle` occurs in readable, writable mappings, other than in the
-// needle's own buffer. Reads through /proc/self/mem, so that memory the
-// sanitizer poisons is read too.
-std::vector<std::uintptr_t> HitsInWritableMemory(std::string_view needle) {
-  constexpr std::size_t kChunk = 1 << 16;
-  constexpr std::size_t kLargestRegion = std::size_t{1} << 30;  // the sanitizer's shadow is no data of ours
-  const auto own = reinterpret_cast<std::uintptr_t>(needle.data());
-  std::vector<std::uintptr_t> hits;
-  const int mem = open("/proc/self/mem", O_RDONLY);
-  std::ifstream maps("/proc/self/maps");
-  SecureBytes buffer(kChunk + needle.size());  // wiped when done: it held copies of what it read
-  const auto scratch = reinterpret_cast<std::uintptr_t>(buffer.data());
-  for (std::string line; std::getline(maps, line);) {
-    std::istringstream fields(line);
-    std::string range, permissions;
-    fields >> range >> permissions;
-    if (permissions.size() < 2 || permissions[0] != 'r' || permissions[1] != 'w') continue;
-    const std::uintptr_t start = std::stoull(range.substr(0, range.find('-')), nullptr, 16);
-    const std::uintptr_t end = std::stoull(range.substr(range.find('-') + 1), nullptr, 16);
-    if (end - start > kLargestRegion) continue;
-    for (std::uintptr_t at = start; at < end; at += kChunk) {
-      const std::size_t wanted = std::min<std::size_t>(kChunk + needle.size() - 1, end - at);
-      const ssize_t got = pread(mem, buffer.data(), wanted, static_cast<off_t>(at));
-      if (got <= 0) break;
-      const std::string_view read(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(got));
-      for (auto found = read.find(needle); found != std::string_view::npos; found = read.find(needle, found + 1)) {
-        const std::uintptr_t address = at + found;
-        const bool needleItself = address >= own && address < own + needle.size();
-        const bool scratchItself = address >= scratch && address < scratch + buffer.size();
-        if (!needleItself && !scratchItself && std::find(hits.begin(), hits.end(), address) == hits.end()) {
-          hits.push_back(address);
-        }
-      }
-    }
-  }
-  close(mem);
-  return hits;
-}
 
 // The needles that are no secret of the control live in read-only data, which
 // the scan does not read, so that the test leaves no copy of its own.
@@ -90,7 +48,7 @@ class SecretScan : public ::testing::Test {
     return numbers;
   }
   static void ExpectAbsent(const char* name, std::string_view needle, const char* what) {
-    EXPECT_EQ(HitsInWritableMemory(needle).size(), 0u) << name << " after " << what;
+    EXPECT_EQ(test::HitsInWritableMemory(needle).size(), 0u) << name << " after " << what;
   }
   static std::string_view View(const SecureBytes& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -98,11 +56,11 @@ class SecretScan : public ::testing::Test {
   void ExpectNothingLeft(const char* what, const char* documentStart) {
     const SecureString macText = bench.keys.macKey.Joined();
     const SecureBytes macBytes = base64Decode(macText);
-    EXPECT_EQ(HitsInWritableMemory(kMessageKey).size(), 0u) << "the message key after " << what;
-    EXPECT_EQ(HitsInWritableMemory(macText).size(), 0u) << "the MAC key's text after " << what;
-    EXPECT_EQ(HitsInWritableMemory({reinterpret_cast<const char*>(macBytes.data()), macBytes.size()}).size(), 0u)
+    EXPECT_EQ(test::HitsInWritableMemory(kMessageKey).size(), 0u) << "the message key after " << what;
+    EXPECT_EQ(test::HitsInWritableMemory(macText).size(), 0u) << "the MAC key's text after " << what;
+    EXPECT_EQ(test::HitsInWritableMemory({reinterpret_cast<const char*>(macBytes.data()), macBytes.size()}).size(), 0u)
         << "the MAC key after " << what;
-    EXPECT_EQ(HitsInWritableMemory(documentStart).size(), 0u) << "the plain document after " << what;
+    EXPECT_EQ(test::HitsInWritableMemory(documentStart).size(), 0u) << "the plain document after " << what;
   }
 
   test::CardBench bench;
@@ -116,7 +74,7 @@ TEST_F(SecretScan, TheNeedlesAreFoundWhileTheyAreHeld) {
   // The scan itself: a secret still held is found.
   SecureString held("KEYOFTHE");
   held += "MESSAGE1";
-  EXPECT_EQ(HitsInWritableMemory(kMessageKey).size(), 1u);
+  EXPECT_EQ(test::HitsInWritableMemory(kMessageKey).size(), 1u);
 }
 
 TEST_F(SecretScan, NothingOfATransferIsLeft) {
