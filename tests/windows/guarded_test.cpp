@@ -1,0 +1,21 @@
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+
+#include "control/win32/com_base.h"
+
+namespace korvaden::com {
+namespace {
+
+// No exception may leave a COM method: the control's methods run their
+// bodies through Guarded.
+TEST(Guarded, NoExceptionLeavesAComMethod) {
+  EXPECT_EQ(Guarded([] { return S_FALSE; }), S_FALSE);
+  EXPECT_EQ(Guarded([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
+  EXPECT_EQ(Guarded([]() -> HRESULT { throw std::length_error("too long"); }), E_UNEXPECTED);
+  EXPECT_EQ(Guarded([]() -> HRESULT { throw 42; }), E_UNEXPECTED);
+}
+
+}  // namespace
+}  // namespace korvaden::com
