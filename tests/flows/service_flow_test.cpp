@@ -82,11 +82,16 @@ TEST(ServiceFlows, CardlessReasonIsAPinBlockOverTheAccountDigits) {
   EXPECT_EQ(CardlessAccountDigits("0012345678901234"), "123456890123");
 }
 
+// PIN mode 1: confirming is taking the card out and putting it back.
+card::CardProfile ReinsertedAtTheConfirmation() {
+  card::CardProfile profile;
+  profile.removeAfterPolls = 1;
+  profile.reinsertAfterPolls = 2;
+  return profile;
+}
+
 TEST(ServiceFlows, BondingReasonIsAPinBlockOverTheIdentityNumber) {
-  card::CardProfile reinserted;  // PIN mode 1: confirming is taking the card out and back
-  reinserted.removeAfterPolls = 1;
-  reinserted.reinsertAfterPolls = 2;
-  FlowBench bench(reinserted);
+  FlowBench bench(ReinsertedAtTheConfirmation());
   bench.dialogs.pinPadScripts = {kPad};
   bench.dialogs.appConfirmScripts = {"confirm"};
   ASSERT_EQ(RunService(bench, ServiceKind::BondingDevice, Blocks("1")), kResultSuccess);
@@ -184,10 +189,7 @@ TEST(ServiceFlows, AFailingRandomGeneratorKeepsThePadShut) {
 }
 
 TEST(ServiceFlows, ThePinGoesOnlyToTheLoginCardAfterTheConfirmation) {
-  card::CardProfile reinserted;  // PIN mode 1: confirming is taking the card out and back
-  reinserted.removeAfterPolls = 1;
-  reinserted.reinsertAfterPolls = 2;
-  FlowBench bench(reinserted);
+  FlowBench bench(ReinsertedAtTheConfirmation());
   bench.dialogs.pinPadScripts = {kPad};
   bench.dialogs.appConfirmScripts = {"confirm"};
   std::size_t verifiesBefore = 0;
