@@ -1,9 +1,10 @@
 // After a member returns, none of its secrets may be left anywhere in the
 // process's writable memory, freed heap included: the message key, the
 // deployment's MAC key (as joined text and as decoded bytes) and the plain
-// document. Runs in a process of its own, so that no other test's copies
-// count; the card PIN is not looked for, because the in-process virtual card
-// keeps its own copies of what it receives.
+// document, and the password the customer typed. Runs in a process of its own,
+// so that no other test's copies count; the card PIN is not looked for,
+// because the in-process virtual card keeps its own copies of what it receives
+// (the PC/SC scan looks for it).
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@ namespace {
 // the scan does not read, so that the test leaves no copy of its own.
 constexpr char kMessageKey[] = "KEYOFTHEMESSAGE1";
 constexpr char kTransferStart[] = "<Korvaden><tx_code>2510</tx_code><session_id>SCAN-SESSION";
+constexpr char kServicePassword[] = "97531086";
 constexpr char kCardlessStart[] = "<Korvaden><tx_code>2571</tx_code><session_id>SESSION";
 // BHO_D5, D1 (PIN mode 2, the default card), D2, D3, D4, D11 of the test
 // deployment, as korvaden-bank renders them.
@@ -101,6 +103,7 @@ TEST_F(SecretScan, NothingOfACardlessApplicationIsLeft) {
   ExpectAbsent("the IV block key", View(ivKey), what);
   ExpectAbsent("the parameter block key", View(blockKey), what);
   ExpectAbsent("the plain PIN block", View(pinBlock), what);
+  ExpectAbsent("the password", kServicePassword, what);
   ExpectAbsent("the plain document", kCardlessStart, what);
 }
 

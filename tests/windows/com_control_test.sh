@@ -85,7 +85,6 @@ echo "$host_out" | iconv -f BIG5 -t UTF-8 | sed 's/^/  host: /'
 check "the host's checks pass" has "$host_out" "0 failed"
 check "the missing reader was told in Big5" has "$(echo "$host_out" | iconv -f BIG5 -t UTF-8)" \
   "DrommelWebATM|讀卡機連線失敗，請確認讀卡機是否已安裝妥當!"
-
 # The virtual card, reached by the DLL through the test winscard.dll.
 "$tools/tools/card/korvaden-card" --serve 0 --log "$work/card.log" > "$work/card.out" 2>&1 &
 card_pid=$!
@@ -125,6 +124,9 @@ check "and the call ends with its result" has "$out" "retVal=0"
 page_call() {  # page_call URL MEMBER ARG...: com_host's output
   (cd "$work" && wine_ com_host.exe PAGE "$@")
 }
+script_call() {  # script_call URL MEMBER ARG...: the same, created by the page's script
+  (cd "$work" && wine_ com_host.exe SCRIPT "$@")
+}
 fido_args=("$reader" WINE-SESSION-05 1234567890123456 20230731123456 12345678 WEBATM01 P611AE 123456)
 out="$(page_call https://webatm.korvaden.test/atm/verify.html FidoVerify "${fido_args[@]}")"
 check "the bank's page may script the control" has "$out" "safety=0x00000000"
@@ -134,6 +136,16 @@ for page in https://evil.test/ https://webatm.korvaden.test.evil.test/ http://we
   out="$(page_call "$page" FidoVerify "${fido_args[@]}")"
   check "page $page: not safe for scripting" has "$out" "safety=0x80004005"
   check "page $page: 8960 with nothing sent to the card" \
+    test "$(grep -c retVal=8960 <<<"$out")-$(wc -l < "$work/card.log")" = "1-$before"
+done
+out="$(script_call https://WebATM.korvaden.test:443/atm/verify.html FidoVerify "${fido_args[@]}")"
+check "a script on the bank's page may create and script the control" has "$out" "safety=0x00000000"
+check "and reaches the card" has "$out" "retVal=0"
+for page in https://webatm.korvaden.test:8444/ https://webatm.korvaden.test@evil.test/; do
+  before="$(wc -l < "$work/card.log")"
+  out="$(script_call "$page" FidoVerify "${fido_args[@]}")"
+  check "script on page $page: not safe for scripting" has "$out" "safety=0x80004005"
+  check "script on page $page: 8960 with nothing sent to the card" \
     test "$(grep -c retVal=8960 <<<"$out")-$(wc -l < "$work/card.log")" = "1-$before"
 done
 

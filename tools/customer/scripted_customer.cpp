@@ -1,7 +1,8 @@
 #include "scripted_customer.h"
 
-#include <sstream>
+#include <charconv>
 
+#include "base/secure_memory.h"
 #include "ui/app_confirm.h"
 #include "ui/pin_pad.h"
 
@@ -9,6 +10,25 @@ namespace korvaden::customer {
 namespace {
 
 constexpr int kOpenDialog = -1;
+
+// An action's verb and its one argument ("type 1234" gives "type" and "1234").
+struct Action {
+  std::string_view verb;
+  std::string_view argument;
+  int Count() const {
+    int count = 0;
+    std::ignore = std::from_chars(argument.data(), argument.data() + argument.size(), count);
+    return count;
+  }
+};
+
+Action ParseAction(std::string_view action) {
+  const auto space = action.find(' ');
+  if (space == std::string_view::npos) return {action, {}};
+  std::string_view argument = action.substr(space + 1);
+  argument.remove_prefix(std::min(argument.find_first_not_of(' '), argument.size()));
+  return {action.substr(0, space), argument.substr(0, argument.find(' '))};
+}
 
 class PinPadScreen final : public PinPadView {
  public:
@@ -32,12 +52,11 @@ class PinPadScreen final : public PinPadView {
   int result() const { return result_; }
   const std::string& captions() const { return captions_; }
 
-  void Act(const std::string& action) {
-    std::istringstream in(action);
-    std::string verb, argument;
-    in >> verb >> argument;
+  void Act(std::string_view action) {
+    const Action parsed = ParseAction(action);
+    const auto [verb, argument] = parsed;
     if (verb == "field") {
-      pad_.OnSelectField(std::stoi(argument));
+      pad_.OnSelectField(parsed.Count());
     } else if (verb == "type") {
       Type(argument);
     } else if (verb == "code") {
@@ -54,12 +73,12 @@ class PinPadScreen final : public PinPadView {
     } else if (verb == "ok") {
       pad_.OnHiddenOk();
     } else if (verb == "wait") {
-      for (int i = 0, n = std::stoi(argument); i < n && result_ == kOpenDialog; ++i) pad_.OnTimer();
+      for (int i = 0, n = parsed.Count(); i < n && result_ == kOpenDialog; ++i) pad_.OnTimer();
     }
   }
 
  private:
-  void Type(const std::string& digits) {
+  void Type(std::string_view digits) {
     for (const char digit : digits) {
       const auto position = captions_.find(digit);
       if (position != std::string::npos) pad_.OnDigit(position);
@@ -90,21 +109,26 @@ class AppConfirmScreen final : public AppConfirmView {
   int result_ = kOpenDialog;
 };
 
-std::string NextScript(std::deque<std::string>& scripts) {
+// Like a person, the customer forgets what was typed once it is typed: the
+// script leaves no copy of a password behind (the secret scans look for them).
+SecureString NextScript(std::deque<std::string>& scripts) {
   if (scripts.empty()) return {};
-  std::string script = scripts.front();
+  SecureString script(scripts.front());
+  Cleanse(scripts.front().data(), scripts.front().capacity());
   scripts.pop_front();
   return script;
 }
 
 }  // namespace
 
-std::vector<std::string> SplitActions(const std::string& script) {
-  std::vector<std::string> actions;
-  std::istringstream in(script);
-  for (std::string action; std::getline(in, action, ';');) {
+std::vector<std::string_view> SplitActions(std::string_view script) {
+  std::vector<std::string_view> actions;
+  while (!script.empty()) {
+    const auto end = std::min(script.find(';'), script.size());
+    std::string_view action = script.substr(0, end);
+    script.remove_prefix(std::min(end + 1, script.size()));
     const auto first = action.find_first_not_of(' ');
-    if (first != std::string::npos) actions.push_back(action.substr(first));
+    if (first != std::string_view::npos) actions.push_back(action.substr(first));
   }
   return actions;
 }
@@ -119,7 +143,8 @@ int ScriptedCustomer::RunPinPad(PinPad& pad) {
   PinPadScreen screen(*this, pad);
   pad.OnOpen(screen);
   keyCaptions.push_back(screen.captions());
-  for (const std::string& action : SplitActions(NextScript(pinPadScripts))) {
+  const SecureString script = NextScript(pinPadScripts);
+  for (const std::string_view action : SplitActions(script)) {
     if (screen.result() != kOpenDialog) break;
     screen.Act(action);
   }
@@ -131,12 +156,12 @@ int ScriptedCustomer::RunAppConfirmation(CIVESKAppConfirm& dialog) {
   AppConfirmScreen screen(*this);
   dialog.OnOpen(screen);
   if (onAppConfirm) onAppConfirm();
-  for (const std::string& action : SplitActions(NextScript(appConfirmScripts))) {
+  const SecureString script = NextScript(appConfirmScripts);
+  for (const std::string_view action : SplitActions(script)) {
     if (screen.result() != kOpenDialog) break;
-    std::istringstream in(action);
-    std::string verb;
-    int count = 0;
-    in >> verb >> count;
+    const Action parsed = ParseAction(action);
+    const std::string_view verb = parsed.verb;
+    const int count = parsed.Count();
     if (verb == "confirm") dialog.OnConfirm();
     if (verb == "cancel") dialog.OnCancel();
     if (verb == "escape") dialog.OnEscape();

@@ -15,6 +15,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/dialogs.h"
@@ -42,6 +43,6 @@ class ScriptedCustomer final : public Dialogs {
   std::vector<std::string> keyCaptions;  // the ten captions of each pad, as a text
 };
 
-std::vector<std::string> SplitActions(const std::string& script);
+std::vector<std::string_view> SplitActions(std::string_view script);
 
 }  // namespace korvaden::customer

@@ -3,4 +3,4 @@
 # .clang-format says (clang-format -i FILE mends one).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.."
-git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+git ls-files -z -- '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror

@@ -4,12 +4,17 @@
 // one line per check ("PASS ..." or "FAIL ...") and exits with the failures.
 // `com_host CHECKS` runs the checks; `com_host CALL MEMBER ARG...` calls one
 // member and prints retVal and TrnsMsg (a NUMBER argument is passed as a LONG);
-// `com_host PAGE URL MEMBER ARG...` does the same from a browser's page at URL.
+// `com_host PAGE URL MEMBER ARG...` does the same from a browser's page at URL
+// that holds an object tag; `com_host SCRIPT URL MEMBER ARG...` from a page at
+// URL whose script creates the control (sited through the browser's services).
 #include <windows.h>
 
+#include <exdisp.h>
 #include <objsafe.h>
 #include <ocidl.h>
 #include <oleauto.h>
+#include <servprov.h>
+#include <shlguid.h>
 #include <urlmon.h>
 
 #include <fcntl.h>
@@ -19,6 +24,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "page_browser.h"
 
 namespace {
 
@@ -132,6 +139,36 @@ class Site final : public IOleClientSite, public IOleInPlaceSite {
  private:
   HWND window_;
   const wchar_t* pageUrl_;
+  ULONG refs_ = 1;
+};
+
+// What a browser hands a control that a page's script created: a service
+// provider that leads to the browser ("-" as the page: a site with no browser).
+class ScriptSite final : public IServiceProvider {
+ public:
+  explicit ScriptSite(const wchar_t* pageUrl) : browser_(pageUrl != nullptr ? NewPageBrowser(pageUrl) : nullptr) {}
+  ~ScriptSite() {
+    if (browser_ != nullptr) browser_->Release();
+  }
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IServiceProvider)) {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    *object = static_cast<IServiceProvider*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+  STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** object) override {
+    *object = nullptr;
+    if (browser_ == nullptr || !IsEqualGUID(service, SID_SWebBrowserApp)) return E_NOINTERFACE;
+    return browser_->QueryInterface(riid, object);
+  }
+
+ private:
+  IUnknown* browser_;
   ULONG refs_ = 1;
 };
 
@@ -427,8 +464,7 @@ void CallMember(IDispatch* dispatch, int argc, wchar_t** argv) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr,
-                 "usage: com_host CHECKS DLLPATH | com_host CALL MEMBER ARG... | com_host PAGE URL MEMBER ARG...\n");
+    std::fprintf(stderr, "usage: com_host CHECKS DLLPATH | CALL MEMBER ARG... | PAGE|SCRIPT URL MEMBER ARG...\n");
     return 2;
   }
   _setmode(_fileno(stdout), _O_BINARY);  // TrnsMsg's line feeds stay as they are
@@ -475,6 +511,22 @@ int wmain(int argc, wchar_t** argv) {
     object->Release();
     dispatch->Release();
     DestroyWindow(container);
+  } else if (std::wstring(argv[1]) == L"SCRIPT" && argc >= 4) {
+    ScriptSite site(std::wstring(argv[2]) == L"-" ? nullptr : argv[2]);
+    IObjectWithSite* sited = nullptr;
+    IObjectSafety* safety = nullptr;
+    dispatch->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&sited));
+    dispatch->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
+    heldControl = dispatch;
+    sited->SetSite(&site);
+    const HRESULT safe = safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
+                                                           INTERFACESAFE_FOR_UNTRUSTED_CALLER);
+    std::printf("safety=0x%08lX\n", static_cast<unsigned long>(safe));
+    CallMember(dispatch, argc - 3, argv + 3);
+    sited->SetSite(nullptr);
+    safety->Release();
+    sited->Release();
+    dispatch->Release();
   }
   OleUninitialize();
   return failures;

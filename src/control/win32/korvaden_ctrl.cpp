@@ -70,10 +70,11 @@ std::string MonikerUrl(IOleClientSite* site) {
   return url;
 }
 
-// Where the control is: the page's URL in a browser (empty when the browser
-// would not tell), none for a local program or a script host. An object tag
-// sites the control with an IOleClientSite; a page's script that creates it
-// sites it with a service provider that leads to the browser.
+// Where the control is: the page's URL in a browser (empty, which no deployment
+// allows, when an object tag's site will not say), none for a local program or
+// a script host. An object tag sites the control with an IOleClientSite; a
+// page's script that creates it sites it with a service provider that leads to
+// the browser, where a script host's (cscript's) leads to no browser.
 std::optional<std::string> PageOf(IOleClientSite* clientSite, IUnknown* site) {
   if (clientSite != nullptr) return MonikerUrl(clientSite);
   if (site == nullptr) return std::nullopt;
