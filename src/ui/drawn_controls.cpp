@@ -1,7 +1,5 @@
 #include "ui/drawn_controls.h"
 
-#include "ui/verification_code.h"
-
 namespace korvaden {
 namespace {
 
@@ -64,11 +62,11 @@ void GRD_image::RenderMasked(Canvas& canvas, std::string_view text, std::size_t 
   DrawNoise(canvas, kCell, width, kCell);
 }
 
-void GRD_image::RenderCode(Canvas& canvas) {
+void GRD_image::RenderCode(Canvas& canvas, std::string_view code) {
   constexpr int kWidth = 150, kHeight = 25, kStep = 25;
   canvas.Begin(kWidth, kHeight);
   canvas.Fill({0, 0, kWidth, kHeight}, kWhite);
-  verifyCode_ = MakeCode(random_, 6);
+  verifyCode_ = code;
   FontDescription font;
   font.height = font.width = 22;
   font.weight = 700;

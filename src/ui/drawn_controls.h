@@ -16,7 +16,8 @@ class GRD_image {
 
   void RenderText(Canvas& canvas, std::string_view text);
   void RenderMasked(Canvas& canvas, std::string_view text, std::size_t width, bool randomFont, bool active);
-  void RenderCode(Canvas& canvas);
+  // Draws a code that the PIN pad made (MakeCode), which it compares the entry with.
+  void RenderCode(Canvas& canvas, std::string_view code);
 
   const std::string& verifyCode() const { return verifyCode_; }
   const std::string& shownText() const { return shownText_; }

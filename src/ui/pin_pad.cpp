@@ -5,6 +5,7 @@
 #include "base/result_codes.h"
 #include "base/text_checks.h"
 #include "card/transaction_client.h"
+#include "ui/resource_ids.h"
 #include "ui/texts.h"
 #include "ui/verification_code.h"
 
@@ -18,7 +19,9 @@ constexpr std::size_t kCodeDigits = 6;
 constexpr StatusWord kWrongPin{0x6608};
 constexpr StatusWord kCardRefusesPad{0x6620};
 
-const PinPadProfile kAppCert{204,
+const PinPadProfile kAppCert{kIdAppCertPad,
+                             kIdPasswordDisplay,
+                             kIdConfirmDisplay,
                              6,
                              6,
                              6,
@@ -27,16 +30,12 @@ const PinPadProfile kAppCert{204,
                              texts::kAppCertConfirmFull,
                              texts::kAppCertLengthWrong,
                              texts::kAppCertMismatch};
-const PinPadProfile kCardless{209,
-                              12,
-                              6,
-                              12,
-                              true,
-                              texts::kCardlessFull,
-                              texts::kCardlessFull,
-                              texts::kCardlessLengthWrong,
-                              texts::kCardlessMismatch};
-const PinPadProfile kBonding{211,
+const PinPadProfile kCardless{
+    kIdCardlessPad,       kIdCardlessPasswordDisplay,  kIdCardlessConfirmDisplay, 12, 6, 12, true, texts::kCardlessFull,
+    texts::kCardlessFull, texts::kCardlessLengthWrong, texts::kCardlessMismatch};
+const PinPadProfile kBonding{kIdBondingPad,
+                             kIdPasswordDisplay,
+                             kIdConfirmDisplay,
                              6,
                              6,
                              6,

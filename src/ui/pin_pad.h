@@ -20,7 +20,9 @@ class CardApplication;
 enum class PinPadKind { CIVESKAppCert, CardLessApply, BondingMobileDevice };
 
 struct PinPadProfile {
-  int resource;                   // dialog template
+  int resource;         // dialog template
+  int passwordDisplay;  // control ids of the password displays
+  int confirmDisplay;
   std::size_t maxPasswordDigits;  // accepted in the password and confirmation fields
   std::size_t minPasswordDigits;  // required at confirmation
   std::size_t displayWidth;       // characters of the password displays
@@ -81,6 +83,7 @@ class PinPad {
   SecureString GetPassword() const;
   SecureString GetCardPin() const;
 
+  const PinPadProfile& profile() const { return profile_; }
   int activeField() const { return activeField_; }
   std::size_t cardPinCount() const { return cardPin_.tokens.size() / kTokenLength; }
 

@@ -156,6 +156,7 @@ echo "$page" | sed 's/^/  page: /' | cut -c1-120
 check "the page reads the version" has "$page" "version=1.2307.311"
 check "a fresh control's TrnsMsg is empty" has "$page" "fresh=true"
 check "the page sees 8970 for a short PCODE" has "$page" "TransIVESK=8970"
+check "the page reaches the account services" has "$page" "CardLess_Reset=9810"
 check "FidoVerify from the page" has "$page" "FidoVerify=0"
 check "FidoVerifyOB from the page" has "$page" "FidoVerifyOB=0"
 trnsmsg="$(sed -n '/^TrnsMsg=/,$p' <<<"$page" | sed '1s/^TrnsMsg=//')"

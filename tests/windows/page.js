@@ -6,18 +6,9 @@ WScript.Echo("version=" + control.GetAPIVersion());
 WScript.Echo("fresh=" + (control.TrnsMsg === ""));
 var services = ["Reissue_iVeskAppCert", "CardLess_Apply", "CardLess_Reset"];
 for (var i = 0; i < services.length; ++i) {
-  try {
-    control[services[i]]("", "", "", "", "", "", "\u88dc\u767c");
-    WScript.Echo(services[i] + "=available");
-  } catch (e) {
-    WScript.Echo(services[i] + "=not available");
-  }
+  WScript.Echo(services[i] + "=" + control[services[i]]("", "", "", "", "", "", "\u88dc\u767c"));
 }
-try {
-  control.BondingDevice_Apply("", "", "", "", "", "", "", "");
-} catch (e) {
-  WScript.Echo("BondingDevice_Apply=not available");
-}
+WScript.Echo("BondingDevice_Apply=" + control.BondingDevice_Apply("", "", "", "", "", "", "", ""));
 WScript.Echo("TransIVESK=" + control.TransIVESK(reader, "123456", "251", "", "", "", "", "", "", "", "", "", 0, ""));
 WScript.Echo("FidoVerify=" + control.FidoVerify(reader, "PAGE-SESSION-0001", "1234567890123456", "20230731123456",
                                                 "12345678", "WEBATM02", "P611AE", ""));

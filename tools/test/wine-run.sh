@@ -11,9 +11,28 @@ if [ ! -d "$locales/zh_TW.UTF-8" ]; then
   mkdir -p "$locales"
   localedef -i zh_TW -f UTF-8 "$locales/zh_TW.UTF-8" >/dev/null 2>&1 || true
 fi
+# Wine rewrites some font settings when the code page changes: everything runs in one locale.
+in_locale=(env -u LC_ALL LOCPATH="$locales" LANG=zh_TW.UTF-8 LC_CTYPE=zh_TW.UTF-8)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
+  "${in_locale[@]}" wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
-exec env -u LC_ALL LOCPATH="$locales" LANG=zh_TW.UTF-8 LC_CTYPE=zh_TW.UTF-8 wine "$@"
+# The dialogs' fonts: the Big5 faces and the pictures' faces map to Debian's
+# fonts (Wine does not follow one substitute to another, so "MS Shell Dlg" is
+# named too); windows without a window manager are unmanaged.
+if [ ! -f "$WINEPREFIX/korvaden-settings" ]; then
+  substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+  for face in 新細明體 PMingLiU 細明體 MingLiU "MS Shell Dlg"; do
+    "${in_locale[@]}" wine reg add "$substitutes" /v "$face" /d "AR PL UMing TW" /f >/dev/null 2>&1
+  done
+  for face in "Courier New" "MS Gothic"; do
+    "${in_locale[@]}" wine reg add "$substitutes" /v "$face" /d "Liberation Mono" /f >/dev/null 2>&1
+  done
+  "${in_locale[@]}" wine reg add "$substitutes" /v "Book Antiqua" /d "Liberation Serif" /f >/dev/null 2>&1
+  "${in_locale[@]}" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  cp /usr/share/wine/fonts/{marlett,tahoma,tahomabd}.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  wineserver -w
+  touch "$WINEPREFIX/korvaden-settings"
+fi
+exec "${in_locale[@]}" wine "$@"

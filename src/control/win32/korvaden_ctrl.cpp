@@ -21,10 +21,10 @@ namespace korvaden::com {
 struct ControlState {
   ui::Win32CardPrompts prompts{ModuleHandle()};
   ui::Win32MessageBoxes boxes;
-  ui::Win32Dialogs dialogs{ModuleHandle()};
   SystemRandom random;
+  ui::Win32Dialogs dialogs{ModuleHandle(), random};
   DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{ModuleReader(), SystemSleeper(), prompts, random, boxes, dialogs, keys};
+  Platform platform{ModuleReader(), prompts, prompts, random, boxes, dialogs, keys};
   ControlCore core{platform, ModuleMemberGate()};
 };
 
@@ -254,18 +254,36 @@ STDMETHODIMP CKorvadenIveskCtrl::FidoVerifyOB(BSTR ReaderName, BSTR SessionID, B
   });
 }
 
-// The account services arrive with the PIN pads; until then they say so.
-STDMETHODIMP CKorvadenIveskCtrl::Reissue_iVeskAppCert(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, LONG* retVal) {
-  return retVal == nullptr ? E_POINTER : E_NOTIMPL;
+STDMETHODIMP CKorvadenIveskCtrl::Reissue_iVeskAppCert(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
+                                                      BSTR BHO_D11, BSTR MSGTitle, LONG* retVal) {
+  return RunMember(retVal, [&] {
+    return core_.Reissue_iVeskAppCert(AnsiText(BHO_D5), AnsiText(BHO_D1), AnsiText(BHO_D2), AnsiText(BHO_D3),
+                                      AnsiText(BHO_D4), AnsiText(BHO_D11), AnsiText(MSGTitle));
+  });
 }
-STDMETHODIMP CKorvadenIveskCtrl::CardLess_Apply(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, LONG* retVal) {
-  return retVal == nullptr ? E_POINTER : E_NOTIMPL;
+
+STDMETHODIMP CKorvadenIveskCtrl::CardLess_Apply(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
+                                                BSTR BHO_D11, BSTR MSGTitle, LONG* retVal) {
+  return RunMember(retVal, [&] {
+    return core_.CardLess_Apply(AnsiText(BHO_D5), AnsiText(BHO_D1), AnsiText(BHO_D2), AnsiText(BHO_D3),
+                                AnsiText(BHO_D4), AnsiText(BHO_D11), AnsiText(MSGTitle));
+  });
 }
-STDMETHODIMP CKorvadenIveskCtrl::CardLess_Reset(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, LONG* retVal) {
-  return retVal == nullptr ? E_POINTER : E_NOTIMPL;
+
+STDMETHODIMP CKorvadenIveskCtrl::CardLess_Reset(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
+                                                BSTR BHO_D11, BSTR MSGTitle, LONG* retVal) {
+  return RunMember(retVal, [&] {
+    return core_.CardLess_Reset(AnsiText(BHO_D5), AnsiText(BHO_D1), AnsiText(BHO_D2), AnsiText(BHO_D3),
+                                AnsiText(BHO_D4), AnsiText(BHO_D11), AnsiText(MSGTitle));
+  });
 }
-STDMETHODIMP CKorvadenIveskCtrl::BondingDevice_Apply(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, BSTR, LONG* retVal) {
-  return retVal == nullptr ? E_POINTER : E_NOTIMPL;
+
+STDMETHODIMP CKorvadenIveskCtrl::BondingDevice_Apply(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
+                                                     BSTR BHO_D11, BSTR BHO_D12, BSTR MSGTitle, LONG* retVal) {
+  return RunMember(retVal, [&] {
+    return core_.BondingDevice_Apply(AnsiText(BHO_D5), AnsiText(BHO_D1), AnsiText(BHO_D2), AnsiText(BHO_D3),
+                                     AnsiText(BHO_D4), AnsiText(BHO_D11), AnsiText(BHO_D12), AnsiText(MSGTitle));
+  });
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::get_TrnsMsg(BSTR* pVal) {

@@ -2,59 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
-#include "ui/app_confirm.h"
-#include "ui/pin_pad.h"
 #include "ui/resource_ids.h"
-#include "ui/texts.h"
+#include "ui/win32/dialog_views.h"
+#include "ui/win32/picture_controls.h"
 
 namespace korvaden::ui {
-namespace {
-
-constexpr int kPromptWidth = 450;
-constexpr int kPromptHeight = 95;
-
-class Win32CardPrompt final : public CardPromptView {
- public:
-  explicit Win32CardPrompt(HWND window) : window_(window) {}
-  ~Win32CardPrompt() override {
-    ShowWindow(window_, SW_HIDE);
-    DestroyWindow(window_);
-  }
-  void ShowStage(int stage) override {
-    const std::string text = std::string(texts::kPromptHeading) + "\r\n\r\n" +
-                             (stage == 1 ? texts::kPromptRemoveCard : texts::kPromptInsertCard);
-    SetWindowTextA(window_, text.c_str());
-    UpdateWindow(window_);
-  }
-
- private:
-  HWND window_;
-};
-
-INT_PTR CALLBACK TransferDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG: {
-      const auto* confirmation = reinterpret_cast<const TransferConfirmation*>(lParam);
-      SetDlgItemTextA(dialog, kIdTransferorText, confirmation->transferorText.c_str());
-      SetDlgItemTextA(dialog, kIdTransfereeText, confirmation->transfereeText.c_str());
-      SetDlgItemTextA(dialog, kIdAmountText, confirmation->amountText.c_str());
-      SetForegroundWindow(dialog);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      // Control 1 is "取消 (N)", control 2 "確定 (Y)" (and Esc).
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dialog, LOWORD(wParam) == IDOK ? kTransferCancelled : kTransferConfirmed);
-        return TRUE;
-      }
-      break;
-  }
-  return FALSE;
-}
-
-}  // namespace
 
 void Win32MessageBoxes::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
   const std::string body(text), title(caption);
@@ -62,24 +17,80 @@ void Win32MessageBoxes::Show(std::string_view text, std::string_view caption, Me
               MB_OK | MB_TOPMOST | (icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONWARNING));
 }
 
+// The prompt of template 201: picture 248 at stage 1, 249 at stage 2, drawn
+// over the whole client area at each stage and whenever it is uncovered.
+class Win32CardPrompt final : public CardPromptView {
+ public:
+  Win32CardPrompt(Win32CardPrompts& owner, HWND window) : owner_(owner), window_(window) {
+    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
+    owner_.openPrompt_ = window;
+  }
+  ~Win32CardPrompt() override {
+    owner_.openPrompt_ = nullptr;
+    ShowWindow(window_, SW_HIDE);
+    DestroyWindow(window_);
+  }
+  void ShowStage(int stage) override {
+    picture_.LoadImageResource(owner_.module_, stage == 1 ? kIdPromptRemovePicture : kIdPromptInsertPicture);
+    HDC dc = GetDC(window_);
+    Paint(dc);
+    ReleaseDC(window_, dc);
+    ValidateRect(window_, nullptr);
+    // GDI output reaches the screen only when the thread looks at its queue;
+    // this range is one nobody posts to, so nothing is taken or dispatched.
+    MSG none;
+    PeekMessageW(&none, nullptr, WM_APP + 0x3FFF, WM_APP + 0x3FFF, PM_NOREMOVE);
+  }
+  void Paint(HDC dc) const {
+    RECT client;
+    GetClientRect(window_, &client);
+    picture_.Draw(dc, client);
+  }
+
+  static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM, LPARAM) {
+    auto* prompt = reinterpret_cast<Win32CardPrompt*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (message != WM_PAINT || prompt == nullptr) return FALSE;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    prompt->Paint(dc);
+    EndPaint(window, &paint);
+    return TRUE;
+  }
+
+ private:
+  Win32CardPrompts& owner_;
+  HWND window_;
+  PictureHolder picture_;
+};
+
 std::unique_ptr<CardPromptView> Win32CardPrompts::Open() {
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - kPromptWidth) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - kPromptHeight) / 2;
-  HWND window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_BORDER | WS_VISIBLE | SS_CENTER, x, y,
-                                kPromptWidth, kPromptHeight, nullptr, nullptr, module_, nullptr);
+  HWND window =
+      CreateDialogParamW(module_, MAKEINTRESOURCEW(kIdCardPromptDialog), nullptr, Win32CardPrompt::Procedure, 0);
   if (window == nullptr) return nullptr;
+  auto prompt = std::make_unique<Win32CardPrompt>(*this, window);
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
   SetForegroundWindow(window);
-  return std::make_unique<Win32CardPrompt>(window);
+  return prompt;
+}
+
+void Win32CardPrompts::Sleep(std::chrono::milliseconds duration) {
+  constexpr auto kSlice = std::chrono::milliseconds(50);
+  for (auto left = duration; left.count() > 0; left -= kSlice) {
+    ::Sleep(static_cast<DWORD>(std::min(left, kSlice).count()));
+    MSG paint;
+    while (openPrompt_ != nullptr && PeekMessageW(&paint, openPrompt_, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+      DispatchMessageW(&paint);
+    }
+  }
 }
 
 int Win32Dialogs::RunTransferConfirmation(const TransferConfirmation& confirmation) {
-  const INT_PTR result = DialogBoxParamW(module_, MAKEINTRESOURCEW(kIdTransferDialog), nullptr, TransferDialogProc,
-                                         reinterpret_cast<LPARAM>(&confirmation));
-  return result == kTransferConfirmed ? kTransferConfirmed : kTransferCancelled;
+  return RunTransferDialog(module_, confirmation);
 }
 
-int Win32Dialogs::RunPinPad(PinPad&) { return kPinPadCancelled; }
+int Win32Dialogs::RunPinPad(PinPad& pad) { return RunPinPadDialog(module_, pad, random_); }
 
-int Win32Dialogs::RunAppConfirmation(CIVESKAppConfirm&) { return kAppConfirmUnreachable; }
+int Win32Dialogs::RunAppConfirmation(CIVESKAppConfirm& dialog) { return RunAppConfirmDialog(module_, dialog, random_); }
 
 }  // namespace korvaden::ui

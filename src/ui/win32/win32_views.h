@@ -1,13 +1,16 @@
 #pragma once
 // The Win32 windows of the core's interfaces: message boxes, the card prompt
-// and the transfer confirmation dialog (template 203).
+// (template 201) and the modal dialogs (templates 203, 204, 207, 209, 211).
 #include <windows.h>
 
+#include <chrono>
 #include <memory>
 
 #include "base/card_prompt.h"
 #include "base/dialogs.h"
 #include "base/message_box.h"
+#include "base/random_source.h"
+#include "base/sleeper.h"
 
 namespace korvaden::ui {
 
@@ -16,29 +19,35 @@ class Win32MessageBoxes final : public MessageBoxes {
   void Show(std::string_view text, std::string_view caption, MessageIcon icon) override;
 };
 
-// Both take their windows and templates from `module`, the DLL's own handle.
-class Win32CardPrompts final : public CardPromptFactory {
+// Opens the card prompt from the module's template and pictures. It is also
+// the sleeper of the card steps: while a prompt is up, the waits repaint it
+// when it is uncovered, and handle no other message, so that neither input nor
+// a page's script reaches the control in between.
+class Win32CardPrompts final : public CardPromptFactory, public Sleeper {
  public:
   explicit Win32CardPrompts(HINSTANCE module) : module_(module) {}
   std::unique_ptr<CardPromptView> Open() override;
+  void Sleep(std::chrono::milliseconds duration) override;
 
  private:
+  friend class Win32CardPrompt;
   HINSTANCE module_;
+  HWND openPrompt_ = nullptr;
 };
 
+// Every dialog takes its template from `module`, the DLL's own handle; a dialog
+// that cannot be shown counts as cancelled: nothing is confirmed that the
+// customer did not see.
 class Win32Dialogs final : public Dialogs {
  public:
-  explicit Win32Dialogs(HINSTANCE module) : module_(module) {}
-  // A dialog that cannot be shown counts as cancelled: nothing is confirmed
-  // that the customer did not see.
+  Win32Dialogs(HINSTANCE module, RandomSource& random) : module_(module), random_(random) {}
   int RunTransferConfirmation(const TransferConfirmation& confirmation) override;
-  // The PIN pads and the service confirmation have no window of their own yet:
-  // they count as cancelled (the control's service members are not offered).
   int RunPinPad(PinPad& pad) override;
   int RunAppConfirmation(CIVESKAppConfirm& dialog) override;
 
  private:
   HINSTANCE module_;
+  RandomSource& random_;
 };
 
 }  // namespace korvaden::ui

@@ -1,0 +1,103 @@
+#include <windows.h>
+
+#include <string>
+
+#include "ui/app_confirm.h"
+#include "ui/drawn_controls.h"
+#include "ui/resource_ids.h"
+#include "ui/win32/dialog_views.h"
+#include "ui/win32/gdi_canvas.h"
+#include "ui/win32/modal_dialog.h"
+#include "ui/win32/picture_controls.h"
+
+namespace korvaden::ui {
+namespace {
+
+constexpr UINT_PTR kCountdownTimer = 1;
+constexpr std::size_t kAccountLineWidth = 20;
+constexpr int kApplicationTitle = 100;  // string resource
+
+// Multi-line edits and statics break lines at "\r\n"; the texts carry "\n".
+std::string WithWindowsLineBreaks(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+class AppConfirmDialog final : public ModalDialog, public AppConfirmView {
+ public:
+  AppConfirmDialog(HINSTANCE module, CIVESKAppConfirm& presenter, RandomSource& random)
+      : module_(module), presenter_(presenter), accountImage_(random) {}
+
+  void ShowAccount(std::string_view label, std::string_view line) override {
+    SetDlgItemTextA(window(), kIdAccountLabel, WithWindowsLineBreaks(label).c_str());
+    GdiCanvas canvas;
+    accountImage_.RenderMasked(canvas, line, kAccountLineWidth, false, false);
+    SetPicture(Item(kIdAccountPicture), canvas.TakeBitmap());
+  }
+  void ShowActivityTitle(std::string_view title) override {
+    SetDlgItemTextA(window(), kIdActivityTitle, WithWindowsLineBreaks(title).c_str());
+  }
+  void ShowHint(bool shown) override {
+    colors_.SetRed(kIdAppHint, shown);
+    ShowWindow(Item(kIdAppHint), shown ? SW_SHOW : SW_HIDE);
+  }
+  void ShowCountdown(std::string_view seconds) override {
+    SetDlgItemTextA(window(), kIdAppCountdown, std::string(seconds).c_str());
+    RedrawWindow(Item(kIdAppCountdown), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
+  void ShowMessage(std::string_view text) override {
+    char title[64] = {};
+    LoadStringA(module_, kApplicationTitle, title, sizeof(title));
+    MessageBoxA(window(), std::string(text).c_str(), title, MB_OK | MB_ICONWARNING);
+  }
+  void EndDialog(int result) override { End(result); }
+
+ private:
+  BOOL OnInit() override {
+    presenter_.OnOpen(*this);
+    SetTimer(window(), kCountdownTimer, 1000, nullptr);
+    return TRUE;
+  }
+  void OnCommand(int id, int notification) override {
+    if (notification != BN_CLICKED) return;
+    if (id == kIdAppConfirmOk) presenter_.OnConfirm();
+    if (id == kIdAppConfirmCancel) presenter_.OnCancel();
+    if (id == IDCANCEL) presenter_.OnEscape();
+    if (id == IDOK) presenter_.OnHiddenOk();
+  }
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_TIMER:
+        presenter_.OnTimer();
+        return TRUE;
+      case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(colors_.Static(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+      case WM_CTLCOLORDLG:
+        return reinterpret_cast<INT_PTR>(colors_.Background());
+      case WM_DESTROY:
+        KillTimer(window(), kCountdownTimer);
+        SetPicture(Item(kIdAccountPicture), nullptr);
+        return FALSE;
+    }
+    return FALSE;
+  }
+
+  HINSTANCE module_;
+  CIVESKAppConfirm& presenter_;
+  GRD_image accountImage_;
+  DialogColors colors_{{kIdAppCountdown}, kIdActivityTitle};
+};
+
+}  // namespace
+
+int RunAppConfirmDialog(HINSTANCE module, CIVESKAppConfirm& presenter, RandomSource& random) {
+  AppConfirmDialog dialog(module, presenter, random);
+  const int result = dialog.Run(module, kIdAppConfirmDialog, kAppConfirmCancelled);
+  return result < 0 ? kAppConfirmCancelled : result;
+}
+
+}  // namespace korvaden::ui

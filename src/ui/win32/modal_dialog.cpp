@@ -1,0 +1,65 @@
+#include "ui/win32/modal_dialog.h"
+
+namespace korvaden::ui {
+
+int ModalDialog::Run(HINSTANCE module, int templateId, int abandoned) {
+  window_ =
+      CreateDialogParamW(module, MAKEINTRESOURCEW(templateId), nullptr, Procedure, reinterpret_cast<LPARAM>(this));
+  if (window_ == nullptr) return -1;
+  if (!ended_) {
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+  }
+  MSG message;
+  while (!ended_) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that owns the thread
+      End(abandoned);
+      break;
+    }
+    const bool ours = message.hwnd == window_ || IsChild(window_, message.hwnd);
+    if (ours && message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+      OnEscape();
+    } else if (!IsDialogMessageW(window_, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  DestroyWindow(window_);
+  window_ = nullptr;
+  return result_;
+}
+
+void ModalDialog::End(int result) {
+  if (ended_) return;
+  ended_ = true;
+  result_ = result;
+  ShowWindow(window_, SW_HIDE);
+  PostMessageW(window_, WM_NULL, 0, 0);  // wakes the loop
+}
+
+INT_PTR ModalDialog::OnMessage(UINT, WPARAM, LPARAM) { return FALSE; }
+
+INT_PTR CALLBACK ModalDialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* dialog = reinterpret_cast<ModalDialog*>(lParam);
+    SetWindowLongPtrW(window, DWLP_USER, lParam);
+    dialog->window_ = window;
+    return dialog->OnInit();
+  }
+  auto* dialog = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+  if (dialog == nullptr) return FALSE;
+  switch (message) {
+    case WM_COMMAND:
+      dialog->OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_CLOSE:
+      dialog->OnEscape();
+      return TRUE;
+    default:
+      return dialog->OnMessage(message, wParam, lParam);
+  }
+}
+
+}  // namespace korvaden::ui

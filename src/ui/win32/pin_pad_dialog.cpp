@@ -1,0 +1,175 @@
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "ui/drawn_controls.h"
+#include "ui/pin_pad.h"
+#include "ui/resource_ids.h"
+#include "ui/win32/dialog_views.h"
+#include "ui/win32/gdi_canvas.h"
+#include "ui/win32/modal_dialog.h"
+#include "ui/win32/picture_controls.h"
+
+namespace korvaden::ui {
+namespace {
+
+constexpr UINT_PTR kCountdownTimer = 1;
+
+// Keypad position k is control 227 for k = 0, else 217 + k.
+int KeyId(std::size_t position) { return position == 0 ? kIdKeyPosition0 : kIdKeyPosition1 + int(position) - 1; }
+int KeyPosition(int id) {
+  if (id == kIdKeyPosition0) return 0;
+  return id >= kIdKeyPosition1 && id < kIdKeyPosition1 + 9 ? id - kIdKeyPosition1 + 1 : -1;
+}
+
+class PinPadDialog final : public ModalDialog, public PinPadView {
+ public:
+  PinPadDialog(PinPad& pad, RandomSource& random)
+      : pad_(pad), random_(random), images_{GRD_image(random), GRD_image(random), GRD_image(random)}, code_(random) {}
+  ~PinPadDialog() override { ReleasePictures(); }
+
+  // What the presenter asks of the window.
+  void ShowField(int field, std::string_view text, std::size_t width, bool active, bool randomFont) override {
+    GdiCanvas canvas;
+    const int index = field == kFieldCardPin ? 2 : field - 1;
+    images_[index].RenderMasked(canvas, text, width, randomFont, active);
+    SetPicture(Item(DisplayId(field)), canvas.TakeBitmap());
+  }
+  void ShowCode(std::string_view code) override {
+    GdiCanvas canvas;
+    code_.RenderCode(canvas, code);
+    SetPicture(Item(kIdCodeImage), canvas.TakeBitmap());
+    ShowDigitsToTests(Item(kIdCodeImage), code);
+  }
+  std::string TypedCode() const override {
+    std::string text(GetWindowTextLengthA(Item(kIdTypedCode)) + 1, '\0');
+    text.resize(GetDlgItemTextA(window(), kIdTypedCode, text.data(), static_cast<int>(text.size())));
+    return text;
+  }
+  void SetTypedCode(std::string_view text) override {
+    const std::string typed(text);
+    SetDlgItemTextA(window(), kIdTypedCode, typed.c_str());
+    SendMessageA(Item(kIdTypedCode), EM_SETSEL, typed.size(), typed.size());
+    SendMessageA(Item(kIdTypedCode), EM_SCROLLCARET, 0, 0);
+  }
+  void FocusTypedCode() override {
+    // Focus that arrives selects field 3; focus that is already there does not arrive.
+    if (GetFocus() == Item(kIdTypedCode)) {
+      pad_.OnSelectField(kFieldCode);
+    } else {
+      SetFocus(Item(kIdTypedCode));
+    }
+  }
+  void ShowCountdown(std::string_view seconds) override { SetText(kIdPadCountdown, seconds); }
+  void ShowCardPinCount(std::string_view count) override { SetText(kIdCardPinCount, count); }
+  void HideCardPinControls() override {
+    for (const int id :
+         {kIdCardPinCaption, kIdCardPinCountOpen, kIdCardPinCount, kIdCardPinCountClose, kIdCardPinDisplay}) {
+      ShowWindow(Item(id), SW_HIDE);
+    }
+  }
+  void SetKeyCaption(std::size_t position, char digit) override {
+    captions_[position] = digit;
+    InvalidateRect(Item(KeyId(position)), nullptr, FALSE);
+    ShowDigitsToTests(Item(KeyId(position)), std::string_view(&digit, 1));
+  }
+  void ShowMessage(std::string_view text) override {
+    const std::string message(text);
+    MessageBoxA(window(), message.c_str(), "", MB_OK | MB_ICONEXCLAMATION);
+  }
+  void EndDialog(int result) override { End(result); }
+
+ private:
+  int DisplayId(int field) const {
+    if (field == kFieldPassword) return pad_.profile().passwordDisplay;
+    if (field == kFieldConfirm) return pad_.profile().confirmDisplay;
+    return kIdCardPinDisplay;
+  }
+  void SetText(int id, std::string_view text) {
+    SetDlgItemTextA(window(), id, std::string(text).c_str());
+    RedrawWindow(Item(id), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
+  void ReleasePictures() {
+    if (window() == nullptr) return;
+    for (const int id :
+         {pad_.profile().passwordDisplay, pad_.profile().confirmDisplay, kIdCardPinDisplay, kIdCodeImage}) {
+      SetPicture(Item(id), nullptr);
+    }
+  }
+
+  BOOL OnInit() override {
+    pad_.OnOpen(*this);
+    if (!ended()) SetTimer(window(), kCountdownTimer, 1000, nullptr);
+    return TRUE;  // the focus goes to the first tab stop, "回主選單"
+  }
+  void OnCommand(int id, int notification) override {
+    const int position = KeyPosition(id);
+    if (position >= 0 && notification == BN_CLICKED) return pad_.OnDigit(static_cast<std::size_t>(position));
+    if (id == pad_.profile().passwordDisplay && notification == STN_CLICKED) return pad_.OnSelectField(kFieldPassword);
+    if (id == pad_.profile().confirmDisplay && notification == STN_CLICKED) return pad_.OnSelectField(kFieldConfirm);
+    if (id == kIdCardPinDisplay && notification == STN_CLICKED) return pad_.OnSelectField(kFieldCardPin);
+    if (id == kIdTypedCode && notification == EN_SETFOCUS) return pad_.OnSelectField(kFieldCode);
+    if (notification != BN_CLICKED) return;
+    switch (id) {
+      case kIdPadBackspace:
+        return pad_.OnBackspace();
+      case kIdPadClear:
+        return pad_.OnClear();
+      case kIdPadConfirm:
+        return pad_.OnConfirm();
+      case IDCANCEL:
+        return pad_.OnCancel();
+      case IDOK:
+        return pad_.OnHiddenOk();
+    }
+  }
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_TIMER:
+        pad_.OnTimer();
+        return TRUE;
+      case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        const int position = KeyPosition(static_cast<int>(wParam));
+        if (item.CtlType != ODT_BUTTON || position < 0) return FALSE;
+        DrawKey(item, std::string(1, captions_[static_cast<std::size_t>(position)]));
+        return TRUE;
+      }
+      case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<INT_PTR>(colors_.Static(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+      case WM_CTLCOLORDLG:
+        return reinterpret_cast<INT_PTR>(colors_.Background());
+      case WM_DESTROY:
+        KillTimer(window(), kCountdownTimer);
+        ReleasePictures();
+        return FALSE;
+    }
+    return FALSE;
+  }
+  void DrawKey(const DRAWITEMSTRUCT& item, const std::string& caption) {
+    const RECT& r = item.rcItem;
+    GdiCanvas canvas;
+    canvas.Begin(r.right - r.left, r.bottom - r.top);
+    DrawDigitButton(canvas, random_, {0, 0, r.right - r.left, r.bottom - r.top}, caption,
+                    (item.itemState & ODS_SELECTED) != 0, (item.itemState & ODS_DISABLED) != 0);
+    canvas.CopyTo(item.hDC, r.left, r.top);
+  }
+
+  PinPad& pad_;
+  RandomSource& random_;
+  std::array<GRD_image, 3> images_;  // password, confirmation, card PIN
+  GRD_image code_;
+  std::string captions_ = std::string(kKeypadPositions, ' ');
+  DialogColors colors_{{kIdPadCountdown, kIdCardPinCount}, kIdTypedCode};
+};
+
+}  // namespace
+
+int RunPinPadDialog(HINSTANCE module, PinPad& pad, RandomSource& random) {
+  PinPadDialog dialog(pad, random);
+  const int result = dialog.Run(module, pad.profile().resource, kPinPadCancelled);
+  return result < 0 ? kPinPadCancelled : result;
+}
+
+}  // namespace korvaden::ui

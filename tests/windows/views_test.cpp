@@ -1,0 +1,358 @@
+// The Win32 views, opened from the module's templates with their presenters
+// and driven from inside their own message loops: what they show (texts read
+// back, pixels captured) and what the customer's actions end in.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "screen_customer.h"
+#include "support/card_bench.h"
+#include "ui/app_confirm.h"
+#include "ui/pin_pad.h"
+#include "ui/resource_ids.h"
+#include "ui/texts.h"
+#include "ui/win32/dialog_views.h"
+#include "ui/win32/win32_views.h"
+
+namespace korvaden {
+namespace {
+
+using test::BoxOwnedBy;
+using test::CaptureWindow;
+using test::DialogWith;
+using test::DigitsOf;
+using test::ItemText;
+using test::Press;
+using test::ScreenCustomer;
+
+HINSTANCE Module() { return GetModuleHandleW(nullptr); }
+
+int KeyId(int position) { return position == 0 ? kIdKeyPosition0 : kIdKeyPosition1 + position - 1; }
+
+bool IsRed(COLORREF c) { return GetRValue(c) > 190 && GetGValue(c) < 70 && GetBValue(c) < 70; }
+bool IsTextGreen(COLORREF c) {
+  return GetRValue(c) < 90 && GetGValue(c) >= 40 && GetGValue(c) < 150 && GetBValue(c) < 90;
+}
+bool IsWhite(COLORREF c) { return c == RGB(255, 255, 255); }
+
+// The client area of control `id` in the dialog's capture.
+RECT ClientOf(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  RECT client;
+  GetClientRect(control, &client);
+  MapWindowPoints(control, dialog, reinterpret_cast<POINT*>(&client), 2);
+  return client;
+}
+
+struct PixelCount {
+  int green = 0, other = 0;
+};
+PixelCount CountPixels(const test::Capture& capture, const RECT& area) {
+  PixelCount count;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      const COLORREF c = capture.At(x, y);
+      if (IsTextGreen(c)) {
+        ++count.green;
+      } else if (!IsWhite(c)) {
+        ++count.other;
+      }
+    }
+  }
+  return count;
+}
+
+// The edges of a field display: red when it is the active one (but where the
+// noise drawn after the frame covers them).
+bool FramedRed(const test::Capture& capture, const RECT& display) {
+  int red = 0, all = 0;
+  for (int y = display.top; y < display.bottom; ++y, all += 2) {
+    red += IsRed(capture.At(display.left, y)) + IsRed(capture.At(display.right - 1, y));
+  }
+  for (int x = display.left; x < display.right; ++x, all += 2) {
+    red += IsRed(capture.At(x, display.top)) + IsRed(capture.At(x, display.bottom - 1));
+  }
+  return red * 10 >= all * 8;
+}
+
+// Every text of a message box, joined (Wine and Windows number its text control differently).
+std::string BoxTexts(HWND box) {
+  std::string texts;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM data) -> BOOL {
+        *reinterpret_cast<std::string*>(data) += test::TextOf(child) + "|";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
+// Presses the keys that show `digits`.
+void TypeDigits(HWND dialog, std::string_view digits) {
+  for (const char digit : digits) {
+    for (int k = 0; k < 10; ++k) {
+      if (DigitsOf(GetDlgItem(dialog, KeyId(k))) == std::string(1, digit)) Press(dialog, KeyId(k));
+    }
+  }
+}
+
+TEST(Templates, TextsComeOutAsTheCoresBig5) {
+  HWND dialog = CreateDialogParamW(
+      Module(), MAKEINTRESOURCEW(kIdAppConfirmDialog), nullptr,
+      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(ItemText(dialog, kIdAccountLabel), texts::kReissueAccountLabel);
+  DestroyWindow(dialog);
+
+  HWND prompt = CreateDialogParamW(
+      Module(), MAKEINTRESOURCEW(kIdCardPromptDialog), nullptr,
+      [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+  ASSERT_NE(prompt, nullptr);
+  RECT client, area;
+  GetClientRect(prompt, &client);
+  area = ClientOf(prompt, kIdPromptPictureArea);
+  EXPECT_NE(GetWindowLongW(prompt, GWL_STYLE) & WS_CAPTION, WS_CAPTION) << "no caption";
+  EXPECT_NE(GetWindowLongW(prompt, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  EXPECT_GE(area.right, client.right) << "the frame covers the client area";
+  EXPECT_GE(area.bottom, client.bottom) << "the frame covers the client area";
+  DestroyWindow(prompt);
+}
+
+TEST(TransferDialog, OnlyAPressOfConfirmConfirms) {
+  const TransferConfirmation confirmation{"1234567890123456", "81200000123", "100"};
+  struct Case {
+    const char* what;
+    std::function<void(HWND)> act;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {"確定 (Y)", [](HWND d) { Press(d, IDCANCEL); }, kTransferConfirmed},
+      {"取消 (N)", [](HWND d) { Press(d, IDOK); }, kTransferCancelled},
+      {"Esc", [](HWND d) { PostMessageW(GetFocus() ? GetFocus() : d, WM_KEYDOWN, VK_ESCAPE, 0); }, kTransferCancelled},
+      {"closing", [](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); }, kTransferCancelled},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    HWND dialog = nullptr;
+    ScreenCustomer customer({[&] { return (dialog = DialogWith(kIdAmountText)) != nullptr; },
+                             [&] {
+                               shown = ItemText(dialog, kIdTransferorText) + "/" + ItemText(dialog, kIdTransfereeText) +
+                                       "/" + ItemText(dialog, kIdAmountText);
+                               c.act(dialog);
+                               return true;
+                             }});
+    EXPECT_EQ(ui::RunTransferDialog(Module(), confirmation), c.expected) << c.what;
+    EXPECT_EQ(shown, "1234567890123456/81200000123/100") << c.what;
+  }
+}
+
+class PinPadDialogTest : public ::testing::Test {
+ protected:
+  test::CardBench bench;
+  HWND dialog = nullptr;
+  ScreenCustomer::Step Opened() {
+    return [this] { return (dialog = DialogWith(kIdCodeImage)) != nullptr; };
+  }
+};
+
+TEST_F(PinPadDialogTest, ShowsShuffledKeysTheCodeAndTheActiveField) {
+  PinPad pad(PinPadKind::CIVESKAppCert, bench.platform);
+  pad.readerName = test::kReaderName;
+  pad.pinMode = "2";
+  std::set<std::string> digits;
+  std::vector<std::string> countdown;
+  bool frameOnPassword = false, frameOnConfirm = true, cardPinHidden = false;
+  PixelCount code, keyFace;
+  std::string codeShown;
+  ScreenCustomer customer({Opened(),
+                           [&] {
+                             for (int k = 0; k < 10; ++k) digits.insert(DigitsOf(GetDlgItem(dialog, KeyId(k))));
+                             codeShown = DigitsOf(GetDlgItem(dialog, kIdCodeImage));
+                             cardPinHidden = !IsWindowVisible(GetDlgItem(dialog, kIdCardPinDisplay)) &&
+                                             !IsWindowVisible(GetDlgItem(dialog, kIdCardPinCaption));
+                             for (int tick = 0; tick < 3; ++tick) {
+                               SendMessageW(dialog, WM_TIMER, 1, 0);
+                               countdown.push_back(ItemText(dialog, kIdPadCountdown));
+                             }
+                             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdPasswordDisplay, STN_CLICKED),
+                                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, kIdPasswordDisplay)));
+                             return true;
+                           },
+                           [&] {
+                             RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+                             const test::Capture capture = CaptureWindow(dialog);
+                             frameOnPassword = FramedRed(capture, ClientOf(dialog, kIdPasswordDisplay));
+                             frameOnConfirm = FramedRed(capture, ClientOf(dialog, kIdConfirmDisplay));
+                             code = CountPixels(capture, ClientOf(dialog, kIdCodeImage));
+                             keyFace = CountPixels(capture, ClientOf(dialog, KeyId(0)));
+                             Press(dialog, IDCANCEL);
+                             return true;
+                           }});
+  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadCancelled);
+  EXPECT_EQ(digits.size(), 10u);
+  EXPECT_EQ(digits.count(""), 0u);
+  EXPECT_EQ(codeShown.size(), 6u);
+  EXPECT_EQ(countdown, (std::vector<std::string>{"540", "539", "538"}));
+  EXPECT_TRUE(cardPinHidden);
+  EXPECT_TRUE(frameOnPassword);
+  EXPECT_FALSE(frameOnConfirm);
+  EXPECT_GT(code.green, 60) << "the six digits";
+  EXPECT_GT(code.other, 40) << "the noise";
+  EXPECT_GT(keyFace.green, 10) << "the key's caption";
+}
+
+TEST_F(PinPadDialogTest, TypedPasswordAndCodeConfirm) {
+  PinPad pad(PinPadKind::CardLessApply, bench.platform);
+  pad.readerName = test::kReaderName;
+  pad.pinMode = "2";
+  std::string wrongCodeBox, lengthBox, lengthCaption = "unread";
+  ScreenCustomer customer({Opened(),
+                           [&] {
+                             Press(dialog, kIdPadConfirm);  // nothing typed
+                             return true;
+                           },
+                           [&] {
+                             HWND box = BoxOwnedBy(dialog);
+                             if (box == nullptr) return false;
+                             lengthBox = BoxTexts(box);
+                             lengthCaption = test::TextOf(box);
+                             PostMessageW(box, WM_COMMAND, IDOK, 0);
+                             return true;
+                           },
+                           [&] {
+                             if (BoxOwnedBy(dialog) != nullptr) return false;
+                             TypeDigits(dialog, "97531086");
+                             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdCardlessConfirmDisplay, STN_CLICKED),
+                                          reinterpret_cast<LPARAM>(GetDlgItem(dialog, kIdCardlessConfirmDisplay)));
+                             return true;
+                           },
+                           [&] {
+                             TypeDigits(dialog, "97531086");
+                             // Into the code field after the keys above: the focus moves in turn.
+                             PostMessageW(dialog, WM_NEXTDLGCTL,
+                                          reinterpret_cast<WPARAM>(GetDlgItem(dialog, kIdTypedCode)), TRUE);
+                             const std::string code = DigitsOf(GetDlgItem(dialog, kIdCodeImage));
+                             TypeDigits(dialog, code.substr(0, 5) + (code[5] == '0' ? "1" : "0"));
+                             Press(dialog, kIdPadConfirm);
+                             return true;
+                           },
+                           [&] {
+                             HWND box = BoxOwnedBy(dialog);
+                             if (box == nullptr) return false;
+                             wrongCodeBox = BoxTexts(box);
+                             PostMessageW(box, WM_COMMAND, IDOK, 0);
+                             return true;
+                           },
+                           [&] {
+                             if (BoxOwnedBy(dialog) != nullptr || !IsWindowVisible(dialog)) return false;
+                             TypeDigits(dialog, DigitsOf(GetDlgItem(dialog, kIdCodeImage)));
+                             Press(dialog, kIdPadConfirm);
+                             return true;
+                           }});
+  ASSERT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadConfirmed);
+  EXPECT_TRUE(customer.finished());
+  EXPECT_EQ(pad.GetPassword(), "97531086");
+  EXPECT_NE(lengthBox.find(texts::kCardlessLengthWrong), std::string::npos) << lengthBox;
+  EXPECT_EQ(lengthCaption, "") << "a box of the pad has an empty caption";
+  EXPECT_NE(wrongCodeBox.find(texts::kCodeWrong), std::string::npos) << wrongCodeBox;
+}
+
+TEST_F(PinPadDialogTest, EscCancels) {
+  PinPad pad(PinPadKind::BondingMobileDevice, bench.platform);
+  pad.readerName = test::kReaderName;
+  pad.pinMode = "1";
+  bool cardPinShown = false;
+  ScreenCustomer customer({Opened(), [&] {
+                             cardPinShown = IsWindowVisible(GetDlgItem(dialog, kIdCardPinDisplay)) != 0;
+                             PostMessageW(GetFocus() ? GetFocus() : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+                             return true;
+                           }});
+  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadCancelled);
+  EXPECT_TRUE(cardPinShown);
+}
+
+TEST(AppConfirmDialog, HintCountdownAccountAndTheThreeEndings) {
+  struct Case {
+    const char* pinMode;
+    std::function<void(HWND)> act;
+    int expected;
+    bool hint;
+  };
+  const std::vector<Case> cases = {
+      {"2", [](HWND d) { Press(d, kIdAppConfirmOk); }, kAppConfirmed, true},
+      {"2", [](HWND d) { Press(d, kIdAppConfirmCancel); }, kAppConfirmCancelled, true},
+      {"1", [](HWND d) { PostMessageW(GetFocus() ? GetFocus() : d, WM_KEYDOWN, VK_ESCAPE, 0); }, kAppConfirmUnreachable,
+       false},
+  };
+  for (const Case& c : cases) {
+    test::CardBench bench;
+    CIVESKAppConfirm presenter(bench.platform);
+    presenter.accountLabel = texts::kCardlessAccountLabel;
+    presenter.accountLine = "812/00012345678901";
+    presenter.readerName = test::kReaderName;
+    presenter.pinMode = c.pinMode;
+    presenter.activityTitle = "Activity";
+    HWND dialog = nullptr;
+    bool hintShown = false;
+    std::string countdown, title;
+    PixelCount account;
+    ScreenCustomer customer({[&] { return (dialog = DialogWith(kIdAccountPicture)) != nullptr; },
+                             [&] {
+                               hintShown = IsWindowVisible(GetDlgItem(dialog, kIdAppHint)) != 0;
+                               SendMessageW(dialog, WM_TIMER, 1, 0);
+                               countdown = ItemText(dialog, kIdAppCountdown);
+                               title = ItemText(dialog, kIdActivityTitle);
+                               RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+                               account = CountPixels(CaptureWindow(dialog), ClientOf(dialog, kIdAccountPicture));
+                               c.act(dialog);
+                               return true;
+                             }});
+    EXPECT_EQ(ui::RunAppConfirmDialog(Module(), presenter, bench.random), c.expected) << c.pinMode;
+    EXPECT_EQ(hintShown, c.hint) << c.pinMode;
+    EXPECT_EQ(countdown, "540");
+    EXPECT_EQ(title, "Activity");
+    EXPECT_GT(account.green, 100) << "the account line drawn as a picture";
+  }
+}
+
+TEST(CardPrompt, PicturesAtTheirStagesRepaintedWithoutInput) {
+  ui::Win32CardPrompts prompts(Module());
+  auto prompt = prompts.Open();
+  ASSERT_NE(prompt, nullptr);
+  HWND window = DialogWith(kIdPromptPictureArea);
+  ASSERT_NE(window, nullptr);
+  RECT client;
+  GetClientRect(window, &client);
+  // Where the pictures differ: the card lies further right in picture 248.
+  const int cardX = 125 * client.right / 450, cardY = 30 * client.bottom / 95;
+  const int caseX = 20 * client.right / 450, caseY = 70 * client.bottom / 95;
+  prompt->ShowStage(1);
+  const test::Capture first = CaptureWindow(window);
+  prompt->ShowStage(2);
+  const test::Capture second = CaptureWindow(window);
+  EXPECT_LT(GetRValue(first.At(cardX, cardY)), 232) << "the card, picture 248";
+  EXPECT_GT(GetRValue(second.At(cardX, cardY)), 232) << "the background, picture 249";
+  for (const test::Capture* capture : {&first, &second}) {
+    EXPECT_LT(GetRValue(capture->At(caseX, caseY)), 100) << "the card case";
+    EXPECT_GT(GetBValue(capture->At(caseX, caseY)), 110) << "the card case";
+  }
+
+  // Uncovered, it repaints during the waits; input waits for the step to end.
+  InvalidateRect(window, nullptr, FALSE);
+  PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+  prompts.Sleep(std::chrono::milliseconds(120));
+  RECT pending;
+  EXPECT_FALSE(GetUpdateRect(window, &pending, FALSE)) << "painted";
+  MSG input;
+  EXPECT_TRUE(PeekMessageW(&input, window, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) << "input left alone";
+  EXPECT_GT(GetRValue(CaptureWindow(window).At(cardX, cardY)), 232);
+}
+
+}  // namespace
+}  // namespace korvaden
