@@ -20,10 +20,11 @@ constexpr std::string_view kFidoObAmountBase = "00000000000000";
 
 template <class Flow>
 ResultCode ControlCore::RunMember(std::initializer_list<std::string_view> pageValues, const Flow& flow) {
+  // Whatever the call ends in, no older message stays readable.
+  m_trnsMsg.clear();
   if (pageRefused_) return kResultPageRefused;
   const MemberGate::Pass pass = gate_.Enter();
   if (!pass.entered()) return kResultBusy;
-  m_trnsMsg.clear();
   // The cipher and the MAC would stop at a NUL, and no value has a use for
   // control characters: nothing goes to the card.
   if (HasControlCharacter(pageValues)) return kResultInvalidArgument;

@@ -54,6 +54,24 @@ TEST(ControlCore, NestedCallIsRefusedAndLeavesTheFirstUntouched) {
   EXPECT_TRUE(bench.NothingLeftOpen());
 }
 
+TEST(ControlCore, ARefusedCallLeavesNoOlderMessage) {
+  FlowBench bench;
+  ControlCore other{bench.platform, bench.gate};
+  const auto verify = [&] { return other.FidoVerify(test::kReaderName, "S", "1234567890123456", "", "", "", "", ""); };
+  ASSERT_EQ(verify(), kResultSuccess);
+  ASSERT_FALSE(other.TrnsMsg().empty());
+  bench.dialogs.onTransfer = [&] { EXPECT_EQ(verify(), kResultBusy); };
+  TransferArgs args;
+  args.showVerifyDialog = 1;
+  ASSERT_EQ(bench.Transfer(args), kResultSuccess);
+  EXPECT_EQ(other.TrnsMsg(), "") << "refused as busy";
+
+  ASSERT_EQ(verify(), kResultSuccess);
+  other.SetPage("https://evil.test/");
+  EXPECT_EQ(verify(), kResultPageRefused);
+  EXPECT_EQ(other.TrnsMsg(), "") << "refused for its page";
+}
+
 TEST(ControlCore, ApiVersion) {
   FlowBench bench;
   EXPECT_EQ(ReadModuleFileVersion(), "1.2307.31.1");
