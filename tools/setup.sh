@@ -11,6 +11,7 @@ packages=(
   pcscd vsmartcard-vpcd
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 libwine-dev locales xvfb xauth xdotool
+  imagemagick fonts-arphic-uming fonts-liberation fonts-wine
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -17,9 +17,10 @@ for preset in linux linux-asan; do
   echo "== $preset =="
   ctest --preset "$preset" -j2 || status=1
 done
-# The control's windows need a display: a virtual one.
+# The control's windows need a display: a virtual one, in true colour for the
+# pixel checks.
 echo "== windows =="
-xvfb-run -a ctest --preset windows -j2 || status=1
+xvfb-run -a -s '-screen 0 1280x1024x24' ctest --preset windows -j2 || status=1
 echo "== fuzz =="
 bash tools/test/fuzz.sh 20 || status=1
 exit $status

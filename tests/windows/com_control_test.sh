@@ -6,27 +6,10 @@
 set -uo pipefail
 win="$1"
 tools="$2"
-src="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 clsid='{331B2E6C-3280-4BBD-A43D-F22A90BE0C8A}'
 libid='{0CB77C81-1F72-458B-B9CC-8B1FCE164A87}'
 reader='Virtual PCD 00 00'
-passed=0
-failed=0
-
-wine_() { "$src/tools/test/wine-run.sh" "$@" 2>/dev/null; }
-check() {  # check DESCRIPTION COMMAND...
-  local what="$1"
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "PASS $what"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $what"
-  fi
-}
-has() { grep -qF -- "$2" <<<"$1"; }
-lacks() { ! grep -qF -- "$2" <<<"$1"; }
 
 work="$(mktemp -d)"
 card_pid=""
@@ -39,7 +22,6 @@ cleanup() {
 trap cleanup EXIT
 cp "$win/src/control/win32/KORVADENIVESK.dll" "$win/tools/winscard_shim/winscard.dll" \
    "$win/tools/test_host/com_host.exe" "$src/tests/windows/page.js" "$work/"
-winpath() { echo "Z:${1//\//\\}"; }
 dll="$(winpath "$work/KORVADENIVESK.dll")"
 class_key="HKCR\\CLSID\\$clsid"
 

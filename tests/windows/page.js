@@ -1,5 +1,6 @@
 // A page script, as the web ATM's page drives the control: run by cscript.
-// Arguments: the reader name. Prints what the page would see.
+// Arguments: the reader name, and a session id for a transfer with the
+// confirmation window. Prints what the page would see.
 var control = new ActiveXObject("Korvaden.IveskCtrl");
 var reader = WScript.Arguments.Item(0);
 WScript.Echo("version=" + control.GetAPIVersion());
@@ -16,3 +17,10 @@ WScript.Echo("FidoVerifyOB=" + control.FidoVerifyOB(reader, "PAGE-SESSION-0002",
                                                     "20230731123456", "12345678", "WEBATM02", "01", "02",
                                                     "\u6e2c\u8a66ID", ""));
 WScript.Echo("TrnsMsg=" + control.TrnsMsg);
+if (WScript.Arguments.length > 1) {
+  // With a session id: a transfer that the customer confirms in the control's window.
+  WScript.Echo("TransIVESK.confirmed=" + control.TransIVESK(reader, "123456", "2510", "", "81200000",
+                                                            "1234567890123456", "12345678", "WEBATM02", "1",
+                                                            "123456789", "100", "20230731123456", 1,
+                                                            WScript.Arguments.Item(1)));
+}

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "virtual_pcsc.h"
+#include "virtual_card.h"
 
 namespace korvaden::card {
 namespace {
@@ -21,7 +21,7 @@ std::string Text(const std::string& hex) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-std::string Handle(VirtualReaders& readers, const std::string& line) {
+std::string Handle(PcscApi& readers, const std::string& line) {
   std::istringstream in(line);
   std::ostringstream out;
   std::string op;
@@ -89,7 +89,7 @@ std::string Handle(VirtualReaders& readers, const std::string& line) {
 
 }  // namespace
 
-int ServeLoopback(int port, VirtualCard& card) {
+int ServeLoopback(int port, const std::function<std::unique_ptr<PcscApi>()>& serviceForClient) {
   const int listener = socket(AF_INET, SOCK_STREAM, 0);
   const int on = 1;
   setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
@@ -110,14 +110,13 @@ int ServeLoopback(int port, VirtualCard& card) {
     if (client < 0) continue;
     // Each client process has its own contexts and connections, as with the
     // real service: a client that goes away leaves nothing open.
-    VirtualReaders readers;
-    readers.AddReader(kLoopbackReaderName, &card);
+    const std::unique_ptr<PcscApi> readers = serviceForClient();
     std::string pending;
     char buffer[4096];
     for (ssize_t got; (got = read(client, buffer, sizeof(buffer))) > 0;) {
       pending.append(buffer, static_cast<std::size_t>(got));
       for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-        const std::string answer = Handle(readers, pending.substr(0, end));
+        const std::string answer = Handle(*readers, pending.substr(0, end));
         pending.erase(0, end + 1);
         if (write(client, answer.data(), answer.size()) < 0) break;
       }

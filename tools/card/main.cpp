@@ -16,6 +16,7 @@
 
 #include "loopback_server.h"
 #include "virtual_card.h"
+#include "virtual_pcsc.h"
 
 namespace {
 
@@ -132,7 +133,13 @@ int main(int argc, char** argv) {
     if (log) log << line << std::endl;
   };
 
-  if (servePort >= 0) return korvaden::card::ServeLoopback(servePort, card);
+  if (servePort >= 0) {
+    return korvaden::card::ServeLoopback(servePort, [&card]() -> std::unique_ptr<korvaden::PcscApi> {
+      auto readers = std::make_unique<korvaden::card::VirtualReaders>();
+      readers->AddReader(korvaden::card::kLoopbackReaderName, &card);
+      return readers;
+    });
+  }
 
   for (;;) {
     const int fd = ConnectTo(host, port);

@@ -472,7 +472,10 @@ int wmain(int argc, wchar_t** argv) {
   _setmode(_fileno(stdout), _O_BINARY);  // TrnsMsg's line feeds stay as they are
   OleInitialize(nullptr);
   if (const char* answer = std::getenv("KORVADEN_TRANSFER")) transferAnswer = answer;
-  boxHook = SetWindowsHookExA(WH_CBT, AnswerDialogs, nullptr, GetCurrentThreadId());
+  // With KORVADEN_CUSTOMER_OUTSIDE set, a customer in another process answers.
+  if (std::getenv("KORVADEN_CUSTOMER_OUTSIDE") == nullptr) {
+    boxHook = SetWindowsHookExA(WH_CBT, AnswerDialogs, nullptr, GetCurrentThreadId());
+  }
   IDispatch* dispatch = nullptr;
   const HRESULT created =
       CoCreateInstance(kControl, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&dispatch));

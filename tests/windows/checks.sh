@@ -1,0 +1,20 @@
+# Sourced by the Wine tests: running a Windows program in the test prefix,
+# counting checks, and text predicates.
+src="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+passed=0
+failed=0
+wine_() { "$src/tools/test/wine-run.sh" "$@" 2>/dev/null; }
+winpath() { echo "Z:${1//\//\\}"; }
+check() {  # check DESCRIPTION COMMAND...
+  local what="$1"
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "PASS $what"
+  else
+    failed=$((failed + 1))
+    echo "FAIL $what"
+  fi
+}
+has() { grep -qF -- "$2" <<<"$1"; }
+lacks() { ! grep -qF -- "$2" <<<"$1"; }

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# The customer's windows end to end, as a person meets them: the test build of
+# the DLL runs each member under Wine (through the test host, and through the
+# page script under cscript), a customer program outside its process presses
+# the windows with real input, and the card sits in pcscd's virtual reader
+# (vpcd), reached through the bridge from the test winscard.dll. The windows
+# are written as PNG files under WINDOWS_BUILD/screens.
+# Usage: customer_windows_test.sh WINDOWS_BUILD HOST_TOOLS_BUILD
+set -uo pipefail
+win="$1"
+tools="$2"
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+cd "$src"
+export KORVADEN_BUILD="$tools"
+set --  # the card starts with its default profile
+source tools/demo/pcsc_stack.sh  # pcscd with vpcd and korvaden-card; sets work, pids, reader
+screens="$win/screens"
+mkdir -p "$screens"
+bank="$tools/tools/bank/korvaden-bank"
+dir="$work/windows"
+mkdir -p "$dir"
+cp "$win/for_tests/KORVADENIVESK.dll" "$win/tools/winscard_shim/winscard.dll" "$win/tools/test_host/com_host.exe" \
+   "$win/tools/screen_customer/screen_customer.exe" "$src/tests/windows/page.js" "$dir/"
+dll="$(winpath "$dir/KORVADENIVESK.dll")"
+trap 'wine_ regsvr32 /s /u "$dll"; wine_ reg delete "HKCR\\Korvaden.IveskCtrl" /f >/dev/null 2>&1; cleanup' EXIT
+wine_ regsvr32 /s "$dll"
+wine_ reg add 'HKCR\Korvaden.IveskCtrl\CLSID' /ve /d '{331B2E6C-3280-4BBD-A43D-F22A90BE0C8A}' /f >/dev/null
+
+"$tools/tools/pcsc_bridge/korvaden-pcsc-bridge" 0 > "$work/bridge.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do grep -q "serving on port" "$work/bridge.out" && break; sleep 0.1; done
+export KORVADEN_CARD_PORT="$(sed -n 's/serving on port //p' "$work/bridge.out")"
+
+# member MEMBER ARG... (in the background): the test host's output goes to $work/member.out.
+member() { (cd "$dir" && wine_ com_host.exe CALL "$@") > "$work/member.out" & member_pid=$!; }
+customer() { (cd "$dir" && wine_ screen_customer.exe "$@") | tee -a "$work/customer.out" | iconv -f BIG5 -t UTF-8; }
+finished() {  # waits for the member; its output in $out
+  wait "$member_pid"
+  out="$(cat "$work/member.out")"
+  grep '^retVal=' <<<"$out"
+}
+opened() { sed -n '/^retVal=/,$p' "$work/member.out" | tail -n +2 | "$bank" unseal; }
+reason() { opened | tr -d '\n' | sed -n 's/.*<reason>\(.*\)<\/reason>.*/\1/p'; }
+shot() {  # shot NAME: the customer's last BMP as a PNG
+  convert "$dir/$1.bmp" "$screens/$1.png" && rm -f "$dir/$1.bmp"
+}
+remove_card() { kill "${pids[1]}"; wait "${pids[1]}" 2>/dev/null; }
+insert_card() {
+  "$tools/tools/card/korvaden-card" --port "$port" --log "$work/card.log" > "$work/card.out" 2>&1 &
+  pids[1]=$!
+}
+
+# The card in the reader: a member without a window reaches it.
+for _ in $(seq 30); do
+  (cd "$dir" && wine_ com_host.exe CALL FidoVerify "$reader" E2E-WARM 1234567890123456 20230731123456 12345678 \
+    WEBATM01 P611AE "") | grep -q '^retVal=0' && break
+  sleep 0.5
+done
+
+# From here on the customer outside the process answers every window.
+export KORVADEN_CUSTOMER_OUTSIDE=1
+
+echo "== TransIVESK with the PIN: the card out and back, then the confirmation"
+transfer=("$reader" 123456 2510 123456 81200000 1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 NUMBER1)
+member TransIVESK "${transfer[@]}" E2E-TRANSFER-1
+customer wait 217 pause 300 shot card_prompt_remove.bmp && shot card_prompt_remove
+remove_card
+customer wait 217 pause 1500 shot card_prompt_insert.bmp && shot card_prompt_insert
+insert_card
+customer wait 214 shot transfer_confirmation.bmp click 2 gone && shot transfer_confirmation
+finished
+check "TransIVESK confirmed by a click on 確定 (Y)" has "$out" "retVal=0"
+check "and the bank opens its message" has "$(opened)" "<tx_code>2510</tx_code><session_id>E2E-TRANSFER-1</session_id>"
+check "the prompt was seen at both stages" test -s "$screens/card_prompt_remove.png" -a -s "$screens/card_prompt_insert.png"
+first_dialog="$(grep -m1 'found 217 after' "$work/customer.out" | sed 's/.*after //')"
+
+no_pin=("$reader" 123456 2510 "" 81200000 1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 NUMBER1)
+member TransIVESK "${no_pin[@]}" E2E-TRANSFER-2
+customer wait 214 click 1 gone
+finished
+check "取消 (N) cancels the transfer" has "$out" "retVal=8990"
+member TransIVESK "${no_pin[@]}" E2E-TRANSFER-3
+customer wait 214 key esc gone
+finished
+check "Esc cancels the transfer" has "$out" "retVal=8990"
+
+echo "== The four account services"
+blocks() {  # blocks SESSION: the bank's parameter blocks for the default card as arguments
+  "$bank" blocks --d1 "2812000001234567890123456$reader" --d2 "$1" --d3 "ATM0000187654321XXXXXXXX20231201093000" \
+    --d4 654321 --d11 2571 --d12 A123456789 > "$work/blocks"
+  args=()
+  local block
+  for block in BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11; do args+=("$(sed -n "s/^$block=//p" "$work/blocks")"); done
+}
+service() {  # service MEMBER PAD DISPLAY1 DISPLAY2 PASSWORD: through the pad and the confirmation
+  local name="$1" pad="$2" first="$3" second="$4" password="$5"
+  blocks "E2E-$name"
+  if [ "$name" = BondingDevice_Apply ]; then args+=("$(sed -n "s/^BHO_D12=//p" "$work/blocks")"); fi
+  member "$name" "${args[@]}" "Activity"
+  customer wait 230 click "$first" keys "$password" click "$second" keys "$password" click 235 code \
+    shot "pin_pad_$pad.bmp" click 228 gone wait 239 shot app_confirmation.bmp click 228 gone && shot "pin_pad_$pad"
+  [ -f "$dir/app_confirmation.bmp" ] && shot app_confirmation
+  finished
+  check "$name through the PIN pad $pad and the confirmation" has "$out" "retVal=0"
+}
+service Reissue_iVeskAppCert 204 231 233 135790
+check "Reissue_iVeskAppCert: the bank reads the password" test "$(reason)" = 135790
+service CardLess_Apply 209 254 255 97531086
+check "CardLess_Apply: the bank recovers the password" \
+  test "$(reason | "$bank" pinblock --cardless 345678012345)" = 97531086
+service CardLess_Reset 209 254 255 86420975
+check "CardLess_Reset: the bank recovers the password" \
+  test "$(reason | "$bank" pinblock --cardless 345678012345)" = 86420975
+service BondingDevice_Apply 211 231 233 246813
+check "BondingDevice_Apply: the bank recovers the password" \
+  test "$(reason | "$bank" pinblock --bonding A123456789)" = 246813
+
+echo "== A PIN pad's cancel and a wrong verification code"
+blocks E2E-WRONG-CODE
+member CardLess_Apply "${args[@]}" "Activity"
+customer wait 230 click 254 keys 97531086 click 255 keys 97531086 click 235 wrongcode click 228 box > "$work/box.out"
+check "a wrong code is told in a box of the pad" has "$(cat "$work/box.out")" "交易驗證碼錯誤，請重新輸入"
+customer wait 230 click 2 gone
+finished
+check "the pad stayed open; 回主選單 then gives 8990" has "$out" "retVal=8990"
+
+echo "== The page script under cscript"
+(cd "$dir" && wine_ cscript //nologo page.js "$reader" E2E-PAGE) > "$work/page.out" &
+page_pid=$!
+customer wait 214 click 2 gone
+wait "$page_pid"
+check "the page script's members run inside the test DLL" has "$(cat "$work/page.out")" "FidoVerifyOB=0"
+check "and its transfer is confirmed in the window" has "$(cat "$work/page.out")" "TransIVESK.confirmed=0"
+
+echo "first dialog on screen ${first_dialog:-?} after the member call"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

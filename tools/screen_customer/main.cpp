@@ -1,0 +1,223 @@
+// screen_customer.exe ACTION...: a customer outside the control's process, in
+// the same Wine prefix, who finds the control's windows, reads what a person
+// reads off them (the test build of the control tells the digits of its
+// pictures) and presses with real input (SendInput: the cursor moves to the
+// button's place on screen, then the button goes down and up).
+//   wait ID            wait (30 s) for a window holding control ID; it becomes the window acted on
+//   gone               wait until that window is gone
+//   keys DIGITS        press the keypad keys that show these digits
+//   code | wrongcode   press the keys of the verification code shown, or of a wrong one
+//   click ID           press control ID
+//   key esc|enter      press a key
+//   box                wait for a message box of the window, print its text, press Enter
+//   shot FILE          write the window as it is on screen to FILE (BMP)
+//   pause MS
+// Prints one line per action; exits 1 at the first action that cannot be done.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+HWND current = nullptr;
+
+HWND WindowWith(int id) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        if (IsWindowVisible(window) && GetDlgItem(window, s.id) != nullptr) s.found = window;
+        return s.found == nullptr;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND BoxOf(HWND owner) {
+  struct Search {
+    HWND owner;
+    HWND found;
+  } search{owner, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == s.owner) s.found = window;
+        return s.found == nullptr;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+template <class Found>
+bool WaitFor(Found found, int seconds = 30) {
+  for (int i = 0; i < seconds * 20; ++i) {
+    if (found()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+std::string DigitsOf(HWND control) {
+  const auto number = reinterpret_cast<INT_PTR>(GetPropW(control, L"KorvadenDigits"));
+  return number == 0 ? std::string() : std::to_string(number).substr(1);
+}
+
+void SendMouse(DWORD flags, int x = 0, int y = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  input.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  SendInput(1, &input, sizeof(input));
+}
+
+// A press at the centre of `control` on screen.
+void Press(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  std::this_thread::sleep_for(std::chrono::milliseconds(40));
+  SendMouse(MOUSEEVENTF_LEFTUP);
+  std::this_thread::sleep_for(std::chrono::milliseconds(80));
+}
+
+void PressKey(WORD key) {
+  INPUT inputs[2]{};
+  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+  inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, inputs, sizeof(INPUT));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+int KeyId(int position) { return position == 0 ? 227 : 217 + position; }
+
+bool PressDigits(const std::string& digits) {
+  for (const char digit : digits) {
+    HWND key = nullptr;
+    for (int k = 0; k < 10 && key == nullptr; ++k) {
+      if (DigitsOf(GetDlgItem(current, KeyId(k))) == std::string(1, digit)) key = GetDlgItem(current, KeyId(k));
+    }
+    if (key == nullptr) return false;
+    Press(key);
+  }
+  return true;
+}
+
+std::string Text(HWND window) {
+  char text[1024] = {};
+  GetWindowTextA(window, text, sizeof(text));
+  return text;
+}
+
+bool Shot(const std::string& file) {
+  RECT rect;
+  GetWindowRect(current, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u, size = stride * static_cast<DWORD>(height);
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;
+  header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
+  header.bfSize = header.bfOffBits + size;
+  FILE* out = std::fopen(file.c_str(), "wb");
+  const bool written = out != nullptr && std::fwrite(&header, sizeof(header), 1, out) == 1 &&
+                       std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
+                       std::fwrite(bits, size, 1, out) == 1;
+  if (out != nullptr) std::fclose(out);
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return written;
+}
+
+bool Act(const std::string& verb, const std::string& argument) {
+  if (verb == "wait") {
+    const auto start = std::chrono::steady_clock::now();
+    if (!WaitFor([&] { return (current = WindowWith(std::atoi(argument.c_str()))) != nullptr; })) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // drawn and ready for input
+    std::printf(
+        "found %s after %lld ms\n", argument.c_str(),
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()));
+    return true;
+  }
+  if (verb == "gone") return WaitFor([] { return !IsWindow(current) || !IsWindowVisible(current); });
+  if (verb == "keys") return PressDigits(argument);
+  if (verb == "code" || verb == "wrongcode") {
+    std::string code = DigitsOf(GetDlgItem(current, 230));
+    if (code.size() != 6) return false;
+    if (verb == "wrongcode") code.back() = code.back() == '0' ? '1' : '0';
+    return PressDigits(code);
+  }
+  if (verb == "click") {
+    HWND control = GetDlgItem(current, std::atoi(argument.c_str()));
+    if (control == nullptr) return false;
+    Press(control);
+    return true;
+  }
+  if (verb == "key") {
+    PressKey(argument == "esc" ? VK_ESCAPE : VK_RETURN);
+    return true;
+  }
+  if (verb == "box") {
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = BoxOf(current)) != nullptr; }, 10)) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::string texts;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM data) -> BOOL {
+          *reinterpret_cast<std::string*>(data) += Text(child) + "|";
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    std::printf("box [%s] %s\n", Text(box).c_str(), texts.c_str());
+    PressKey(VK_RETURN);
+    return WaitFor([&] { return !IsWindow(box); }, 10);
+  }
+  if (verb == "shot") return Shot(argument);
+  if (verb == "pause") {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argument.c_str())));
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string verb = argv[i];
+    const bool takesArgument = verb != "gone" && verb != "code" && verb != "wrongcode" && verb != "box";
+    const std::string argument = takesArgument && i + 1 < argc ? argv[++i] : "";
+    const bool done = Act(verb, argument);
+    std::printf("%s %s %s\n", done ? "did" : "COULD NOT", verb.c_str(), argument.c_str());
+    std::fflush(stdout);
+    if (!done) return 1;
+  }
+  return 0;
+}
