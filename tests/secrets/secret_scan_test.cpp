@@ -87,7 +87,8 @@ TEST_F(SecretScan, NothingOfATransferIsLeft) {
 }
 
 TEST_F(SecretScan, NothingOfACardlessApplicationIsLeft) {
-  bench.dialogs.pinPadScripts = {"type 97531086; field 2; type 97531086; code; confirm"};
+  // Made in place: a temporary copy of the script would be the test's own leftover.
+  bench.dialogs.pinPadScripts.emplace_back("type 97531086; field 2; type 97531086; code; confirm");
   bench.dialogs.appConfirmScripts = {"confirm"};
   ControlCore drawingCore(bench.platform, gate);  // the keypad and the code need the system's numbers
   ASSERT_EQ(drawingCore.CardLess_Apply(kBlocks[0], kBlocks[1], kBlocks[2], kBlocks[3], kBlocks[4], kBlocks[5], "t"),

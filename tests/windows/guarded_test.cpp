@@ -17,5 +17,18 @@ TEST(Guarded, NoExceptionLeavesAComMethod) {
   EXPECT_EQ(Guarded([]() -> HRESULT { throw 42; }), E_UNEXPECTED);
 }
 
+// A type library that failed to load once is tried again at the next call;
+// one that loaded is kept.
+TEST(KeptOnceLoaded, AFailureIsNotRemembered) {
+  int kept = 0, loads = 0;
+  int* slot = nullptr;
+  const auto load = [&]() -> int* { return ++loads < 3 ? nullptr : &kept; };
+  EXPECT_EQ(KeptOnceLoaded(slot, load), nullptr);
+  EXPECT_EQ(KeptOnceLoaded(slot, load), nullptr);
+  EXPECT_EQ(KeptOnceLoaded(slot, load), &kept);
+  EXPECT_EQ(KeptOnceLoaded(slot, load), &kept);
+  EXPECT_EQ(loads, 3);
+}
+
 }  // namespace
 }  // namespace korvaden::com

@@ -83,4 +83,13 @@ HRESULT Guarded(const Body& body) noexcept {
   }
 }
 
+// What the module loads once for all its controls (the type library, the type
+// information): kept once `load` gives it, loaded again at the next call while
+// it gives none, so that one failure is not remembered for good.
+template <class T, class Load>
+T* KeptOnceLoaded(T*& kept, const Load& load) {
+  if (kept == nullptr) kept = load();
+  return kept;
+}
+
 }  // namespace korvaden::com

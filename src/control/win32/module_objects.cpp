@@ -24,17 +24,17 @@ std::wstring ModulePath() {
   return std::wstring(path, length);
 }
 
-// Only success is kept: a load that failed once is tried again next time.
 ITypeLib* ModuleTypeLibrary() {
   static ITypeLib* library = nullptr;
-  if (library == nullptr && FAILED(LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &library))) library = nullptr;
-  return library;
+  return KeptOnceLoaded(library, []() -> ITypeLib* {
+    ITypeLib* loaded = nullptr;
+    return SUCCEEDED(LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &loaded)) ? loaded : nullptr;
+  });
 }
 
 ITypeInfo* InterfaceTypeInfo() {
   static ITypeInfo* info = nullptr;
-  if (info != nullptr) return info;
-  info = []() -> ITypeInfo* {
+  return KeptOnceLoaded(info, []() -> ITypeInfo* {
     ITypeLib* library = ModuleTypeLibrary();
     ITypeInfo* dispatchInfo = nullptr;
     if (library == nullptr || FAILED(library->GetTypeInfoOfGuid(IID_IKorvadenIveskCtrl, &dispatchInfo))) {
@@ -50,8 +50,7 @@ ITypeInfo* InterfaceTypeInfo() {
       return vtableInfo;
     }
     return dispatchInfo;
-  }();
-  return info;
+  });
 }
 
 }  // namespace korvaden::com
