@@ -1,148 +1,43 @@
 #include "crypto/des.h"
 
-#include <algorithm>
-#include <array>
+#include <openssl/evp.h>
 
-#include "base/secure_memory.h"
+#include <algorithm>
+#include <memory>
 
 namespace korvaden {
 namespace {
 
-constexpr std::uint8_t kInitialPermutation[64] = {58, 50, 42, 34, 26, 18, 10, 2, 60, 52, 44, 36, 28, 20, 12, 4,
-                                                  62, 54, 46, 38, 30, 22, 14, 6, 64, 56, 48, 40, 32, 24, 16, 8,
-                                                  57, 49, 41, 33, 25, 17, 9,  1, 59, 51, 43, 35, 27, 19, 11, 3,
-                                                  61, 53, 45, 37, 29, 21, 13, 5, 63, 55, 47, 39, 31, 23, 15, 7};
-constexpr std::uint8_t kFinalPermutation[64] = {40, 8, 48, 16, 56, 24, 64, 32, 39, 7, 47, 15, 55, 23, 63, 31,
-                                                38, 6, 46, 14, 54, 22, 62, 30, 37, 5, 45, 13, 53, 21, 61, 29,
-                                                36, 4, 44, 12, 52, 20, 60, 28, 35, 3, 43, 11, 51, 19, 59, 27,
-                                                34, 2, 42, 10, 50, 18, 58, 26, 33, 1, 41, 9,  49, 17, 57, 25};
-constexpr std::uint8_t kExpansion[48] = {32, 1,  2,  3,  4,  5,  4,  5,  6,  7,  8,  9,  8,  9,  10, 11,
-                                         12, 13, 12, 13, 14, 15, 16, 17, 16, 17, 18, 19, 20, 21, 20, 21,
-                                         22, 23, 24, 25, 24, 25, 26, 27, 28, 29, 28, 29, 30, 31, 32, 1};
-constexpr std::uint8_t kRoundPermutation[32] = {16, 7, 20, 21, 29, 12, 28, 17, 1,  15, 23, 26, 5,  18, 31, 10,
-                                                2,  8, 24, 14, 32, 27, 3,  9,  19, 13, 30, 6,  22, 11, 4,  25};
-constexpr std::uint8_t kPermutedChoice1[56] = {
-    57, 49, 41, 33, 25, 17, 9,  1, 58, 50, 42, 34, 26, 18, 10, 2, 59, 51, 43, 35, 27, 19, 11, 3, 60, 52, 44, 36,
-    63, 55, 47, 39, 31, 23, 15, 7, 62, 54, 46, 38, 30, 22, 14, 6, 61, 53, 45, 37, 29, 21, 13, 5, 28, 20, 12, 4};
-constexpr std::uint8_t kPermutedChoice2[48] = {14, 17, 11, 24, 1,  5,  3,  28, 15, 6,  21, 10, 23, 19, 12, 4,
-                                               26, 8,  16, 7,  27, 20, 13, 2,  41, 52, 31, 37, 47, 55, 30, 40,
-                                               51, 45, 33, 48, 44, 49, 39, 56, 34, 53, 46, 42, 50, 36, 29, 32};
-constexpr std::uint8_t kKeyShifts[16] = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};
-constexpr std::uint8_t kSBoxes[8][64] = {
-    {14, 4,  13, 1, 2,  15, 11, 8, 3, 10, 6, 12, 5,  9,  0,  7,  0,  15, 7,  4,  14, 2,
-     13, 1,  10, 6, 12, 11, 9,  5, 3, 8,  4, 1,  14, 8,  13, 6,  2,  11, 15, 12, 9,  7,
-     3,  10, 5,  0, 15, 12, 8,  2, 4, 9,  1, 7,  5,  11, 3,  14, 10, 0,  6,  13},
-    {15, 1,  8, 14, 6,  11, 3,  4, 9, 7, 2,  13, 12, 0, 5, 10, 3,  13, 4,  7, 15, 2,  8, 14, 12, 0, 1, 10, 6, 9, 11, 5,
-     0,  14, 7, 11, 10, 4,  13, 1, 5, 8, 12, 6,  9,  3, 2, 15, 13, 8,  10, 1, 3,  15, 4, 2,  11, 6, 7, 12, 0, 5, 14, 9},
-    {10, 0,  9,  14, 6, 3,  15, 5,  1,  13, 12, 7, 11, 4,  2,  8,  13, 7, 0,  9, 3, 4,
-     6,  10, 2,  8,  5, 14, 12, 11, 15, 1,  13, 6, 4,  9,  8,  15, 3,  0, 11, 1, 2, 12,
-     5,  10, 14, 7,  1, 10, 13, 0,  6,  9,  8,  7, 4,  15, 14, 3,  11, 5, 2,  12},
-    {7, 13, 14, 3, 0, 6,  9, 10, 1,  2, 8,  5, 11, 12, 4,  15, 13, 8,  11, 5, 6, 15,
-     0, 3,  4,  7, 2, 12, 1, 10, 14, 9, 10, 6, 9,  0,  12, 11, 7,  13, 15, 1, 3, 14,
-     5, 2,  8,  4, 3, 15, 0, 6,  10, 1, 13, 8, 9,  4,  5,  11, 12, 7,  2,  14},
-    {2,  12, 4, 1,  7,  10, 11, 6, 8, 5,  3, 15, 13, 0,  14, 9,  14, 11, 2,  12, 4,  7,
-     13, 1,  5, 0,  15, 10, 3,  9, 8, 6,  4, 2,  1,  11, 10, 13, 7,  8,  15, 9,  12, 5,
-     6,  3,  0, 14, 11, 8,  12, 7, 1, 14, 2, 13, 6,  15, 0,  9,  10, 4,  5,  3},
-    {12, 1,  10, 15, 9,  2,  6, 8,  0, 13, 3,  4,  14, 7,  5, 11, 10, 15, 4, 2, 7, 12,
-     9,  5,  6,  1,  13, 14, 0, 11, 3, 8,  9,  14, 15, 5,  2, 8,  12, 3,  7, 0, 4, 10,
-     1,  13, 11, 6,  4,  3,  2, 12, 9, 5,  15, 10, 11, 14, 1, 7,  6,  0,  8, 13},
-    {4, 11, 2,  14, 15, 0, 8, 13, 3,  12, 9, 7, 5, 10, 6, 1, 13, 0,  11, 7, 4, 9, 1,  10, 14, 3, 5, 12, 2,  15, 8, 6,
-     1, 4,  11, 13, 12, 3, 7, 14, 10, 15, 6, 8, 0, 5,  9, 2, 6,  11, 13, 8, 1, 4, 10, 7,  9,  5, 0, 15, 14, 2,  3, 12},
-    {13, 2, 8, 4, 6,  15, 11, 1, 10, 9,  3,  14, 5, 0, 12, 7, 1, 15, 13, 8, 10, 3, 7,  4,  12, 5, 6, 11, 0, 14, 9, 2, 7,
-     11, 4, 1, 9, 12, 14, 2,  0, 6,  10, 13, 15, 3, 5, 8,  2, 1, 14, 7,  4, 10, 8, 13, 15, 12, 9, 0, 3,  5, 6,  11}};
-
-// Bit positions count from 1 at the most significant bit of an in_bits word.
-template <std::size_t N>
-std::uint64_t Permute(std::uint64_t in, int in_bits, const std::uint8_t (&table)[N]) {
-  std::uint64_t out = 0;
-  for (const std::uint8_t position : table) out = (out << 1) | ((in >> (in_bits - position)) & 1);
-  return out;
-}
-
-class DesKeySchedule {
- public:
-  explicit DesKeySchedule(const std::uint8_t* key) {
-    std::uint64_t k = 0;
-    for (int i = 0; i < 8; ++i) k = (k << 8) | key[i];
-    const std::uint64_t cd = Permute(k, 64, kPermutedChoice1);
-    std::uint32_t c = static_cast<std::uint32_t>(cd >> 28) & 0x0FFFFFFF;
-    std::uint32_t d = static_cast<std::uint32_t>(cd) & 0x0FFFFFFF;
-    const auto rotate = [](std::uint32_t v, int n) { return ((v << n) | (v >> (28 - n))) & 0x0FFFFFFF; };
-    for (int round = 0; round < 16; ++round) {
-      c = rotate(c, kKeyShifts[round]);
-      d = rotate(d, kKeyShifts[round]);
-      subkeys_[round] = Permute((static_cast<std::uint64_t>(c) << 28) | d, 56, kPermutedChoice2);
-    }
-    k = 0;
-    c = d = 0;
-  }
-  DesKeySchedule(const DesKeySchedule&) = delete;
-  DesKeySchedule& operator=(const DesKeySchedule&) = delete;
-  ~DesKeySchedule() { Cleanse(subkeys_.data(), sizeof(subkeys_)); }
-
-  std::uint64_t Encrypt(std::uint64_t block) const { return Crypt(block, false); }
-  std::uint64_t Decrypt(std::uint64_t block) const { return Crypt(block, true); }
-
- private:
-  static std::uint32_t Feistel(std::uint32_t r, std::uint64_t subkey) {
-    const std::uint64_t x = Permute(r, 32, kExpansion) ^ subkey;
-    std::uint32_t s = 0;
-    for (int box = 0; box < 8; ++box) {
-      const unsigned six = static_cast<unsigned>(x >> (42 - 6 * box)) & 0x3F;
-      const unsigned row = ((six >> 4) & 0x2) | (six & 0x1);
-      const unsigned column = (six >> 1) & 0xF;
-      s = (s << 4) | kSBoxes[box][row * 16 + column];
-    }
-    return static_cast<std::uint32_t>(Permute(s, 32, kRoundPermutation));
-  }
-
-  std::uint64_t Crypt(std::uint64_t block, bool decrypt) const {
-    const std::uint64_t permuted = Permute(block, 64, kInitialPermutation);
-    std::uint32_t l = static_cast<std::uint32_t>(permuted >> 32);
-    std::uint32_t r = static_cast<std::uint32_t>(permuted);
-    for (int round = 0; round < 16; ++round) {
-      const std::uint64_t subkey = subkeys_[decrypt ? 15 - round : round];
-      const std::uint32_t next = l ^ Feistel(r, subkey);
-      l = r;
-      r = next;
-    }
-    return Permute((static_cast<std::uint64_t>(r) << 32) | l, 64, kFinalPermutation);
-  }
-
-  std::array<std::uint64_t, 16> subkeys_{};
+struct CipherContextDeleter {
+  void operator()(EVP_CIPHER_CTX* context) const { EVP_CIPHER_CTX_free(context); }  // wipes the key schedule
 };
 
-std::uint64_t LoadBlock(const std::uint8_t* p) {
-  std::uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
-  return v;
+// Fetched once: an implicit fetch at every call costs more than the cipher.
+const EVP_CIPHER* TwoKeyTripleDesCbc() {
+  static EVP_CIPHER* const cipher = EVP_CIPHER_fetch(nullptr, "DES-EDE-CBC", nullptr);
+  return cipher;
 }
 
-void StoreBlock(std::uint64_t v, std::uint8_t* p) {
-  for (int i = 7; i >= 0; --i, v >>= 8) p[i] = static_cast<std::uint8_t>(v);
+bool Run(int encrypt, DesKey16 key, DesIv iv, std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
+  const std::size_t length = std::min(in.size(), out.size()) / 8 * 8;
+  if (length == 0) return true;
+  const std::unique_ptr<EVP_CIPHER_CTX, CipherContextDeleter> context(EVP_CIPHER_CTX_new());
+  int written = 0;
+  return context && TwoKeyTripleDesCbc() != nullptr &&
+         EVP_CipherInit_ex2(context.get(), TwoKeyTripleDesCbc(), key.data(), iv.data(), encrypt, nullptr) == 1 &&
+         EVP_CIPHER_CTX_set_padding(context.get(), 0) == 1 &&
+         EVP_CipherUpdate(context.get(), out.data(), &written, in.data(), static_cast<int>(length)) == 1 &&
+         static_cast<std::size_t>(written) == length;
 }
 
 }  // namespace
 
-void TripleDesCbcEncrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
-  const DesKeySchedule k1(key.data()), k2(key.data() + 8);
-  std::uint64_t chain = LoadBlock(iv.data());
-  const std::size_t blocks = std::min(in.size(), out.size()) / 8;
-  for (std::size_t b = 0; b < blocks; ++b) {
-    chain = k1.Encrypt(k2.Decrypt(k1.Encrypt(LoadBlock(&in[b * 8]) ^ chain)));
-    StoreBlock(chain, &out[b * 8]);
-  }
+bool TripleDesCbcEncrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
+  return Run(1, key, iv, in, out);
 }
 
-void TripleDesCbcDecrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
-  const DesKeySchedule k1(key.data()), k2(key.data() + 8);
-  std::uint64_t chain = LoadBlock(iv.data());
-  const std::size_t blocks = std::min(in.size(), out.size()) / 8;
-  for (std::size_t b = 0; b < blocks; ++b) {
-    const std::uint64_t cipher = LoadBlock(&in[b * 8]);
-    StoreBlock(k1.Decrypt(k2.Encrypt(k1.Decrypt(cipher))) ^ chain, &out[b * 8]);
-    chain = cipher;
-  }
+bool TripleDesCbcDecrypt(DesKey16 key, DesIv iv, std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
+  return Run(0, key, iv, in, out);
 }
 
 }  // namespace korvaden

@@ -41,7 +41,10 @@ bool CParseEncParam::DecryptIvBlock(std::string_view hex, BlockIv& iv) const {
   std::ignore = DecodeHexText(hex, cipher);  // the length is even
   const SecureBytes key = BlockKey(keys_.ivBlockKey.Joined());
   SecureBytes plain(8);
-  TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), kIvBlockIv, std::span(cipher).first(8), plain);
+  if (!TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), kIvBlockIv, std::span(cipher).first(8),
+                           plain)) {
+    return false;
+  }
   std::copy(plain.begin(), plain.end(), iv.begin());
   return true;
 }
@@ -52,7 +55,7 @@ SecureString CParseEncParam::DecryptBlock(std::string_view hex, const BlockIv& i
   SecureBytes data(hex.size() / 2);
   std::ignore = DecodeHexText(hex, data);  // the length is a multiple of 16
   const SecureBytes key = BlockKey(keys_.paramBlockKey.Joined());
-  TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), iv, data, data);
+  if (!TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), iv, data, data)) return {};
   const std::size_t pad = data.back();
   if (pad > 8) return {};
   std::string_view plain(reinterpret_cast<const char*>(data.data()), data.size() - pad);

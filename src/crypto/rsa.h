@@ -2,27 +2,17 @@
 // RSA public-key encryption with PKCS #1 v1.5 padding for the message key
 // (server key) and the PIN blocks (HSM key).
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
-
-#include <openssl/evp.h>
 
 #include "base/message_box.h"
 
 namespace korvaden {
 
-struct PkeyDeleter {
-  void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-using PublicKey = std::unique_ptr<EVP_PKEY, PkeyDeleter>;
-
-// Reads a PEM "PUBLIC KEY" text; empty when it is not an RSA public key.
-[[nodiscard]] PublicKey LoadPublicKey(std::string_view pem);
-
-// The text in pieces of 96 bytes, each enciphered, encoded with base64Encode
-// and followed by "%". Empty when the key cannot be read or a piece fails.
+// The text in pieces of 96 bytes, each enciphered under the server's key (a PEM
+// "PUBLIC KEY" holding an RSA key), encoded with base64Encode and followed by
+// "%". Empty when the key cannot be read or a piece fails.
 [[nodiscard]] std::string RsaEncryptChunks(std::string_view text, std::string_view serverPublicPem);
 
 // Base64 (lines of 64) of the RSA ciphertext of `bytes` under the HSM key.

@@ -43,8 +43,8 @@ void CVKB::Shuffle() {
                              4,
                              4};
     std::uint8_t cipher[8];
-    TripleDesCbcEncrypt(tokenKey_, tokenIv_, block, cipher);
-    tokens_[k] = BytesToHex(cipher);
+    // A key without a token adds nothing to a field, so its digits can never pass a rule.
+    tokens_[k] = TripleDesCbcEncrypt(tokenKey_, tokenIv_, block, cipher) ? BytesToHex(cipher) : std::string();
     Cleanse(block, sizeof(block));
   }
 }
@@ -60,10 +60,11 @@ SecureString CVKB::DecodeTokens(std::string_view tokens) const {
   std::ignore = DecodeHexText(tokens.substr(0, count * kTokenLength), cipher);  // whole tokens: an even length
   SecureString digits;
   for (std::size_t b = 0; b < count; ++b) {
-    std::uint8_t plain[8];
-    TripleDesCbcDecrypt(tokenKey_, tokenIv_, std::span(cipher).subspan(b * 8, 8), plain);
-    // A block that is not one of this keypad's tokens decodes to a zero digit.
-    digits += plain[7] <= 8 ? static_cast<char>(plain[shownTable_]) : '\0';
+    std::uint8_t plain[8] = {};
+    // A block that is not one of this keypad's tokens (or that the cipher
+    // could not read) decodes to a zero digit.
+    const bool read = TripleDesCbcDecrypt(tokenKey_, tokenIv_, std::span(cipher).subspan(b * 8, 8), plain);
+    digits += read && plain[7] <= 8 ? static_cast<char>(plain[shownTable_]) : '\0';
     Cleanse(plain, sizeof(plain));
   }
   return digits;

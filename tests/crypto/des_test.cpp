@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
-#include <openssl/rand.h>
 
-#include <array>
 #include <vector>
 
 #include "crypto/des.h"
@@ -16,15 +13,15 @@ using Block = std::vector<std::uint8_t>;
 
 Block Encrypt(const Block& key, const Block& iv, const Block& plain) {
   Block out(plain.size());
-  TripleDesCbcEncrypt(std::span<const std::uint8_t, 16>(key.data(), 16), std::span<const std::uint8_t, 8>(iv.data(), 8),
-                      plain, out);
+  EXPECT_TRUE(TripleDesCbcEncrypt(std::span<const std::uint8_t, 16>(key.data(), 16),
+                                  std::span<const std::uint8_t, 8>(iv.data(), 8), plain, out));
   return out;
 }
 
 Block Decrypt(const Block& key, const Block& iv, const Block& cipher) {
   Block out(cipher.size());
-  TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), std::span<const std::uint8_t, 8>(iv.data(), 8),
-                      cipher, out);
+  EXPECT_TRUE(TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16),
+                                  std::span<const std::uint8_t, 8>(iv.data(), 8), cipher, out));
   return out;
 }
 
@@ -33,7 +30,7 @@ struct SingleDesVector {
   const char *key, *plain, *cipher;
 };
 
-TEST(OwnDes, PublishedSingleDesVectors) {
+TEST(TripleDes, PublishedSingleDesVectors) {
   const SingleDesVector vectors[] = {
       {"133457799BBCDFF1", "0123456789ABCDEF", "85E813540F0AB405"},  // the classic worked example
       {"0123456789ABCDEF", "4E6F772069732074", "3FA40E8A984D4815"},  // FIPS 81 ECB sample "Now is t"
@@ -49,7 +46,7 @@ TEST(OwnDes, PublishedSingleDesVectors) {
   }
 }
 
-TEST(OwnDes, TwoKeyCbcMatchesOpensslCommandLine) {
+TEST(TripleDes, TwoKeyCbcMatchesOpensslCommandLine) {
   // openssl enc -des-ede-cbc -K 0123456789ABCDEFFEDCBA9876543210 -iv 3237313832383138
   // The 43 characters with their PKCS #7 padding to 48 bytes.
   const std::string text = std::string("The quick brown fox jumps over the lazy dog") + std::string(5, '\x05');
@@ -62,44 +59,26 @@ TEST(OwnDes, TwoKeyCbcMatchesOpensslCommandLine) {
   EXPECT_EQ(Decrypt(key, iv, expected), padded);
 }
 
-TEST(OwnDes, AgreesWithLibraryOnRandomData) {
-  for (int round = 0; round < 50; ++round) {
-    Block key(16), iv(8), plain(8 * (1 + round % 9));
-    ASSERT_EQ(RAND_bytes(key.data(), 16), 1);
-    ASSERT_EQ(RAND_bytes(iv.data(), 8), 1);
-    ASSERT_EQ(RAND_bytes(plain.data(), static_cast<int>(plain.size())), 1);
-    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
-    Block reference(plain.size());
-    int written = 0;
-    ASSERT_EQ(EVP_EncryptInit_ex(context, EVP_des_ede_cbc(), nullptr, key.data(), iv.data()), 1);
-    EVP_CIPHER_CTX_set_padding(context, 0);
-    ASSERT_EQ(EVP_EncryptUpdate(context, reference.data(), &written, plain.data(), static_cast<int>(plain.size())), 1);
-    EVP_CIPHER_CTX_free(context);
-    ASSERT_EQ(Encrypt(key, iv, plain), reference);
-    ASSERT_EQ(Decrypt(key, iv, reference), plain);
-  }
-}
-
-TEST(OwnDes, RemainderIsLeftUntouchedAndIvOnlyRead) {
+TEST(TripleDes, RemainderIsLeftUntouchedAndIvOnlyRead) {
   const Block key = FromHex("0123456789ABCDEFFEDCBA9876543210");
   const Block iv = FromHex("1122334455667788");
   const Block ivCopy = iv;
   const Block plain(13, 0x41);
   Block out(13, 0xEE);
-  TripleDesCbcEncrypt(std::span<const std::uint8_t, 16>(key.data(), 16), std::span<const std::uint8_t, 8>(iv.data(), 8),
-                      plain, out);
+  ASSERT_TRUE(TripleDesCbcEncrypt(std::span<const std::uint8_t, 16>(key.data(), 16),
+                                  std::span<const std::uint8_t, 8>(iv.data(), 8), plain, out));
   EXPECT_EQ(iv, ivCopy);
   EXPECT_EQ(Block(out.begin(), out.begin() + 8), Encrypt(key, iv, Block(8, 0x41)));
   EXPECT_EQ(Block(out.begin() + 8, out.end()), Block(5, 0xEE));
 }
 
-TEST(OwnDes, DecryptsInPlace) {
+TEST(TripleDes, DecryptsInPlace) {
   const Block key = FromHex("0123456789ABCDEFFEDCBA9876543210");
   const Block iv = FromHex("3237313832383138");
   const Block plain = FromHex("000102030405060708090A0B0C0D0E0F1011121314151617");
   Block data = Encrypt(key, iv, plain);
-  TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16), std::span<const std::uint8_t, 8>(iv.data(), 8),
-                      data, data);
+  ASSERT_TRUE(TripleDesCbcDecrypt(std::span<const std::uint8_t, 16>(key.data(), 16),
+                                  std::span<const std::uint8_t, 8>(iv.data(), 8), data, data));
   EXPECT_EQ(data, plain);
 }
 
