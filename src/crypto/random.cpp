@@ -6,12 +6,19 @@
 
 namespace korvaden {
 
+SystemRandom::~SystemRandom() { Cleanse(pool_.data(), pool_.size()); }
+
 std::uint8_t SystemRandom::RandomNumber() {
-  std::uint8_t drawn[16] = {};
-  const bool drawnWell = RAND_bytes(drawn, sizeof(drawn)) == 1;
-  failed_ = failed_ || !drawnWell;
-  const std::uint8_t value = drawnWell ? drawn[15] : 0;
-  Cleanse(drawn, sizeof(drawn));
+  if (next_ == pool_.size()) {
+    if (RAND_bytes(pool_.data(), static_cast<int>(pool_.size())) != 1) {
+      failed_ = true;
+      Cleanse(pool_.data(), pool_.size());
+      return 0;
+    }
+    next_ = 0;
+  }
+  const std::uint8_t value = pool_[next_];
+  pool_[next_++] = 0;
   return value;
 }
 
