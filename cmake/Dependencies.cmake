@@ -3,13 +3,16 @@
 # GoogleTest compiled from Debian's sources).
 if(WIN32)
   set(KORVADEN_OPENSSL_ROOT "$ENV{KORVADEN_OPENSSL_ROOT}" CACHE PATH "Static mingw-w64 OpenSSL prefix")
-  find_library(KORVADEN_LIBCRYPTO libcrypto.a PATHS "${KORVADEN_OPENSSL_ROOT}/lib"
-               NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+  # Taken from the root each time, so that another build of OpenSSL is picked up at once.
+  set(KORVADEN_LIBCRYPTO "${KORVADEN_OPENSSL_ROOT}/lib/libcrypto.a")
+  if(NOT EXISTS "${KORVADEN_LIBCRYPTO}")
+    message(FATAL_ERROR "no libcrypto.a under ${KORVADEN_OPENSSL_ROOT}: run tools/build/windows-openssl.sh")
+  endif()
   add_library(korvaden::crypto STATIC IMPORTED)
   set_target_properties(korvaden::crypto PROPERTIES
     IMPORTED_LOCATION "${KORVADEN_LIBCRYPTO}"
     INTERFACE_INCLUDE_DIRECTORIES "${KORVADEN_OPENSSL_ROOT}/include"
-    INTERFACE_LINK_LIBRARIES "ws2_32;crypt32;bcrypt;user32;advapi32")
+    INTERFACE_LINK_LIBRARIES "bcrypt;user32;advapi32")
   add_link_options(-static)
   add_library(korvaden::pcsc INTERFACE IMPORTED)
   target_link_libraries(korvaden::pcsc INTERFACE winscard)

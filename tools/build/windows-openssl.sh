@@ -30,12 +30,14 @@ version="$(apt-get "${apt_opts[@]}" source --print-uris openssl 2>/dev/null |
 [ -n "$version" ] || { echo "no openssl source package found" >&2; exit 1; }
 # Only what the control uses: RSA, triple DES, SHA-1 and HMAC, the random
 # generator, PEM and Base64 BIOs. No sockets (so no WS2_32 import), no TLS, no
-# other algorithm; the assembly stays for RSA's arithmetic; built for size.
+# other algorithm, no error texts or file names; the assembly stays for RSA's
+# arithmetic; built for size.
 options=(no-shared no-tests no-engine no-module no-legacy no-sock no-dgram no-ssl no-tls no-dtls no-srtp
   no-ec no-ec2m no-dh no-dsa no-sm2 no-sm3 no-sm4 no-aria no-camellia no-seed no-idea no-rc2 no-rc4 no-rc5
   no-bf no-cast no-chacha no-poly1305 no-siphash no-whirlpool no-blake2 no-md4 no-mdc2 no-rmd160 no-ocsp
   no-ct no-cms no-ts no-srp no-psk no-comp no-scrypt no-cmac no-ocb no-siv no-gost no-ui-console
-  no-autoload-config no-async no-threads no-http no-dynamic-engine no-padlockeng no-capieng)
+  no-autoload-config no-async no-threads no-dynamic-engine no-padlockeng no-capieng
+  no-err no-filenames -Os)
 variant="$(printf '%s ' "${options[@]}" | sha256sum | cut -c1-8)"
 prefix="$cache_root/openssl-mingw64-$version-$variant"
 if [ -f "$prefix/lib64/libcrypto.a" ] || [ -f "$prefix/lib/libcrypto.a" ]; then
@@ -58,7 +60,7 @@ tar -xzf "$work/$tarball" -C "$work"
 src="$(find "$work" -maxdepth 1 -type d -name 'openssl-*' | head -n1)"
 (
   cd "$src"
-  ./Configure mingw64 "${options[@]}" -Os \
+  ./Configure mingw64 "${options[@]}" \
     --cross-compile-prefix=x86_64-w64-mingw32- --prefix="$prefix.partial" --libdir=lib >/dev/null
   make -s -j"$(nproc)" build_libs >/dev/null 2>&1
   make -s install_dev >/dev/null 2>&1

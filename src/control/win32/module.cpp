@@ -4,6 +4,7 @@
 
 #include <oleauto.h>
 
+#include <cstdlib>
 #include <cwctype>
 #include <string>
 
@@ -123,6 +124,13 @@ bool IsUserCommand(LPCWSTR command) {
 }  // namespace korvaden::com
 
 using namespace korvaden::com;
+
+// No exception reaches std::terminate: every COM method runs its body through
+// Guarded. Should one ever do, the process ends here, without the library's
+// verbose handler and the C++ name demangler (some 45 KB) it brings along.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
