@@ -13,33 +13,59 @@ enum class [[nodiscard]] PcscResult : std::int32_t{};
 // SW1 * 256 + SW2 of the last card answer; 0 when no answer came.
 enum class StatusWord : std::uint32_t {};
 
-// What a member gives: one of the codes below, a card status word (a rejected
-// PIN, e.g. 25538 for 63C2) or a negative PC/SC code.
+// What a member gives: one of the codes below, each with its meaning in the
+// comment above it (tools/build/result-codes.py makes the tables of the
+// README and docs/integration.md from them), or:
+// Table: a status word | the card rejected the PIN (for example 25538 for 63C2)
+// Table: negative | a PC/SC error from selecting the card's account file
 enum class [[nodiscard]] ResultCode : std::int32_t{};
 
 inline constexpr StatusWord kNoStatusWord{0};
 inline constexpr StatusWord kStatusOk{0x9000};
 
+// success; `TrnsMsg` holds the sealed message
 inline constexpr ResultCode kResultSuccess{0};
-inline constexpr ResultCode kResultDialogOk{1};              // a dialog ended by its hidden OK command
-inline constexpr ResultCode kResultNoSelectionAnswer{7900};  // the card gave no answer to the selection
-inline constexpr ResultCode kResultCardUnreadable{8800};     // account data unreadable, or no account
-inline constexpr ResultCode kResultTacFailed{8900};          // the card did not compute the TAC
-inline constexpr ResultCode kResultSealFailed{8950};         // the message could not be sealed for the server
-inline constexpr ResultCode kResultPageRefused{8960};        // the page is not one the deployment allows
-inline constexpr ResultCode kResultInvalidArgument{8970};    // a page value the message or the card cannot carry
-inline constexpr ResultCode kResultBusy{8980};               // another member call is still running
-inline constexpr ResultCode kResultCancelled{8990};          // reader, connection, cancellation, re-insertion
+// a dialog was ended by its hidden OK command
+inline constexpr ResultCode kResultDialogOk{1};
+// the card gave no answer to the application selection
+inline constexpr ResultCode kResultNoSelectionAnswer{7900};
+// the card's account data could not be read, or the card holds no account
+inline constexpr ResultCode kResultCardUnreadable{8800};
+// the card did not compute the transaction authorisation code
+inline constexpr ResultCode kResultTacFailed{8900};
+// the message could not be sealed for the server (unreadable server or HSM key, failed random draw, cipher failure);
+// `TrnsMsg` stays empty
+inline constexpr ResultCode kResultSealFailed{8950};
+// the page is not one the deployment allows (see the site lock); nothing reached the card
+inline constexpr ResultCode kResultPageRefused{8960};
+// a page value that the message or the card cannot carry: a control character in any value, a `Money` or PIN that is
+// not all digits, a value too long for its field or the message, markup in the message's values
+inline constexpr ResultCode kResultInvalidArgument{8970};
+// a member was called while another member call was still running
+inline constexpr ResultCode kResultBusy{8980};
+// reader or card not reachable, a dialog cancelled, or the card not re-inserted
+inline constexpr ResultCode kResultCancelled{8990};
+// the parameter block `BHO_D5` is shorter than one cipher block or has an odd length
 inline constexpr ResultCode kResultBlockD5Refused{9810};
+// `BHO_D1` refused
 inline constexpr ResultCode kResultBlockD1Refused{9811};
+// `BHO_D2` refused
 inline constexpr ResultCode kResultBlockD2Refused{9812};
+// `BHO_D3` refused
 inline constexpr ResultCode kResultBlockD3Refused{9813};
+// `BHO_D4` refused
 inline constexpr ResultCode kResultBlockD4Refused{9814};
+// `BHO_D11` refused
 inline constexpr ResultCode kResultBlockD11Refused{9821};
+// `BHO_D12` refused
 inline constexpr ResultCode kResultBlockD12Refused{9822};
+// the parameters could not be split
 inline constexpr ResultCode kResultParametersUnsplittable{9899};
+// the card in the reader is not the card of the login
 inline constexpr ResultCode kResultWrongCard{9940};
+// a PIN pad or confirmation dialog ran out of time
 inline constexpr ResultCode kResultTimedOut{9950};
+// the card answered a PIN pad's verification with 6620
 inline constexpr ResultCode kResultPinPadCard6620{26144};
 
 constexpr bool Failed(ResultCode code) { return code != kResultSuccess; }
