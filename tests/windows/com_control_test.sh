@@ -145,6 +145,18 @@ trnsmsg="$(sed -n '/^TrnsMsg=/,$p' <<<"$page" | sed '1s/^TrnsMsg=//')"
 check "the page's TrnsMsg opens at the bank" has "$(printf '%s' "$trnsmsg" | "$tools/tools/bank/korvaden-bank" unseal)" \
   "<session_id>PAGE-SESSION-0002</session_id>"
 
+# The demo page's own script, under cscript.
+cp "$src/web/demo.js" "$work/"
+demo="$(cd "$work" && wine_ cscript //nologo demo.js FidoVerify "$reader" DEMO-SESSION-01 1234567890123456 \
+  20230731123456 12345678 WEBATM01 P611AE "")"
+check "the demo script calls a member and tells its meaning" has "$demo" "result=0 (success; TrnsMsg holds the sealed message)"
+check "and gives the sealed message, which the bank opens" \
+  has "$(sed -n '/^TrnsMsg=/,$p' <<<"$demo" | sed '1s/^TrnsMsg=//' | "$tools/tools/bank/korvaden-bank" unseal)" \
+  "<session_id>DEMO-SESSION-01</session_id>"
+demo="$(cd "$work" && wine_ cscript //nologo demo.js FidoVerify "$reader" DEMO-SESSION-02 1234567890123456 \
+  20230731123456 12345678 WEBATM01 P611AE "12AB")"
+check "and a refusal's meaning" has "$demo" "result=8970 (a page value that the message or the card cannot carry"
+
 echo "DLL: $(stat -c %s "$work/KORVADENIVESK.dll") bytes"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,16 +1,18 @@
 #!/usr/bin/env python3
-"""Writes the result-code tables of README.md and docs/integration.md from
-src/base/result_codes.h, where each code has its meaning in the comment above
-it. With --check, changes nothing and fails when a table differs."""
+"""Writes the result-code tables of README.md and docs/integration.md, and the
+meanings the demo page shows (web/demo.js), from src/base/result_codes.h,
+where each code has its meaning in the comment above it. With --check,
+changes nothing and fails when one of them differs."""
 import pathlib
 import re
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 BEGIN, END = "<!-- result codes: begin -->", "<!-- result codes: end -->"
+JS_BEGIN, JS_END = "// result codes: begin", "// result codes: end"
 
 
-def table():
+def rows():
     rows, comment = [], []
     for line in (ROOT / "src/base/result_codes.h").read_text().splitlines():
         if line.startswith("// Table: "):
@@ -23,23 +25,30 @@ def table():
             if code:
                 rows.insert(len(rows) - sum(1 for r in rows if not r[0].isdigit()), (code.group(1), " ".join(comment)))
         comment = []
-    codes = [r for r in rows if r[0].isdigit()]
-    others = [r for r in rows if not r[0].isdigit()]
-    lines = ["| code | meaning |", "|---|---|"] + [f"| {c} | {m} |" for c, m in codes + others]
-    return "\n".join(lines)
+    return rows
+
+
+def table():
+    lines = ["| code | meaning |", "|---|---|"] + [f"| {c} | {m} |" for c, m in rows()]
+    return f"{BEGIN}\n" + "\n".join(lines) + f"\n{END}"
+
+
+def script():
+    pairs = [f'    "{c}": "{m.replace("`", "")}"' for c, m in rows() if c.isdigit()]
+    return f"{JS_BEGIN}\n  meanings: {{\n" + ",\n".join(pairs) + f"\n  }},\n  {JS_END}"
 
 
 def main():
     check = "--check" in sys.argv
-    wanted = f"{BEGIN}\n{table()}\n{END}"
     stale = []
-    for name in ("README.md", "docs/integration.md"):
+    for name, begin, end, wanted in (("README.md", BEGIN, END, table()), ("docs/integration.md", BEGIN, END, table()),
+                                     ("web/demo.js", JS_BEGIN, JS_END, script())):
         path = ROOT / name
         text = path.read_text()
-        made = re.sub(re.escape(BEGIN) + ".*?" + re.escape(END), lambda _: wanted, text, flags=re.S)
-        if BEGIN not in text or made != text:
+        made = re.sub(re.escape(begin) + ".*?" + re.escape(end), lambda _: wanted, text, flags=re.S)
+        if begin not in text or made != text:
             stale.append(name)
-            if not check and BEGIN in text:
+            if not check and begin in text:
                 path.write_text(made)
     if check and stale:
         print("result-code table out of date in: " + ", ".join(stale) + " (run tools/build/result-codes.py)")
