@@ -75,7 +75,7 @@ export KORVADEN_CARD_PORT="$(sed -n 's/serving on port //p' "$work/card.out")"
 
 call() {  # call MEMBER ARG...: the document the bank opens from TrnsMsg
   (cd "$work" && wine_ com_host.exe CALL "$@") > "$work/call.out"
-  grep -q '^retVal=0' "$work/call.out" || { cat "$work/call.out"; return 1; }
+  grep -q '^retVal=0' "$work/call.out" || { sed "s/^/  $1: /" "$work/call.out" >&2; return 1; }
   sed -n '/^retVal=/,$p' "$work/call.out" | tail -n +2 | "$tools/tools/bank/korvaden-bank" unseal
 }
 start=$(date +%s%N)
