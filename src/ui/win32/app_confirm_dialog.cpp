@@ -74,16 +74,12 @@ class AppConfirmDialog final : public ModalDialog, public AppConfirmView {
       case WM_TIMER:
         presenter_.OnTimer();
         return TRUE;
-      case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(colors_.Static(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
-      case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(colors_.Background());
       case WM_DESTROY:
         KillTimer(window(), kCountdownTimer);
         SetPicture(Item(kIdAccountPicture), nullptr);
         return FALSE;
     }
-    return FALSE;
+    return colors_.Answer(message, wParam, lParam);
   }
 
   HINSTANCE module_;

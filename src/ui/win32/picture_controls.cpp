@@ -45,15 +45,18 @@ void DialogColors::SetRed(int id, bool red) {
   if (red) redIds_.push_back(id);
 }
 
-HBRUSH DialogColors::Static(HDC dc, HWND control) const {
-  const int id = GetDlgCtrlID(control);
+INT_PTR DialogColors::Answer(UINT message, WPARAM wParam, LPARAM lParam) const {
+  if (message == WM_CTLCOLORDLG) return reinterpret_cast<INT_PTR>(background_);
+  if (message != WM_CTLCOLORSTATIC) return FALSE;
+  const auto dc = reinterpret_cast<HDC>(wParam);
+  const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
   if (std::find(redIds_.begin(), redIds_.end(), id) != redIds_.end()) SetTextColor(dc, kRed);
   if (id == whiteId_) {
     SetBkColor(dc, kWhite);
-    return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    return reinterpret_cast<INT_PTR>(GetStockObject(WHITE_BRUSH));
   }
   SetBkColor(dc, kLabelBackground);
-  return background_;
+  return reinterpret_cast<INT_PTR>(background_);
 }
 
 bool PictureHolder::LoadImageResource(HINSTANCE module, int resource) {

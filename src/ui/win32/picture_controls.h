@@ -32,8 +32,8 @@ class DialogColors {
   DialogColors& operator=(const DialogColors&) = delete;
 
   void SetRed(int id, bool red);
-  HBRUSH Static(HDC dc, HWND control) const;  // answers WM_CTLCOLORSTATIC
-  HBRUSH Background() const { return background_; }
+  // The dialog's answer to WM_CTLCOLORSTATIC and WM_CTLCOLORDLG; FALSE to any other message.
+  INT_PTR Answer(UINT message, WPARAM wParam, LPARAM lParam) const;
 
  private:
   std::vector<int> redIds_;

@@ -136,16 +136,12 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
         DrawKey(item, std::string(1, captions_[static_cast<std::size_t>(position)]));
         return TRUE;
       }
-      case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(colors_.Static(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
-      case WM_CTLCOLORDLG:
-        return reinterpret_cast<INT_PTR>(colors_.Background());
       case WM_DESTROY:
         KillTimer(window(), kCountdownTimer);
         ReleasePictures();
         return FALSE;
     }
-    return FALSE;
+    return colors_.Answer(message, wParam, lParam);
   }
   void DrawKey(const DRAWITEMSTRUCT& item, const std::string& caption) {
     const RECT& r = item.rcItem;
