@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 libwine-dev locales xvfb xauth xdotool
   imagemagick fonts-arphic-uming fonts-liberation fonts-wine
+  wixl msitools gcab osslsigncode
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Makes what a bank hands out: the signed module, the two installers
+# (per user, per machine) and the CAB for the object tag's codebase, each
+# signed with Authenticode and verified.
+# Usage: package.sh MODULE VERSION OUT_DIR [CERT_PEM KEY_PEM [TIMESTAMP_URL]]
+# Without a certificate, a throw-away test certificate is made in
+# OUT_DIR/test-signing (never a release's: the bank's is passed in).
+set -euo pipefail
+module="$1"
+version="$2"
+out="$3"
+cert="${4:-}"
+key="${5:-}"
+timestamp="${6:-}"
+resources="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/installer" && pwd)"
+mkdir -p "$out"
+out="$(cd "$out" && pwd)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+if [ -z "$cert" ]; then
+  cert="$out/test-signing/certificate.pem"
+  key="$out/test-signing/key.pem"
+  if [ ! -f "$cert" ]; then
+    mkdir -p "$out/test-signing"
+    openssl req -x509 -newkey rsa:3072 -nodes -days 3650 -subj "/CN=Korvaden test code signing" \
+      -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
+      -keyout "$key" -out "$cert" 2>/dev/null
+  fi
+fi
+
+sign() {  # sign UNSIGNED SIGNED
+  local stamp=()
+  [ -n "$timestamp" ] && stamp=(-t "$timestamp")
+  rm -f "$2"
+  osslsigncode sign -certs "$cert" -key "$key" -h sha256 -n "Korvaden card control" "${stamp[@]}" \
+    -in "$1" -out "$2" >/dev/null
+  osslsigncode verify -CAfile "$cert" -in "$2" >/dev/null
+}
+
+sign "$module" "$out/KORVADENIVESK.dll"
+
+for scope in perUser perMachine; do
+  cp "$resources/korvaden.wxs" "$out/KORVADENIVESK.dll" "$work/"
+  wixl -a x64 -D Version="$version" -D Scope="$scope" -D Module=KORVADENIVESK.dll \
+    -o "$work/$scope.msi" "$work/korvaden.wxs"
+  name="user"
+  [ "$scope" = perMachine ] && name="machine"
+  sign "$work/$scope.msi" "$out/korvaden-$version-$name.msi"
+done
+
+sed "s/@VERSION_COMMAS@/${version//./,}/" "$resources/KORVADENIVESK.inf.in" > "$work/KORVADENIVESK.inf"
+(cd "$work" && gcab -c -z unsigned.cab KORVADENIVESK.dll KORVADENIVESK.inf)
+sign "$work/unsigned.cab" "$out/KORVADENIVESK.cab"
