@@ -18,3 +18,5 @@ check() {  # check DESCRIPTION COMMAND...
 }
 has() { grep -qF -- "$2" <<<"$1"; }
 lacks() { ! grep -qF -- "$2" <<<"$1"; }
+# The project's version as GetAPIVersion gives it: 1.2307.31.1 reads 1.2307.311.
+api_version() { sed -E 's/^([0-9]+\.[0-9]+)\.([0-9]+)\.([0-9]+)$/\1.\2\3/' <<<"$1"; }

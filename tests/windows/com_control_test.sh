@@ -2,10 +2,11 @@
 # The control as Windows sees it, under Wine: registration and its removal,
 # a browser-like host, a page script under cscript, and the card flows inside
 # the DLL against the virtual card (through the test winscard.dll).
-# Usage: com_control_test.sh WINDOWS_BUILD HOST_TOOLS_BUILD
+# Usage: com_control_test.sh WINDOWS_BUILD HOST_TOOLS_BUILD VERSION
 set -uo pipefail
 win="$1"
 tools="$2"
+version="$3"
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 clsid='{331B2E6C-3280-4BBD-A43D-F22A90BE0C8A}'
 libid='{0CB77C81-1F72-458B-B9CC-8B1FCE164A87}'
@@ -135,7 +136,7 @@ done
 wine_ reg add 'HKCR\Korvaden.IveskCtrl\CLSID' /ve /d "$clsid" /f >/dev/null
 page="$(cd "$work" && wine_ cscript //nologo page.js "$reader")"
 echo "$page" | sed 's/^/  page: /' | cut -c1-120
-check "the page reads the version" has "$page" "version=1.2307.311"
+check "the page reads the version" has "$page" "version=$(api_version "$version")"
 check "a fresh control's TrnsMsg is empty" has "$page" "fresh=true"
 check "the page sees 8970 for a short PCODE" has "$page" "TransIVESK=8970"
 check "the page reaches the account services" has "$page" "CardLess_Reset=9810"

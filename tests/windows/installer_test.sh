@@ -111,7 +111,7 @@ for scope in user machine; do
     demo="$(cd "$work" && timeout 120 "$src/tools/test/wine-run.sh" cscript //nologo demo.js FidoVerify "$reader" "INSTALL-$scope" 1234567890123456 \
       20230731123456 12345678 WEBATM01 P611AE "" 2>/dev/null)"  # a hang ends in time
     wine_ reg delete 'HKLM\Software\Classes\Korvaden.IveskCtrl' /f >/dev/null
-    check "$scope: the page reads the installed version" has "$demo" "version=$(sed -E 's/^([0-9]+\.[0-9]+)\.([0-9]+)\.([0-9]+)$/\1.\2\3/' <<<"$version")"
+    check "$scope: the page reads the installed version" has "$demo" "version=$(api_version "$version")"
     check "$scope: the page's member reaches the card" has "$demo" "result=0 "
     check "$scope: and the bank opens its message" \
       has "$(sed -n '/^TrnsMsg=/,$p' <<<"$demo" | sed '1s/^TrnsMsg=//' | "$tools/tools/bank/korvaden-bank" unseal)" \
