@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "screen_reading.h"
+
 namespace korvaden::test {
 
 class ScreenCustomer {
@@ -26,21 +28,15 @@ class ScreenCustomer {
   UINT_PTR timer_;
 };
 
-// A visible window of this thread that holds control `id`; none yet.
-HWND DialogWith(int id);
-// The message box owned by `dialog`, none yet.
-HWND BoxOwnedBy(HWND dialog);
+// The customer's windows are this thread's.
+inline HWND DialogWith(int id) { return screen::WindowHolding(screen::Scope::ThisThread, id); }
+inline HWND BoxOwnedBy(HWND dialog) { return screen::WindowOwnedBy(screen::Scope::ThisThread, dialog); }
+using screen::DigitsOf;
 std::string TextOf(HWND window);
 std::string ItemText(HWND dialog, int id);
-// What the test build's views tell of a picture's digits ("" when nothing).
-std::string DigitsOf(HWND control);
 void Press(HWND dialog, int id);  // a click on a button, posted
-// The dialog as it is on screen, 24-bit, top-down.
-struct Capture {
-  int width = 0, height = 0;
-  std::vector<unsigned char> bgr;
-  COLORREF At(int x, int y) const;
-};
+// The dialog's client area as it is on screen.
+using Capture = screen::Pixels;
 Capture CaptureWindow(HWND window);
 // Where control `id` is inside its dialog's capture.
 RECT ItemRect(HWND dialog, int id);

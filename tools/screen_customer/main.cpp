@@ -22,39 +22,14 @@
 #include <thread>
 #include <vector>
 
+#include "screen_reading.h"
+
 namespace {
 
+using korvaden::screen::DigitsOf;
+using korvaden::screen::Scope;
+
 HWND current = nullptr;
-
-HWND WindowWith(int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        if (IsWindowVisible(window) && GetDlgItem(window, s.id) != nullptr) s.found = window;
-        return s.found == nullptr;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND BoxOf(HWND owner) {
-  struct Search {
-    HWND owner;
-    HWND found;
-  } search{owner, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == s.owner) s.found = window;
-        return s.found == nullptr;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 template <class Found>
 bool WaitFor(Found found, int seconds = 30) {
@@ -63,11 +38,6 @@ bool WaitFor(Found found, int seconds = 30) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return false;
-}
-
-std::string DigitsOf(HWND control) {
-  const auto number = reinterpret_cast<INT_PTR>(GetPropW(control, L"KorvadenDigits"));
-  return number == 0 ? std::string() : std::to_string(number).substr(1);
 }
 
 void SendMouse(DWORD flags, int x = 0, int y = 0) {
@@ -120,44 +90,33 @@ std::string Text(HWND window) {
   return text;
 }
 
+// The window as it is on screen, with its frame, as a BMP file.
 bool Shot(const std::string& file) {
   RECT rect;
   GetWindowRect(current, &rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
   HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u, size = stride * static_cast<DWORD>(height);
+  const korvaden::screen::Pixels pixels = korvaden::screen::CopyPixels(screen, rect);
+  ReleaseDC(nullptr, screen);
+  const BITMAPINFOHEADER info = pixels.Header();
   BITMAPFILEHEADER header{};
   header.bfType = 0x4D42;
-  header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
-  header.bfSize = header.bfOffBits + size;
+  header.bfOffBits = sizeof(header) + sizeof(info);
+  header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.bgr.size());
   FILE* out = std::fopen(file.c_str(), "wb");
   const bool written = out != nullptr && std::fwrite(&header, sizeof(header), 1, out) == 1 &&
-                       std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
-                       std::fwrite(bits, size, 1, out) == 1;
+                       std::fwrite(&info, sizeof(info), 1, out) == 1 &&
+                       std::fwrite(pixels.bgr.data(), pixels.bgr.size(), 1, out) == 1;
   if (out != nullptr) std::fclose(out);
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return written;
 }
 
 bool Act(const std::string& verb, const std::string& argument) {
   if (verb == "wait") {
     const auto start = std::chrono::steady_clock::now();
-    if (!WaitFor([&] { return (current = WindowWith(std::atoi(argument.c_str()))) != nullptr; })) return false;
+    if (!WaitFor([&] {
+          return (current = korvaden::screen::WindowHolding(Scope::Desktop, std::atoi(argument.c_str()))) != nullptr;
+        }))
+      return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // drawn and ready for input
     std::printf(
         "found %s after %lld ms\n", argument.c_str(),
@@ -185,7 +144,8 @@ bool Act(const std::string& verb, const std::string& argument) {
   }
   if (verb == "box") {
     HWND box = nullptr;
-    if (!WaitFor([&] { return (box = BoxOf(current)) != nullptr; }, 10)) return false;
+    if (!WaitFor([&] { return (box = korvaden::screen::WindowOwnedBy(Scope::Desktop, current)) != nullptr; }, 10))
+      return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     std::string texts;
     EnumChildWindows(
