@@ -222,6 +222,12 @@ HRESULT CKorvadenIveskCtrl::RunMember(LONG* retVal, const Member& member) {
   });
 }
 
+template <class... Texts>
+HRESULT CKorvadenIveskCtrl::RunTextMember(LONG* retVal, ResultCode (ControlCore::*member)(TextParameter<Texts>...),
+                                          Texts... texts) {
+  return RunMember(retVal, [&] { return (core_.*member)(AnsiText(texts)...); });
+}
+
 STDMETHODIMP CKorvadenIveskCtrl::TransIVESK(BSTR ReaderName, BSTR TxCODE, BSTR PCODE, BSTR PIN, BSTR LoginIssuerID,
                                             BSTR LoginIssuerAccount, BSTR IFD_CHK_Code, BSTR IFD_Id, BSTR AccountID_idx,
                                             BSTR ImportAccount, BSTR Money, BSTR TransDateTime, LONG ShowVerifyDialog,
@@ -256,34 +262,24 @@ STDMETHODIMP CKorvadenIveskCtrl::FidoVerifyOB(BSTR ReaderName, BSTR SessionID, B
 
 STDMETHODIMP CKorvadenIveskCtrl::Reissue_iVeskAppCert(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
                                                       BSTR BHO_D11, BSTR MSGTitle, LONG* retVal) {
-  return RunMember(retVal, [&] {
-    return core_.Reissue_iVeskAppCert(AnsiText(BHO_D5), AnsiText(BHO_D1), AnsiText(BHO_D2), AnsiText(BHO_D3),
-                                      AnsiText(BHO_D4), AnsiText(BHO_D11), AnsiText(MSGTitle));
-  });
+  return RunTextMember(retVal, &ControlCore::Reissue_iVeskAppCert, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11,
+                       MSGTitle);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::CardLess_Apply(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
                                                 BSTR BHO_D11, BSTR MSGTitle, LONG* retVal) {
-  return RunMember(retVal, [&] {
-    return core_.CardLess_Apply(AnsiText(BHO_D5), AnsiText(BHO_D1), AnsiText(BHO_D2), AnsiText(BHO_D3),
-                                AnsiText(BHO_D4), AnsiText(BHO_D11), AnsiText(MSGTitle));
-  });
+  return RunTextMember(retVal, &ControlCore::CardLess_Apply, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, MSGTitle);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::CardLess_Reset(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
                                                 BSTR BHO_D11, BSTR MSGTitle, LONG* retVal) {
-  return RunMember(retVal, [&] {
-    return core_.CardLess_Reset(AnsiText(BHO_D5), AnsiText(BHO_D1), AnsiText(BHO_D2), AnsiText(BHO_D3),
-                                AnsiText(BHO_D4), AnsiText(BHO_D11), AnsiText(MSGTitle));
-  });
+  return RunTextMember(retVal, &ControlCore::CardLess_Reset, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, MSGTitle);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::BondingDevice_Apply(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
                                                      BSTR BHO_D11, BSTR BHO_D12, BSTR MSGTitle, LONG* retVal) {
-  return RunMember(retVal, [&] {
-    return core_.BondingDevice_Apply(AnsiText(BHO_D5), AnsiText(BHO_D1), AnsiText(BHO_D2), AnsiText(BHO_D3),
-                                     AnsiText(BHO_D4), AnsiText(BHO_D11), AnsiText(BHO_D12), AnsiText(MSGTitle));
-  });
+  return RunTextMember(retVal, &ControlCore::BondingDevice_Apply, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11,
+                       BHO_D12, MSGTitle);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::get_TrnsMsg(BSTR* pVal) {

@@ -9,6 +9,7 @@
 #include <oleidl.h>
 
 #include <memory>
+#include <string_view>
 
 #include "control/control_core.h"
 #include "control/win32/com_base.h"
@@ -197,6 +198,11 @@ class CKorvadenIveskCtrl final : public IKorvadenIveskCtrl,
   void UpdatePage();
   template <class Member>
   HRESULT RunMember(LONG* retVal, const Member& member);
+  // A member whose parameters are all plain texts, passed on in their order.
+  template <class>
+  using TextParameter = std::string_view;
+  template <class... Texts>
+  HRESULT RunTextMember(LONG* retVal, ResultCode (ControlCore::*member)(TextParameter<Texts>...), Texts... texts);
 
   Inner inner_{*this};
   IUnknown* outer_;
