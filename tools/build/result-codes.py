@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the result-code tables of README.md and docs/integration.md, and the
 meanings the demo page shows (web/demo.js), from src/base/result_codes.h,
-where each code has its meaning in the comment above it. With --check,
-changes nothing and fails when one of them differs."""
+where each code has its meaning in the comment above it and, on a line
+"Customer: ...", what the page tells the customer. With --check, changes
+nothing and fails when one of them differs."""
 import pathlib
 import re
 import sys
@@ -13,28 +14,34 @@ JS_BEGIN, JS_END = "// result codes: begin", "// result codes: end"
 
 
 def rows():
-    rows, comment = [], []
+    """(code, meaning, what the customer is told), the codes first."""
+    rows, comment, customer = [], [], ""
     for line in (ROOT / "src/base/result_codes.h").read_text().splitlines():
         if line.startswith("// Table: "):
-            rows.append(tuple(part.strip() for part in line[len("// Table: "):].split("|", 1)))
+            rows.append(tuple(part.strip() for part in line[len("// Table: "):].split("|", 2)))
+        elif line.startswith("// Customer: "):
+            customer = line[len("// Customer: "):].strip()
+            continue
         elif line.startswith("//"):
             comment.append(line[2:].strip())
             continue
         else:
             code = re.match(r"inline constexpr ResultCode k\w+\{(\d+)\};", line)
             if code:
-                rows.insert(len(rows) - sum(1 for r in rows if not r[0].isdigit()), (code.group(1), " ".join(comment)))
-        comment = []
+                rows.insert(len(rows) - sum(1 for r in rows if not r[0].isdigit()),
+                            (code.group(1), " ".join(comment), customer))
+        comment, customer = [], ""
     return rows
 
 
 def table():
-    lines = ["| code | meaning |", "|---|---|"] + [f"| {c} | {m} |" for c, m in rows()]
+    lines = ["| code | meaning | the page tells the customer |", "|---|---|---|"] + [
+        f"| {c} | {m} | {t} |" for c, m, t in rows()]
     return f"{BEGIN}\n" + "\n".join(lines) + f"\n{END}"
 
 
 def script():
-    pairs = [f'    "{c}": "{m.replace("`", "")}"' for c, m in rows() if c.isdigit()]
+    pairs = [f'    "{c}": "{m.replace("`", "")}"' for c, m, _ in rows() if c.isdigit()]
     return f"{JS_BEGIN}\n  meanings: {{\n" + ",\n".join(pairs) + f"\n  }},\n  {JS_END}"
 
 
