@@ -45,6 +45,7 @@ msiexec_() {  # msiexec_ ARG...: time in ms on stdout, exit code
 }
 
 # A new prefix each time: a machine that never had the control.
+WINEPREFIX="$KORVADEN_WINEPREFIX" wineserver -k 2>/dev/null
 rm -rf "$KORVADEN_WINEPREFIX"
 wine_ cmd /c exit 0
 # The machine's smart-card service is the test's bridge to the virtual card.
