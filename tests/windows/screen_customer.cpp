@@ -25,12 +25,6 @@ void CALLBACK ScreenCustomer::Tick(HWND, UINT, UINT_PTR, DWORD) {
   customer->inStep_ = false;
 }
 
-std::string TextOf(HWND window) {
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 std::string ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
 
 void Press(HWND dialog, int id) {

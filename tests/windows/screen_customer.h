@@ -32,7 +32,7 @@ class ScreenCustomer {
 inline HWND DialogWith(int id) { return screen::WindowHolding(screen::Scope::ThisThread, id); }
 inline HWND BoxOwnedBy(HWND dialog) { return screen::WindowOwnedBy(screen::Scope::ThisThread, dialog); }
 using screen::DigitsOf;
-std::string TextOf(HWND window);
+using screen::TextOf;
 std::string ItemText(HWND dialog, int id);
 void Press(HWND dialog, int id);  // a click on a button, posted
 // The dialog's client area as it is on screen.

@@ -80,19 +80,6 @@ bool FramedRed(const test::Capture& capture, const RECT& display) {
   return red * 10 >= all * 8;
 }
 
-// Every text of a message box, joined (Wine and Windows number its text control differently).
-std::string BoxTexts(HWND box) {
-  std::string texts;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM data) -> BOOL {
-        *reinterpret_cast<std::string*>(data) += test::TextOf(child) + "|";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
-  return texts;
-}
-
 // Presses the keys that show `digits`.
 void TypeDigits(HWND dialog, std::string_view digits) {
   for (const char digit : digits) {
@@ -220,7 +207,7 @@ TEST_F(PinPadDialogTest, TypedPasswordAndCodeConfirm) {
                            [&] {
                              HWND box = BoxOwnedBy(dialog);
                              if (box == nullptr) return false;
-                             lengthBox = BoxTexts(box);
+                             lengthBox = screen::ChildTexts(box);
                              lengthCaption = test::TextOf(box);
                              PostMessageW(box, WM_COMMAND, IDOK, 0);
                              return true;
@@ -245,7 +232,7 @@ TEST_F(PinPadDialogTest, TypedPasswordAndCodeConfirm) {
                            [&] {
                              HWND box = BoxOwnedBy(dialog);
                              if (box == nullptr) return false;
-                             wrongCodeBox = BoxTexts(box);
+                             wrongCodeBox = screen::ChildTexts(box);
                              PostMessageW(box, WM_COMMAND, IDOK, 0);
                              return true;
                            },

@@ -28,6 +28,7 @@ namespace {
 
 using korvaden::screen::DigitsOf;
 using korvaden::screen::Scope;
+using korvaden::screen::TextOf;
 
 HWND current = nullptr;
 
@@ -82,12 +83,6 @@ bool PressDigits(const std::string& digits) {
     Press(key);
   }
   return true;
-}
-
-std::string Text(HWND window) {
-  char text[1024] = {};
-  GetWindowTextA(window, text, sizeof(text));
-  return text;
 }
 
 // The window as it is on screen, with its frame, as a BMP file.
@@ -147,15 +142,7 @@ bool Act(const std::string& verb, const std::string& argument) {
     if (!WaitFor([&] { return (box = korvaden::screen::WindowOwnedBy(Scope::Desktop, current)) != nullptr; }, 10))
       return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    std::string texts;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM data) -> BOOL {
-          *reinterpret_cast<std::string*>(data) += Text(child) + "|";
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
-    std::printf("box [%s] %s\n", Text(box).c_str(), texts.c_str());
+    std::printf("box [%s] %s\n", TextOf(box).c_str(), korvaden::screen::ChildTexts(box).c_str());
     PressKey(VK_RETURN);
     return WaitFor([&] { return !IsWindow(box); }, 10);
   }

@@ -43,6 +43,26 @@ inline HWND WindowOwnedBy(Scope scope, HWND owner) {
   return FindVisibleWindow(scope, [owner](HWND window) { return GetWindow(window, GW_OWNER) == owner; });
 }
 
+inline std::string TextOf(HWND window) {
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// Every text inside a window, each followed by "|": Wine and Windows number a
+// message box's text control differently.
+inline std::string ChildTexts(HWND window) {
+  std::string texts;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) -> BOOL {
+        *reinterpret_cast<std::string*>(data) += TextOf(child) + "|";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
 // What the test build's views tell of a picture's digits ("" when nothing).
 inline std::string DigitsOf(HWND control) {
   const auto number = reinterpret_cast<INT_PTR>(GetPropW(control, L"KorvadenDigits"));
