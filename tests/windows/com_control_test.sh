@@ -114,22 +114,22 @@ fido_args=("$reader" WINE-SESSION-05 1234567890123456 20230731123456 12345678 WE
 out="$(page_call https://webatm.korvaden.test/atm/verify.html FidoVerify "${fido_args[@]}")"
 check "the bank's page may script the control" has "$out" "safety=0x00000000"
 check "and reaches the card" has "$out" "retVal=0"
-for page in https://evil.test/ https://webatm.korvaden.test.evil.test/ http://webatm.korvaden.test/ -; do
+refused() {  # refused CALL LABEL URL: not scriptable there, and 8960 with nothing sent to the card
+  local before out
   before="$(wc -l < "$work/card.log")"
-  out="$(page_call "$page" FidoVerify "${fido_args[@]}")"
-  check "page $page: not safe for scripting" has "$out" "safety=0x80004005"
-  check "page $page: 8960 with nothing sent to the card" \
+  out="$("$1" "$3" FidoVerify "${fido_args[@]}")"
+  check "$2 $3: not safe for scripting" has "$out" "safety=0x80004005"
+  check "$2 $3: 8960 with nothing sent to the card" \
     test "$(grep -c retVal=8960 <<<"$out")-$(wc -l < "$work/card.log")" = "1-$before"
+}
+for page in https://evil.test/ https://webatm.korvaden.test.evil.test/ http://webatm.korvaden.test/ -; do
+  refused page_call page "$page"
 done
 out="$(script_call https://WebATM.korvaden.test:443/atm/verify.html FidoVerify "${fido_args[@]}")"
 check "a script on the bank's page may create and script the control" has "$out" "safety=0x00000000"
 check "and reaches the card" has "$out" "retVal=0"
 for page in https://webatm.korvaden.test:8444/ https://webatm.korvaden.test@evil.test/; do
-  before="$(wc -l < "$work/card.log")"
-  out="$(script_call "$page" FidoVerify "${fido_args[@]}")"
-  check "script on page $page: not safe for scripting" has "$out" "safety=0x80004005"
-  check "script on page $page: 8960 with nothing sent to the card" \
-    test "$(grep -c retVal=8960 <<<"$out")-$(wc -l < "$work/card.log")" = "1-$before"
+  refused script_call "script on page" "$page"
 done
 
 # The page script under cscript, with a ProgID in this prefix only.
