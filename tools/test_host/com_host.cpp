@@ -462,6 +462,18 @@ void CallMember(IDispatch* dispatch, int argc, wchar_t** argv) {
               heldControl != nullptr ? TrnsMsg(dispatch).c_str() : "");
 }
 
+// What a sited page does: asks the control to be safe for untrusted callers
+// (and prints the answer), then calls the member.
+void AskSafetyAndCall(IDispatch* dispatch, int argc, wchar_t** argv) {
+  IObjectSafety* safety = nullptr;
+  dispatch->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
+  const HRESULT safe = safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
+                                                         INTERFACESAFE_FOR_UNTRUSTED_CALLER);
+  std::printf("safety=0x%08lX\n", static_cast<unsigned long>(safe));
+  safety->Release();
+  CallMember(dispatch, argc, argv);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -502,34 +514,22 @@ int wmain(int argc, wchar_t** argv) {
                                      GetModuleHandleW(nullptr), nullptr);
     Site site(container, std::wstring(argv[2]) == L"-" ? nullptr : argv[2]);
     IOleObject* object = nullptr;
-    IObjectSafety* safety = nullptr;
     dispatch->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
-    dispatch->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
     heldControl = dispatch;
     object->SetClientSite(&site);
-    const HRESULT safe = safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
-                                                           INTERFACESAFE_FOR_UNTRUSTED_CALLER);
-    std::printf("safety=0x%08lX\n", static_cast<unsigned long>(safe));
-    CallMember(dispatch, argc - 3, argv + 3);
+    AskSafetyAndCall(dispatch, argc - 3, argv + 3);
     object->SetClientSite(nullptr);
-    safety->Release();
     object->Release();
     dispatch->Release();
     DestroyWindow(container);
   } else if (std::wstring(argv[1]) == L"SCRIPT" && argc >= 4) {
     ScriptSite site(std::wstring(argv[2]) == L"-" ? nullptr : argv[2]);
     IObjectWithSite* sited = nullptr;
-    IObjectSafety* safety = nullptr;
     dispatch->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&sited));
-    dispatch->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety));
     heldControl = dispatch;
     sited->SetSite(&site);
-    const HRESULT safe = safety->SetInterfaceSafetyOptions(IID_IDispatch, INTERFACESAFE_FOR_UNTRUSTED_CALLER,
-                                                           INTERFACESAFE_FOR_UNTRUSTED_CALLER);
-    std::printf("safety=0x%08lX\n", static_cast<unsigned long>(safe));
-    CallMember(dispatch, argc - 3, argv + 3);
+    AskSafetyAndCall(dispatch, argc - 3, argv + 3);
     sited->SetSite(nullptr);
-    safety->Release();
     sited->Release();
     dispatch->Release();
   }
