@@ -67,7 +67,8 @@ std::optional<TacAnswer> ParseTacAnswer(std::span<const std::uint8_t> data) {
   constexpr std::size_t kCodeStart = 11;
   if (data.size() < kCodeStart) return std::nullopt;
   const std::size_t length = static_cast<std::size_t>(data[9] << 8 | data[10]);
-  if (length > kMaxTacLength || kCodeStart + length > data.size()) return std::nullopt;
+  // A card that computed no code has not authorised anything.
+  if (length == 0 || length > kMaxTacLength || kCodeStart + length > data.size()) return std::nullopt;
   const auto serial = data.subspan(1, 8);
   const auto end = std::find(serial.begin(), serial.end(), 0);
   return TacAnswer{std::string(serial.begin(), end), BytesToHex(data.subspan(kCodeStart, length))};

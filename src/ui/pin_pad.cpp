@@ -17,7 +17,6 @@ constexpr std::size_t kMaxCardPinDigits = 12;
 constexpr std::size_t kMinCardPinDigits = 6;
 constexpr std::size_t kCodeDigits = 6;
 constexpr StatusWord kWrongPin{0x6608};
-constexpr StatusWord kCardRefusesPad{0x6620};
 
 const PinPadProfile kAppCert{kIdAppCertPad,
                              kIdPasswordDisplay,
@@ -207,18 +206,20 @@ bool PinPad::VerifyCardPin(CardApplication& card) {
     ClearActiveField();
     return false;
   }
-  const bool refused = Failed(card.VerifyPin(pin));
-  if (refused && card.statusWord == kWrongPin) {
+  if (!Failed(card.VerifyPin(pin))) return true;
+  const auto word = AsInteger(card.statusWord);
+  // 6608, and 63Cx from cards that count the tries left: the customer types
+  // it again. Going on would have the flow spend a second try on the same PIN.
+  if (card.statusWord == kWrongPin || (word & 0xFFF0) == 0x63C0) {
     view_->ShowMessage(texts::kCardPinWrong);
     activeField_ = kFieldCardPin;
     ClearActiveField();
     return false;
   }
-  if (refused && card.statusWord == kCardRefusesPad) {
-    view_->EndDialog(kPinPadCardRefused);
-    return false;
-  }
-  return true;
+  // Any other refusal ends the pad with the status word: 6620 is 26144, a
+  // blocked card 6983. No answer at all is a reader failure.
+  view_->EndDialog(card.statusWord == kNoStatusWord ? kPinPadCancelled : static_cast<int>(word));
+  return false;
 }
 
 void PinPad::OnConfirm() {

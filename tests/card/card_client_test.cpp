@@ -219,7 +219,7 @@ TEST_F(CardClient, ComputeTacSendsTheBlockAndTheCardAnswers) {
   EXPECT_EQ(answer->tsac, card::Hex(card::ComputeCardTac(card::CardProfile{}.tacKey, input)));
 }
 
-TEST(TacAnswer, DeclaredLengthMustFitAndBeAtMostSixteen) {
+TEST(TacAnswer, DeclaredLengthMustFitAndBeOneToSixteen) {
   Bytes answer = {0x00, 'S', 'N', '1', 0, 0, 0, 0, 0, 0x00, 0x02, 0xAB, 0xCD};
   auto parsed = ParseTacAnswer(answer);
   ASSERT_TRUE(parsed);
@@ -235,6 +235,7 @@ TEST(TacAnswer, DeclaredLengthMustFitAndBeAtMostSixteen) {
   ASSERT_TRUE(ParseTacAnswer(longCode));
   EXPECT_EQ(ParseTacAnswer(longCode)->tsac.size(), 32u);
   EXPECT_FALSE(ParseTacAnswer(Bytes(10, 0)));
+  EXPECT_FALSE(ParseTacAnswer(Bytes(11, 0))) << "a code of no bytes is no code";
 }
 
 TEST(AmountToWhole, DropsDecimalsAndLeadingZeros) {

@@ -105,6 +105,42 @@ TEST(ServiceFlows, BondingReasonIsAPinBlockOverTheIdentityNumber) {
   EXPECT_EQ(verifications, 2);
 }
 
+// The VERIFY commands the card saw with the PIN block of `pin`.
+int VerifiesOf(const FlowBench& bench, const std::string& pin) {
+  int count = 0;
+  for (const auto& command : bench.card.log())
+    count += command == "0020001008" + pin + std::string(16 - pin.size(), 'F');
+  return count;
+}
+
+TEST(ServiceFlows, AWrongPinCostsOneTryWhateverTheCardAnswers) {
+  // A card that counts tries answers 63Cx: the pad used to go on, and the flow
+  // verified the same wrong PIN again after the confirmation.
+  const std::string wrongThenRight =
+      "type 246810; field 2; type 246810; field 4; type 999999; code; confirm; field 4; type 123456; confirm";
+  card::CardProfile counting = ReinsertedAtTheConfirmation();
+  counting.wrongPinCountsTries = true;
+  FlowBench bench(counting);
+  bench.dialogs.pinPadScripts = {wrongThenRight};
+  bench.dialogs.appConfirmScripts = {"confirm"};
+  EXPECT_EQ(RunService(bench, ServiceKind::ReissueAppCert, Blocks("1")), kResultSuccess);
+  EXPECT_EQ(bench.dialogs.messages, (std::vector<std::string>{texts::kCardPinWrong}));
+  EXPECT_EQ(VerifiesOf(bench, "999999"), 1);
+  EXPECT_EQ(bench.card.pinTriesLeft(), 3);
+
+  // A blocked card (6983) ends the pad with its status word, and nothing more is verified.
+  card::CardProfile blocked = ReinsertedAtTheConfirmation();
+  blocked.verifyStatus = 0x6983;
+  FlowBench blockedBench(blocked);
+  blockedBench.dialogs.pinPadScripts = {kPad};
+  blockedBench.dialogs.appConfirmScripts = {"confirm"};
+  EXPECT_EQ(RunService(blockedBench, ServiceKind::ReissueAppCert, Blocks("1")), test::StatusResult(0x6983));
+  EXPECT_EQ(blockedBench.card.CommandsSeen(card::kInsVerify), 1);
+  EXPECT_EQ(blockedBench.dialogs.appConfirmScripts.size(), 1u) << "the confirmation never came";
+  EXPECT_EQ(blockedBench.core.TrnsMsg(), "");
+  EXPECT_TRUE(blockedBench.NothingLeftOpen());
+}
+
 TEST(ServiceFlows, RefusedBlocksEndBeforeAnyReaderAccess) {
   const std::pair<const char*, ResultCode> cases[] = {{"BHO_D5", ResultCode{9810}}, {"BHO_D1", ResultCode{9811}},
                                                       {"BHO_D2", ResultCode{9812}}, {"BHO_D3", ResultCode{9813}},

@@ -185,6 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"TacRefused",
                     [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.tacStatus = 0x6985; }); },
                     kResultTacFailed, nullptr, ""},
+        FailureCase{"TacWithoutCode",
+                    [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.tacLength = 0; }); },
+                    kResultTacFailed, nullptr, ""},
         FailureCase{"TacExchangeFails",
                     [](FlowBench& b, TransferArgs&) {
                       const int next = b.card.CommandsSeen(card::kInsComputeTac);

@@ -106,6 +106,10 @@ bool ApplyProfileSetting(CardProfile& p, std::string_view setting) {
       p.tacKey = FromHex(value);
     else if (name == "pin_tries")
       p.pinTries = ParseInt(value);
+    else if (name == "wrong_pin_counts_tries")
+      p.wrongPinCountsTries = value == "1";
+    else if (name == "tac_length")
+      p.tacLength = static_cast<std::size_t>(ParseInt(value));
     else if (name == "no_select_answer")
       p.noSelectAnswer = value == "1";
     else if (name == "status_at")
@@ -259,7 +263,9 @@ Bytes VirtualCard::Answer(const Bytes& c) {
     if (triesLeft_ <= 0) return WithStatus({}, kBlocked);
     if (data() != PinBlock(profile_.pin)) {
       --triesLeft_;
-      return WithStatus({}, triesLeft_ <= 0 ? kBlocked : kWrongPin);
+      if (triesLeft_ <= 0) return WithStatus({}, kBlocked);
+      return WithStatus(
+          {}, profile_.wrongPinCountsTries ? static_cast<std::uint16_t>(0x63C0 | (triesLeft_ & 0x0F)) : kWrongPin);
     }
     triesLeft_ = profile_.pinTries;
     return WithStatus({}, kOk);
@@ -268,7 +274,8 @@ Bytes VirtualCard::Answer(const Bytes& c) {
     if (profile_.tacStatus) return WithStatus({}, *profile_.tacStatus);
     if (p1 != 0x10 || p2 != 0x80) return WithStatus({}, kWrongP1P2);
     if (!applicationSelected_) return WithStatus({}, kNotFound);
-    const Bytes code = ComputeCardTac(profile_.tacKey, data());
+    Bytes code = ComputeCardTac(profile_.tacKey, data());
+    if (profile_.tacLength) code.resize(std::min(code.size(), *profile_.tacLength));
     Bytes answer = {0x00};
     std::string serial = profile_.serial;
     serial.resize(8, '\0');

@@ -38,6 +38,9 @@ struct CardProfile {
   std::string serial = "SN000001";
   Bytes tacKey = Bytes(16, 0x11);
   int pinTries = 3;
+  // Answers a wrong PIN with 63Cn, n the tries left, as cards that count them
+  // do; otherwise with 6608.
+  bool wrongPinCountsTries = false;
 
   // Faults.
   bool noSelectAnswer = false;                  // the application selection gets no bytes
@@ -47,6 +50,7 @@ struct CardProfile {
   std::optional<std::uint16_t> selectFileStatus;
   std::optional<std::uint16_t> verifyStatus;  // e.g. 6620
   std::optional<std::uint16_t> tacStatus;     // the TAC refused with this status word
+  std::optional<std::size_t> tacLength;       // the TAC answer holds only this many bytes of the code
   std::optional<CommandAt> removeAfter;       // taken out after that command
   int removeAfterPolls = 0;                   // taken out at the n-th presence poll
   int reinsertAfterPolls = 0;                 // put back that many polls after being taken out
