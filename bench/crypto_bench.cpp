@@ -39,7 +39,6 @@ double MedianMicroseconds(int runs, const std::function<void()>& work) {
 }  // namespace
 
 int main() {
-  const korvaden::bank::BankKeys& bankKeys = korvaden::test::TestBankKeys();
   const korvaden::DeploymentKeys keys = korvaden::BuiltInDeployment();
   korvaden::SystemRandom random;
   SilentBoxes boxes;
@@ -49,7 +48,7 @@ int main() {
     if (!korvaden::SealForServer(document, keys, random, boxes).sealed) std::abort();
   });
 
-  const auto blocks = korvaden::bank::MakeBlocks({{"BHO_D1",
+  const auto blocks = korvaden::test::BankBlocks({{"BHO_D1",
                                                    "181200000"
                                                    "1234567890123456"
                                                    "Virtual PCD 00 00"},
@@ -60,8 +59,7 @@ int main() {
                                                    "XXXXXXXX"
                                                    "20230731123456"},
                                                   {"BHO_D4", "123456"},
-                                                  {"BHO_D11", "2566"}},
-                                                 bankKeys);
+                                                  {"BHO_D11", "2566"}});
   const korvaden::ParameterBlocks view{blocks.at("BHO_D5"), blocks.at("BHO_D1"), blocks.at("BHO_D2"),
                                        blocks.at("BHO_D3"), blocks.at("BHO_D4"), blocks.at("BHO_D11"),
                                        std::nullopt};

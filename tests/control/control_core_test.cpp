@@ -31,7 +31,10 @@ TEST(ControlCore, EmptyArgumentsAreEmptyTexts) {
   const std::string_view none;
   EXPECT_EQ(bench.core.FidoVerify(test::kReaderName, none, "1234567890123456", none, none, none, none, none),
             kResultSuccess);
-  EXPECT_NE(bench.Unsealed().find("<session_id></session_id>"), std::string::npos);
+  const auto opened = bank::OpenSealed(bench.core.TrnsMsg(), test::TestBankKeys());
+  EXPECT_NE(opened.value.find("<session_id></session_id>"), std::string::npos);
+  // The control seals what the page gave; the bank takes no empty session or date.
+  EXPECT_FALSE(bank::Unseal(bench.core.TrnsMsg(), test::TestBankKeys()).ok);
   EXPECT_EQ(bench.core.TransIVESK(none, none, none, none, none, none, none, none, none, none, none, none, 0, none),
             kResultInvalidArgument);  // a PCODE of fewer than 4 characters
 }

@@ -13,7 +13,7 @@ using test::TestBankKeys;
 
 // Blocks enciphered on the bank side, with the plaintext's padding chosen here.
 std::string EncipherRaw(const std::vector<std::uint8_t>& plain, const BlockIv& iv) {
-  const auto key = bank::DecodeBase64(TestBankKeys().paramBlockKey);
+  const auto key = bank::DecodeBase64(TestBankKeys().paramBlockKey).value();
   return bank::ToHex(*bank::DesEdeCbc(true, key, {iv.begin(), iv.end()}, plain, false));
 }
 
@@ -31,13 +31,12 @@ class ParamBlocks : public ::testing::Test {
                                                 "12345678"
                                                 "XXXXXXXX"
                                                 "20230731123456") {
-    return bank::MakeBlocks({{"BHO_D1", d1},
+    return test::BankBlocks({{"BHO_D1", d1},
                              {"BHO_D2", "SESSION-42"},
                              {"BHO_D3", d3},
                              {"BHO_D4", "123456"},
                              {"BHO_D11", "2566"},
-                             {"BHO_D12", "A123456789"}},
-                            TestBankKeys());
+                             {"BHO_D12", "A123456789"}});
   }
   static ParameterBlocks View(const std::map<std::string, std::string>& b, bool withD12) {
     ParameterBlocks blocks{b.at("BHO_D5"), b.at("BHO_D1"),  b.at("BHO_D2"), b.at("BHO_D3"),
@@ -127,8 +126,8 @@ TEST_F(ParamBlocks, WrongKeyOrIvIsNoticed) {
   // above 8, and otherwise read as the bank's side reads the same bytes, never
   // as the right text.
   for (const char* name : {"BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11", "BHO_D12"}) {
-    const auto garbled = *bank::DesEdeCbc(false, bank::DecodeBase64(wrongKeyText), {iv.begin(), iv.end()},
-                                          bank::FromHex(b.at(name)), false);
+    const auto garbled = *bank::DesEdeCbc(false, bank::DecodeBase64(wrongKeyText).value(), {iv.begin(), iv.end()},
+                                          bank::FromHex(b.at(name)).value(), false);
     std::string expected;
     if (garbled.back() <= 8) {
       expected.assign(garbled.begin(), garbled.end() - garbled.back());

@@ -22,7 +22,7 @@ TEST(Seal, BankOpensTheDocumentAndChecksItsMac) {
   RecordingMessageBoxes boxes;
   const SealedMessage sealed = SealForServer(kDocument, BuiltInDeployment(), random, boxes);
   ASSERT_TRUE(sealed.sealed);
-  const auto opened = bank::Unseal(sealed.text, TestBankKeys());
+  const auto opened = bank::OpenSealed(sealed.text, TestBankKeys());
   ASSERT_TRUE(opened.ok) << opened.error;
   EXPECT_EQ(opened.value, kDocument);
   EXPECT_TRUE(boxes.shown.empty());
@@ -71,10 +71,10 @@ TEST(Seal, TamperedCipherOrWrongMacKeyIsRefusedByTheBank) {
   std::string text = SealForServer(kDocument, BuiltInDeployment(), random, boxes).text;
   bank::BankKeys otherMac = TestBankKeys();
   otherMac.macKey = "AAECAwQFBgcICQoLDA0ODw==";
-  EXPECT_EQ(bank::Unseal(text, otherMac).error, "MAC mismatch");
+  EXPECT_EQ(bank::OpenSealed(text, otherMac).error, bank::kMessageDoesNotOpen);
   // Base64 character 48 lies in cipher byte 36, inside the MAC's window.
   text[48] = text[48] == 'A' ? 'B' : 'A';
-  EXPECT_FALSE(bank::Unseal(text, TestBankKeys()).ok);
+  EXPECT_FALSE(bank::OpenSealed(text, TestBankKeys()).ok);
 }
 
 TEST(Seal, SessionKeyUsesDigitsAndCapitalsOnly) {
@@ -94,7 +94,7 @@ TEST(Seal, KeyOfAnotherSizeWorksWithoutCodeChanges) {
   RecordingMessageBoxes boxes;
   const SealedMessage sealed = SealForServer(kDocument, keys, random, boxes);
   ASSERT_TRUE(sealed.sealed);
-  const auto opened = bank::Unseal(sealed.text, bankKeys);
+  const auto opened = bank::OpenSealed(sealed.text, bankKeys);
   ASSERT_TRUE(opened.ok) << opened.error;
   EXPECT_EQ(opened.value, kDocument);
 }

@@ -61,7 +61,7 @@ void ExpectOpensOnlyOnSuccess(ResultCode result, const ControlCore& core) {
     if (!core.TrnsMsg().empty()) std::abort();  // a failure that hands out a message
     return;
   }
-  const auto opened = bank::Unseal(core.TrnsMsg(), test::TestBankKeys());
+  const auto opened = bank::OpenSealed(core.TrnsMsg(), test::TestBankKeys());
   if (!opened.ok || opened.value.rfind("<Korvaden>", 0) != 0) std::abort();  // success the bank cannot open
 }
 

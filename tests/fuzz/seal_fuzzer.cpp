@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!sealed.text.empty()) std::abort();
     return 0;
   }
-  const auto opened = bank::Unseal(sealed.text, test::TestBankKeys());
+  const auto opened = bank::OpenSealed(sealed.text, test::TestBankKeys());
   if (!opened.ok || opened.value != document) std::abort();
   return 0;
 }

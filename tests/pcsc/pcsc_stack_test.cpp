@@ -215,7 +215,7 @@ TEST_F(CardMembersThroughPcscd, FidoVerifyOB) {
 // scripted customer at the PIN pad and the confirmation.
 TEST_F(CardMembersThroughPcscd, AccountServices) {
   Insert();
-  const auto blocks = bank::MakeBlocks({{"BHO_D1", std::string("0812000001234567890123456") + kReader},
+  const auto blocks = test::BankBlocks({{"BHO_D1", std::string("0812000001234567890123456") + kReader},
                                         {"BHO_D2", "PCSC-SERVICE-01"},
                                         {"BHO_D3",
                                          "ATM00001"
@@ -224,8 +224,7 @@ TEST_F(CardMembersThroughPcscd, AccountServices) {
                                          "20231201093000"},
                                         {"BHO_D4", "654321"},
                                         {"BHO_D11", "2571"},
-                                        {"BHO_D12", "A123456789"}},
-                                       test::TestBankKeys());
+                                        {"BHO_D12", "A123456789"}});
   const auto b = [&](const char* name) -> const std::string& { return blocks.at(name); };
   const std::string pad = "type 97531086; field 2; type 97531086; field 4; type 123456; code; confirm";
   const std::string sixDigitPad = "type 246810; field 2; type 246810; field 4; type 123456; code; confirm";

@@ -70,7 +70,7 @@ struct Blocks {
   explicit Blocks(const std::string& pinMode = "2", const std::string& serviceAccount = "",
                   const std::string& loginAccount = "1234567890123456",
                   const std::string& identityNumber = "A123456789")
-      : hex(bank::MakeBlocks({{"BHO_D1", pinMode + "81200000" + loginAccount + kReaderName},
+      : hex(test::BankBlocks({{"BHO_D1", pinMode + "81200000" + loginAccount + kReaderName},
                               {"BHO_D2", "SERVICE-SESSION-01"},
                               {"BHO_D3",
                                "ATM00001"
@@ -80,8 +80,7 @@ struct Blocks {
                                    serviceAccount},
                               {"BHO_D4", "654321"},
                               {"BHO_D11", "2571"},
-                              {"BHO_D12", identityNumber}},
-                             TestBankKeys())) {}
+                              {"BHO_D12", identityNumber}})) {}
   const std::string& operator[](const char* name) const { return hex.at(name); }
 };
 

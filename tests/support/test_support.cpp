@@ -2,6 +2,8 @@
 
 #include "reader/hex.h"
 
+#include <stdexcept>
+
 namespace korvaden {
 
 void PrintTo(ResultCode code, std::ostream* out) { *out << AsInteger(code); }
@@ -22,6 +24,13 @@ std::vector<std::uint8_t> FromHex(std::string_view hex) {
   std::vector<std::uint8_t> bytes((hex.size() + 1) / 2);
   HexToBytes(hex, hex.size(), bytes);
   return bytes;
+}
+
+std::map<std::string, std::string> BankBlocks(const std::map<std::string, std::string>& plaintexts) {
+  std::string error;
+  auto blocks = bank::MakeBlocks(plaintexts, TestBankKeys(), error);
+  if (!blocks) throw std::runtime_error(error);
+  return *blocks;
 }
 
 }  // namespace korvaden::test

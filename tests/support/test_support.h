@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ constexpr ResultCode StatusResult(std::uint32_t word) { return FromStatusWord(St
 
 // The test deployment as the bank side holds it (private keys included).
 const bank::BankKeys& TestBankKeys();
+// Parameter blocks as the bank renders them under the test deployment; throws
+// (failing the test) when the bank refuses.
+std::map<std::string, std::string> BankBlocks(const std::map<std::string, std::string>& plaintexts);
 // The 2048-bit HSM public key, for sealing under a key of another size.
 const char* TestHsmPublicPem();
 
