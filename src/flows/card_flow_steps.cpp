@@ -82,8 +82,10 @@ ResultCode CardFlowSteps::VerifyPinIfGiven(std::string_view pin) {
   CardApplication& card = client_.card;
   const ResultCode result = card.VerifyPin(pin);
   if (!Failed(result) && card.statusWord == kStatusOk) return kResultSuccess;
-  // No status word means no answer: the reader's code tells why.
-  return Failed(result) ? result : card.lastResult;
+  if (Failed(result)) return result;
+  // No status word means no answer: the reader's code tells why. An exchange
+  // that went through with no status word is no acceptance either.
+  return card.lastResult == kResultSuccess ? kResultCancelled : card.lastResult;
 }
 
 ResultCode CardFlowSteps::ComputeTac(const Bytes& input, CardTransactionRecord& record) {

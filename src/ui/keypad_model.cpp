@@ -62,9 +62,12 @@ SecureString CVKB::DecodeTokens(std::string_view tokens) const {
   for (std::size_t b = 0; b < count; ++b) {
     std::uint8_t plain[8] = {};
     // A block that is not one of this keypad's tokens (or that the cipher
-    // could not read) decodes to a zero digit.
+    // could not read) decodes to nothing: its four digits and its four 04s
+    // are what no other key gives.
     const bool read = TripleDesCbcDecrypt(tokenKey_, tokenIv_, std::span(cipher).subspan(b * 8, 8), plain);
-    digits += read && plain[7] <= 8 ? static_cast<char>(plain[shownTable_]) : '\0';
+    const bool token = read && std::all_of(plain, plain + 4, [](std::uint8_t c) { return c >= '0' && c <= '9'; }) &&
+                       std::all_of(plain + 4, plain + 8, [](std::uint8_t c) { return c == 4; });
+    if (token) digits += static_cast<char>(plain[shownTable_]);
     Cleanse(plain, sizeof(plain));
   }
   return digits;

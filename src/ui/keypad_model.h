@@ -27,7 +27,8 @@ class CVKB {
   void Shuffle();
   std::string TokenAt(std::size_t position) const;
   char DigitAt(std::size_t position) const;
-  // One digit per whole token: the digit shown at the token's position.
+  // One digit per whole token of this keypad, the digit shown at its position;
+  // a token of another keypad, or no token at all, gives nothing.
   SecureString DecodeTokens(std::string_view tokens) const;
 
  private:

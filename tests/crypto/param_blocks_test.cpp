@@ -113,6 +113,10 @@ TEST_F(ParamBlocks, PaddingCountIsCheckedButPadBytesAreNot) {
   EXPECT_EQ(parser.DecryptBlock(EncipherRaw({'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'}, iv), iv), "");
   EXPECT_EQ(parser.DecryptBlock(EncipherRaw({'A', 'B', 'C', 'D', 'E', 'F', 'G', 9}, iv), iv), "");
   EXPECT_EQ(parser.DecryptBlock(EncipherRaw({'A', 'B', 0, 'D', 'E', 'F', 'G', 1}, iv), iv), "AB");
+  // A text of whole blocks carries a whole block of padding: all of it goes.
+  EXPECT_EQ(parser.DecryptBlock(EncipherRaw({'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 8, 8, 8, 8, 8, 8, 8, 8}, iv), iv),
+            "ABCDEFGH");
+  EXPECT_EQ(parser.DecryptBlock(EncipherRaw({8, 8, 8, 8, 8, 8, 8, 8}, iv), iv), "") << "nothing but padding";
 }
 
 TEST_F(ParamBlocks, WrongKeyOrIvIsNoticed) {

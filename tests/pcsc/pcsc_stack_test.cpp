@@ -174,13 +174,28 @@ TEST_F(CardMembersThroughPcscd, TransIVESK) {
 TEST_F(CardMembersThroughPcscd, NoPinLeftInMemory) {
   // The card sits in another process here, so the PIN's copies in this one
   // could only be the control's own: its PIN field and the block it sends.
-  Insert({"pin=975310"});
-  ASSERT_EQ(core.FidoVerify(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
-                            "WEBATM01", "P611XX", "975310"),
-            kResultSuccess);
-  EXPECT_EQ(test::HitsInWritableMemory("975310FFFF").size(), 0u);
-  const char block[] = {'\x97', '\x53', '\x10', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF'};
-  EXPECT_EQ(test::HitsInWritableMemory({block, sizeof(block)}).size(), 0u);
+  // Looked for after the card took the PIN and after each way it refuses it.
+  const std::vector<std::pair<std::vector<std::string>, ResultCode>> cards = {
+      {{"pin=975310"}, kResultSuccess},
+      {{}, test::StatusResult(0x6608)},
+      {{"wrong_pin_counts_tries=1"}, test::StatusResult(0x63C2)},
+      {{"verify_status=6620"}, test::StatusResult(0x6620)},
+      // Through the virtual reader the failed exchange comes back as an answer
+      // without a status word: it used to count as an accepted PIN.
+      {{"transmit_failure_at=20#1"}, kResultCancelled},
+  };
+  for (const auto& [settings, expected] : cards) {
+    stack.StopCard();
+    Insert(settings);
+    const std::string what = settings.empty() ? "a wrong PIN" : settings[0];
+    EXPECT_EQ(core.FidoVerify(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
+                              "WEBATM01", "P611XX", "975310"),
+              expected)
+        << what;
+    EXPECT_EQ(test::HitsInWritableMemory("975310FFFF").size(), 0u) << what;
+    const char block[] = {'\x97', '\x53', '\x10', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF'};
+    EXPECT_EQ(test::HitsInWritableMemory({block, sizeof(block)}).size(), 0u) << what;
+  }
 }
 
 TEST_F(CardMembersThroughPcscd, FidoVerifyWithReinsertion) {

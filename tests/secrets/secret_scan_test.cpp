@@ -16,6 +16,7 @@
 #include "control/control_core.h"
 #include "crypto/base64.h"
 #include "crypto/pin_block.h"
+#include "crypto/seal.h"
 #include "support/card_bench.h"
 #include "support/memory_scan.h"
 
@@ -77,6 +78,23 @@ TEST_F(SecretScan, TheNeedlesAreFoundWhileTheyAreHeld) {
   SecureString held("KEYOFTHE");
   held += "MESSAGE1";
   EXPECT_EQ(test::HitsInWritableMemory(kMessageKey).size(), 1u);
+}
+
+// The cipher step run below 64 KiB of stack that nothing else of the test
+// reaches, so that what it leaves on its stack is still there to be found.
+__attribute__((noinline)) std::string EncryptBelowTheStack(std::string_view plain, std::string_view key) {
+  volatile char untouched[1 << 16];
+  untouched[0] = 0;
+  untouched[sizeof(untouched) - 1] = 0;
+  return TripleDesEncryptBase64(plain, key);
+}
+
+TEST_F(SecretScan, TheCipherStepWipesItsCopyOfTheKey) {
+  // Checked where it happens: after a whole member, the RSA step reuses the
+  // stack and would hide a copy left here.
+  const std::string cipher = EncryptBelowTheStack("<Korvaden></Korvaden>", kMessageKey);
+  ASSERT_FALSE(cipher.empty());
+  EXPECT_EQ(test::HitsInWritableMemory(kMessageKey).size(), 0u);
 }
 
 TEST_F(SecretScan, NothingOfATransferIsLeft) {

@@ -62,7 +62,9 @@ TEST(Keypad, TokensBelongToTheirKeypad) {
     expected += one.DigitAt(k);
   }
   EXPECT_EQ(one.DecodeTokens(typed).view(), expected);
-  EXPECT_NE(other.DecodeTokens(typed).view(), expected);
+  EXPECT_EQ(other.DecodeTokens(typed).view(), "") << "another keypad's tokens are no digits at all";
+  EXPECT_EQ(one.DecodeTokens(other.TokenAt(0) + one.TokenAt(1) + std::string(kTokenLength, 'F')).view(),
+            std::string(1, one.DigitAt(1)));
   EXPECT_EQ(one.DecodeTokens(typed.substr(0, typed.size() - kTokenLength)).view(), expected.substr(0, 9));
   EXPECT_TRUE(one.DecodeTokens("").empty());
 }
