@@ -49,7 +49,7 @@ class ControlCore {
 
   // Where the control is sited. A local program does not site it (none): it
   // could reach the reader anyway. In a browser it gets the page's URL, or an
-  // empty text when the container would not tell, and every member refuses a
+  // empty text when the page cannot be learned, and every member refuses a
   // page whose origin the deployment does not name.
   void SetPage(std::optional<std::string_view> pageUrl);
   bool PageRefused() const { return pageRefused_; }

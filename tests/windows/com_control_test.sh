@@ -128,9 +128,15 @@ done
 out="$(script_call https://WebATM.korvaden.test:443/atm/verify.html FidoVerify "${fido_args[@]}")"
 check "a script on the bank's page may create and script the control" has "$out" "safety=0x00000000"
 check "and reaches the card" has "$out" "retVal=0"
-for page in https://webatm.korvaden.test:8444/ https://webatm.korvaden.test@evil.test/; do
+# "-": a script's site whose services lead to no browser, as a script engine's may.
+for page in https://webatm.korvaden.test:8444/ https://webatm.korvaden.test@evil.test/ -; do
   refused script_call "script on page" "$page"
 done
+# Asked for safety, as only a browser asks, but never sited: no page, no card.
+before="$(wc -l < "$work/card.log")"
+out="$(cd "$work" && wine_ com_host.exe UNSITED FidoVerify "${fido_args[@]}")"
+check "asked for safety and never sited: 8960 with nothing sent to the card" \
+  test "$(grep -c retVal=8960 <<<"$out")-$(wc -l < "$work/card.log")" = "1-$before"
 
 # The page script under cscript, with a ProgID in this prefix only.
 wine_ reg add 'HKCR\Korvaden.IveskCtrl\CLSID' /ve /d "$clsid" /f >/dev/null

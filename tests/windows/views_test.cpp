@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <set>
 #include <string>
@@ -262,6 +263,115 @@ TEST_F(PinPadDialogTest, EscCancels) {
                            }});
   EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadCancelled);
   EXPECT_TRUE(cardPinShown);
+}
+
+TEST_F(PinPadDialogTest, EnterDoesNothing) {
+  // It used to send the hidden OK command: the request ended with 1 and
+  // everything typed was lost.
+  PinPad pad(PinPadKind::CIVESKAppCert, bench.platform);
+  pad.readerName = test::kReaderName;
+  pad.pinMode = "2";
+  bool openAfterEnter = false;
+  ScreenCustomer customer({Opened(),
+                           [&] {
+                             TypeDigits(dialog, "24");
+                             return true;
+                           },
+                           [&] {
+                             for (HWND focus : {GetDlgItem(dialog, KeyId(3)), GetDlgItem(dialog, kIdTypedCode)}) {
+                               SetFocus(focus);
+                               PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 0);
+                               PostMessageW(focus, WM_KEYUP, VK_RETURN, 0);
+                             }
+                             return true;
+                           },
+                           [&] {
+                             openAfterEnter = IsWindowVisible(dialog) != 0;
+                             Press(dialog, IDCANCEL);
+                             return true;
+                           }});
+  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadCancelled);
+  EXPECT_TRUE(openAfterEnter);
+  EXPECT_EQ(pad.GetPassword(), "24");
+}
+
+TEST_F(PinPadDialogTest, TheCountdownStopsWhenItEndsTheDialogUnderABox) {
+  // Ticks that came while a box of the pad was still open each slept a
+  // second on the page's thread.
+  PinPad pad(PinPadKind::CIVESKAppCert, bench.platform);
+  pad.readerName = test::kReaderName;
+  pad.pinMode = "2";
+  ScreenCustomer customer({Opened(),
+                           [&] {
+                             Press(dialog, kIdPadConfirm);  // nothing typed: a box
+                             return true;
+                           },
+                           [&] {
+                             HWND box = BoxOwnedBy(dialog);
+                             if (box == nullptr) return false;
+                             for (int tick = 0; tick < 545; ++tick) SendMessageW(dialog, WM_TIMER, 1, 0);
+                             PostMessageW(box, WM_COMMAND, IDOK, 0);
+                             return true;
+                           }});
+  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadTimedOut);
+  EXPECT_EQ(bench.sleeper.total, std::chrono::milliseconds(1000)) << "the last tick's second, once";
+}
+
+TEST(AnyCodePage, TheCoresBig5ReachesTheScreenAsItsCharacters) {
+  // Read back as UTF-16 and compared with the characters themselves, so that
+  // this holds on a Windows of any system code page.
+  std::printf("system code page %u\n", GetACP());
+  test::CardBench bench;
+  PinPad pad(PinPadKind::CIVESKAppCert, bench.platform);
+  pad.readerName = test::kReaderName;
+  pad.pinMode = "2";
+  HWND dialog = nullptr;
+  std::wstring box, caption = L"unread";
+  ScreenCustomer customer({[&] { return (dialog = DialogWith(kIdCodeImage)) != nullptr; },
+                           [&] {
+                             Press(dialog, kIdPadConfirm);
+                             return true;
+                           },
+                           [&] {
+                             HWND shown = BoxOwnedBy(dialog);
+                             if (shown == nullptr) return false;
+                             wchar_t text[256] = {};
+                             GetDlgItemTextW(shown, 0xFFFF, text, 256);
+                             box = text;
+                             GetWindowTextW(shown, text, 256);
+                             caption = text;
+                             PostMessageW(shown, WM_COMMAND, IDOK, 0);
+                             return true;
+                           },
+                           [&] {
+                             if (BoxOwnedBy(dialog) != nullptr) return false;
+                             Press(dialog, IDCANCEL);
+                             return true;
+                           }});
+  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadCancelled);
+  EXPECT_EQ(box, L"\u6191\u8b49\u4e0b\u8f09\u5bc6\u78bc\u4e0d\u8db36\u78bc\uff0c\u8acb\u91cd\u65b0\u8f38\u5165");
+  EXPECT_EQ(caption, L"");
+
+  CIVESKAppConfirm presenter(bench.platform);
+  presenter.accountLabel = texts::kReissueAccountLabel;
+  presenter.accountLine = "812/00012345678901";
+  presenter.readerName = test::kReaderName;
+  presenter.pinMode = "2";
+  presenter.activityTitle = texts::kReissueCaption;
+  std::wstring label, title;
+  ScreenCustomer confirming({[&] { return (dialog = DialogWith(kIdAccountPicture)) != nullptr; },
+                             [&] {
+                               wchar_t text[256] = {};
+                               GetDlgItemTextW(dialog, kIdAccountLabel, text, 256);
+                               label = text;
+                               GetDlgItemTextW(dialog, kIdActivityTitle, text, 256);
+                               title = text;
+                               Press(dialog, kIdAppConfirmCancel);
+                               return true;
+                             }});
+  EXPECT_EQ(ui::RunAppConfirmDialog(Module(), presenter, bench.random), kAppConfirmCancelled);
+  EXPECT_EQ(label, L"\u7db2\u8defDrommel\u5e33\u865f \r\niVesk A/C");
+  EXPECT_EQ(title, L"\u88dc\u767cLunvar\u6191\u8b49");
 }
 
 TEST(AppConfirmDialog, HintCountdownAccountAndTheThreeEndings) {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in the test prefix (never ~/.wine), with
 # the Traditional Chinese locale so that the ANSI code page is 950 (Big5).
+# KORVADEN_WINE_LOCALE names another Unix locale (C.UTF-8: code page 1252) for
+# a prefix of its own (KORVADEN_WINEPREFIX).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 export WINEPREFIX="${KORVADEN_WINEPREFIX:-$here/build/wine-prefix}"
@@ -12,7 +14,8 @@ if [ ! -d "$locales/zh_TW.UTF-8" ]; then
   localedef -i zh_TW -f UTF-8 "$locales/zh_TW.UTF-8" >/dev/null 2>&1 || true
 fi
 # Wine rewrites some font settings when the code page changes: everything runs in one locale.
-in_locale=(env -u LC_ALL LOCPATH="$locales" LANG=zh_TW.UTF-8 LC_CTYPE=zh_TW.UTF-8)
+locale="${KORVADEN_WINE_LOCALE:-zh_TW.UTF-8}"
+in_locale=(env -u LC_ALL LOCPATH="$locales" LANG="$locale" LC_CTYPE="$locale")
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   "${in_locale[@]}" wineboot -i >/dev/null 2>&1

@@ -6,7 +6,9 @@
 // member and prints retVal and TrnsMsg (a NUMBER argument is passed as a LONG);
 // `com_host PAGE URL MEMBER ARG...` does the same from a browser's page at URL
 // that holds an object tag; `com_host SCRIPT URL MEMBER ARG...` from a page at
-// URL whose script creates the control (sited through the browser's services).
+// URL whose script creates the control (sited through the browser's services);
+// `com_host UNSITED MEMBER ARG...` asks for safety as a page would, but never
+// sites the control.
 #include <windows.h>
 
 #include <exdisp.h>
@@ -478,7 +480,8 @@ void AskSafetyAndCall(IDispatch* dispatch, int argc, wchar_t** argv) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: com_host CHECKS DLLPATH | CALL MEMBER ARG... | PAGE|SCRIPT URL MEMBER ARG...\n");
+    std::fprintf(stderr,
+                 "usage: com_host CHECKS DLLPATH | CALL|UNSITED MEMBER ARG... | PAGE|SCRIPT URL MEMBER ARG...\n");
     return 2;
   }
   _setmode(_fileno(stdout), _O_BINARY);  // TrnsMsg's line feeds stay as they are
@@ -522,6 +525,10 @@ int wmain(int argc, wchar_t** argv) {
     object->Release();
     dispatch->Release();
     DestroyWindow(container);
+  } else if (std::wstring(argv[1]) == L"UNSITED" && argc >= 3) {
+    heldControl = dispatch;
+    AskSafetyAndCall(dispatch, argc - 2, argv + 2);
+    dispatch->Release();
   } else if (std::wstring(argv[1]) == L"SCRIPT" && argc >= 4) {
     ScriptSite site(std::wstring(argv[2]) == L"-" ? nullptr : argv[2]);
     IObjectWithSite* sited = nullptr;

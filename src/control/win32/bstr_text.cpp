@@ -1,44 +1,29 @@
 #include "control/win32/bstr_text.h"
 
-#include <new>
+#include "ui/win32/windows_text.h"
 
 namespace korvaden::com {
 namespace {
 
-template <class Text>
-Text Convert(BSTR text) {
-  Text converted;
-  const int length = text == nullptr ? 0 : static_cast<int>(SysStringLen(text));
-  if (length == 0) return converted;
-  const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return converted;
-  converted.Resize(static_cast<std::size_t>(size));
-  WideCharToMultiByte(CP_ACP, 0, text, length, converted.data(), size, nullptr, nullptr);
-  return converted;
+std::wstring_view View(BSTR text) {
+  return text == nullptr ? std::wstring_view() : std::wstring_view(text, SysStringLen(text));
 }
-
-// std::string with the interface Convert needs.
-struct PlainText {
-  std::string text;
-  void Resize(std::size_t n) { text.resize(n); }
-  char* data() { return text.data(); }
-};
 
 }  // namespace
 
-std::string AnsiText(BSTR text) { return Convert<PlainText>(text).text; }
+std::string AnsiText(BSTR text) { return ui::Big5FromWide(View(text)); }
 
-SecureString AnsiSecret(BSTR text) { return Convert<SecureString>(text); }
+SecureString AnsiSecret(BSTR text) {
+  SecureString secret;
+  ui::Big5FromWide(View(text), secret);
+  return secret;
+}
 
 HRESULT ToBstr(std::string_view text, BSTR* result) {
   if (result == nullptr) return E_POINTER;
-  *result = nullptr;
-  const int length = static_cast<int>(text.size());
-  const int size = length == 0 ? 0 : MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), length, nullptr, 0);
-  *result = SysAllocStringLen(nullptr, static_cast<UINT>(size));
-  if (*result == nullptr) return E_OUTOFMEMORY;
-  if (size > 0) MultiByteToWideChar(CP_THREAD_ACP, 0, text.data(), length, *result, size);
-  return S_OK;
+  const std::wstring wide = ui::WideFromBig5(text);
+  *result = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  return *result == nullptr ? E_OUTOFMEMORY : S_OK;
 }
 
 }  // namespace korvaden::com

@@ -1,7 +1,7 @@
 #pragma once
-// Texts across the COM boundary: BSTR arguments become 8-bit text in the
-// system code page (a null BSTR is empty), results go back through the
-// calling thread's code page.
+// Texts across the COM boundary: BSTR arguments become the core's Big5 text
+// (a null BSTR is empty), and results go back from it, with code page 950
+// whatever the system's.
 #include <windows.h>
 
 #include <oleauto.h>

@@ -1,12 +1,6 @@
 #include "control/win32/korvaden_ctrl.h"
 
-#include <exdisp.h>
-#include <servprov.h>
-#include <shlguid.h>
-
 #include <new>
-#include <optional>
-#include <string>
 
 #include "base/sleeper.h"
 #include "control/win32/bstr_text.h"
@@ -44,54 +38,6 @@ void DrawControl(HDC dc, const RECT& bounds) {
            static_cast<int>(sizeof(kDrawnText) - 1));
   RestoreDC(dc, saved);
   DeleteObject(clip);
-}
-
-std::string Utf8(const wchar_t* text) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return {};
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
-  utf8.pop_back();
-  return utf8;
-}
-
-// The URL of an object tag's page: the display name of the container's moniker.
-std::string MonikerUrl(IOleClientSite* site) {
-  ComPtr<IMoniker> moniker;
-  ComPtr<IBindCtx> context;
-  LPOLESTR name = nullptr;
-  if (FAILED(site->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_CONTAINER, moniker.put())) || !moniker ||
-      FAILED(CreateBindCtx(0, context.put())) || FAILED(moniker->GetDisplayName(context.get(), nullptr, &name)) ||
-      name == nullptr) {
-    return {};
-  }
-  std::string url = Utf8(name);
-  CoTaskMemFree(name);
-  return url;
-}
-
-// Where the control is: the page's URL in a browser (empty, which no deployment
-// allows, when an object tag's site will not say), none for a local program or
-// a script host. An object tag sites the control with an IOleClientSite; a
-// page's script that creates it sites it with a service provider that leads to
-// the browser, where a script host's (cscript's) leads to no browser.
-std::optional<std::string> PageOf(IOleClientSite* clientSite, IUnknown* site) {
-  if (clientSite != nullptr) return MonikerUrl(clientSite);
-  if (site == nullptr) return std::nullopt;
-  ComPtr<IOleClientSite> siteAsClientSite;
-  if (SUCCEEDED(site->QueryInterface(IID_IOleClientSite, reinterpret_cast<void**>(siteAsClientSite.put())))) {
-    return MonikerUrl(siteAsClientSite.get());
-  }
-  ComPtr<IServiceProvider> services;
-  ComPtr<IWebBrowser2> browser;
-  if (FAILED(site->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.put()))) ||
-      FAILED(services->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2, reinterpret_cast<void**>(browser.put())))) {
-    return std::nullopt;
-  }
-  BSTR location = nullptr;
-  std::string url = SUCCEEDED(browser->get_LocationURL(&location)) && location != nullptr ? Utf8(location) : "";
-  SysFreeString(location);
-  return url;
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -301,21 +247,18 @@ STDMETHODIMP CKorvadenIveskCtrl::GetControlInfo(CONTROLINFO* info) {
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::SetClientSite(IOleClientSite* site) {
-  clientSite_.Reset(site);
+  page_.SetClientSite(site);
   return Guarded([&] {
     UpdatePage();
     return S_OK;
   });
 }
 
-void CKorvadenIveskCtrl::UpdatePage() {
-  const std::optional<std::string> page = PageOf(clientSite_.get(), site_.get());
-  core_.SetPage(page ? std::optional<std::string_view>(*page) : std::nullopt);
-}
+void CKorvadenIveskCtrl::UpdatePage() { page_.UpdatePage(core_); }
 
 STDMETHODIMP CKorvadenIveskCtrl::GetClientSite(IOleClientSite** site) {
   if (site == nullptr) return E_POINTER;
-  *site = clientSite_.get();
+  *site = page_.clientSite();
   if (*site != nullptr) (*site)->AddRef();
   return S_OK;
 }
@@ -332,7 +275,7 @@ STDMETHODIMP CKorvadenIveskCtrl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, 
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE:
-      return InPlaceActivate(site != nullptr ? site : clientSite_.get(), parent, rect);
+      return InPlaceActivate(site != nullptr ? site : page_.clientSite(), parent, rect);
     case OLEIVERB_HIDE:
       if (window_ != nullptr) ShowWindow(window_, SW_HIDE);
       return S_OK;
@@ -556,7 +499,7 @@ STDMETHODIMP CKorvadenIveskCtrl::GetGUID(DWORD, GUID* guid) {
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::SetSite(IUnknown* site) {
-  site_.Reset(site);
+  page_.SetSite(site);
   return Guarded([&] {
     UpdatePage();
     return S_OK;
@@ -566,35 +509,24 @@ STDMETHODIMP CKorvadenIveskCtrl::SetSite(IUnknown* site) {
 STDMETHODIMP CKorvadenIveskCtrl::GetSite(REFIID riid, void** site) {
   if (site == nullptr) return E_POINTER;
   *site = nullptr;
-  return site_ ? site_->QueryInterface(riid, site) : E_FAIL;
+  return page_.site() != nullptr ? page_.site()->QueryInterface(riid, site) : E_FAIL;
+}
+
+bool CKorvadenIveskCtrl::HasInterface(REFIID riid) {
+  void* probe = nullptr;
+  if (FAILED(QueryInterface(riid, &probe))) return false;
+  static_cast<IUnknown*>(probe)->Release();
+  return true;
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) {
   if (supported == nullptr || enabled == nullptr) return E_POINTER;
-  void* probe = nullptr;
-  if (FAILED(QueryInterface(riid, &probe))) return E_NOINTERFACE;
-  static_cast<IUnknown*>(probe)->Release();
-  *supported = INTERFACESAFE_FOR_UNTRUSTED_CALLER;
-  *enabled = safety_;
-  return S_OK;
+  return HasInterface(riid) ? page_.GetSafetyOptions(supported, enabled) : E_NOINTERFACE;
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) {
-  void* probe = nullptr;
-  if (FAILED(QueryInterface(riid, &probe))) return E_NOINTERFACE;
-  static_cast<IUnknown*>(probe)->Release();
-  // A browser does not script a control that refuses: pages the deployment does not name.
-  if (const HRESULT updated = Guarded([&] {
-        UpdatePage();
-        return S_OK;
-      });
-      FAILED(updated)) {
-    return updated;
-  }
-  if (core_.PageRefused()) return E_FAIL;
-  if ((mask & ~static_cast<DWORD>(INTERFACESAFE_FOR_UNTRUSTED_CALLER)) != 0) return E_FAIL;
-  safety_ = (safety_ & ~mask) | (enabled & mask);
-  return S_OK;
+  if (!HasInterface(riid)) return E_NOINTERFACE;
+  return Guarded([&] { return page_.SetSafetyOptions(mask, enabled, core_); });
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::GetClassID(CLSID* clsid) {

@@ -13,6 +13,7 @@
 
 #include "control/control_core.h"
 #include "control/win32/com_base.h"
+#include "control/win32/page_site.h"
 #include "korvaden_h.h"
 
 namespace korvaden::com {
@@ -162,7 +163,7 @@ class CKorvadenIveskCtrl final : public IKorvadenIveskCtrl,
   STDMETHODIMP GetSite(REFIID riid, void** site) override;
 
   // IObjectSafety: safe for untrusted callers, nothing else, and only on the
-  // pages the deployment names.
+  // pages the deployment names (see PageSite).
   STDMETHODIMP GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) override;
   STDMETHODIMP SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) override;
 
@@ -194,6 +195,7 @@ class CKorvadenIveskCtrl final : public IKorvadenIveskCtrl,
   };
 
   HRESULT InPlaceActivate(IOleClientSite* site, HWND parent, LPCRECT rect);
+  bool HasInterface(REFIID riid);
   // Tells the core where the control is sited, after either site changed.
   void UpdatePage();
   template <class Member>
@@ -211,15 +213,13 @@ class CKorvadenIveskCtrl final : public IKorvadenIveskCtrl,
   ControlCore& core_;
   HWND window_ = nullptr;
   SIZEL extent_{5080, 5080};
-  DWORD safety_ = INTERFACESAFE_FOR_UNTRUSTED_CALLER;
-  ComPtr<IOleClientSite> clientSite_;
+  PageSite page_;
   ComPtr<IOleInPlaceSite> inPlaceSite_;
   ComPtr<IOleAdviseHolder> adviseHolder_;
   ComPtr<IDataAdviseHolder> dataAdviseHolder_;
   ComPtr<IAdviseSink> viewSink_;
   DWORD viewAdviseAspects_ = 0;
   DWORD viewAdviseFlags_ = 0;
-  ComPtr<IUnknown> site_;
 };
 
 }  // namespace korvaden::com

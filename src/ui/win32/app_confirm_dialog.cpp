@@ -9,11 +9,11 @@
 #include "ui/win32/gdi_canvas.h"
 #include "ui/win32/modal_dialog.h"
 #include "ui/win32/picture_controls.h"
+#include "ui/win32/windows_text.h"
 
 namespace korvaden::ui {
 namespace {
 
-constexpr UINT_PTR kCountdownTimer = 1;
 constexpr std::size_t kAccountLineWidth = 20;
 constexpr int kApplicationTitle = 100;  // string resource
 
@@ -33,33 +33,33 @@ class AppConfirmDialog final : public ModalDialog, public AppConfirmView {
       : module_(module), presenter_(presenter), accountImage_(random) {}
 
   void ShowAccount(std::string_view label, std::string_view line) override {
-    SetDlgItemTextA(window(), kIdAccountLabel, WithWindowsLineBreaks(label).c_str());
+    SetItemText(kIdAccountLabel, WithWindowsLineBreaks(label));
     GdiCanvas canvas;
     accountImage_.RenderMasked(canvas, line, kAccountLineWidth, false, false);
     SetPicture(Item(kIdAccountPicture), canvas.TakeBitmap());
   }
   void ShowActivityTitle(std::string_view title) override {
-    SetDlgItemTextA(window(), kIdActivityTitle, WithWindowsLineBreaks(title).c_str());
+    SetItemText(kIdActivityTitle, WithWindowsLineBreaks(title));
   }
   void ShowHint(bool shown) override {
     colors_.SetRed(kIdAppHint, shown);
     ShowWindow(Item(kIdAppHint), shown ? SW_SHOW : SW_HIDE);
   }
   void ShowCountdown(std::string_view seconds) override {
-    SetDlgItemTextA(window(), kIdAppCountdown, std::string(seconds).c_str());
+    SetItemText(kIdAppCountdown, seconds);
     RedrawWindow(Item(kIdAppCountdown), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   }
   void ShowMessage(std::string_view text) override {
-    char title[64] = {};
-    LoadStringA(module_, kApplicationTitle, title, sizeof(title));
-    MessageBoxA(window(), std::string(text).c_str(), title, MB_OK | MB_ICONWARNING);
+    wchar_t title[64] = {};
+    LoadStringW(module_, kApplicationTitle, title, 64);
+    ShowBox(text, Big5FromWide(title), MB_OK | MB_ICONWARNING);
   }
   void EndDialog(int result) override { End(result); }
 
  private:
   BOOL OnInit() override {
     presenter_.OnOpen(*this);
-    SetTimer(window(), kCountdownTimer, 1000, nullptr);
+    StartCountdown(1000);
     return TRUE;
   }
   void OnCommand(int id, int notification) override {
@@ -75,7 +75,6 @@ class AppConfirmDialog final : public ModalDialog, public AppConfirmView {
         presenter_.OnTimer();
         return TRUE;
       case WM_DESTROY:
-        KillTimer(window(), kCountdownTimer);
         SetPicture(Item(kIdAccountPicture), nullptr);
         return FALSE;
     }

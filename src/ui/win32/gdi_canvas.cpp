@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ui/win32/windows_text.h"
+
 namespace korvaden::ui {
 namespace {
 
@@ -23,15 +25,15 @@ class Selected {
 };
 
 HFONT MakeFont(const FontDescription& font) {
-  LOGFONTA description{};
+  LOGFONTW description{};
   description.lfHeight = font.height;
   description.lfWidth = font.width;
   description.lfWeight = font.weight;
   description.lfEscapement = font.escapement;
   description.lfCharSet = static_cast<BYTE>(font.charSet);
   description.lfPitchAndFamily = static_cast<BYTE>(font.pitch);
-  lstrcpynA(description.lfFaceName, font.face.c_str(), LF_FACESIZE);
-  return CreateFontIndirectA(&description);
+  lstrcpynW(description.lfFaceName, WideFromBig5(font.face).c_str(), LF_FACESIZE);
+  return CreateFontIndirectW(&description);
 }
 
 }  // namespace
@@ -94,14 +96,16 @@ void GdiCanvas::Pixel(int x, int y, Color color) { SetPixel(dc_, x, y, color); }
 void GdiCanvas::Text(int x, int y, std::string_view text, const FontDescription& font, Color color) {
   Selected selectedFont(dc_, MakeFont(font));
   SetTextColor(dc_, color);
-  TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
+  const std::wstring wide = WideFromBig5(text);
+  TextOutW(dc_, x, y, wide.data(), static_cast<int>(wide.size()));
 }
 
 void GdiCanvas::CenteredText(const Rect& area, std::string_view text, const FontDescription& font, Color color) {
   Selected selectedFont(dc_, MakeFont(font));
   SetTextColor(dc_, color);
   RECT rect{area.left, area.top, area.right, area.bottom};
-  DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  const std::wstring wide = WideFromBig5(text);
+  DrawTextW(dc_, wide.data(), static_cast<int>(wide.size()), &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 HBITMAP GdiCanvas::TakeBitmap() {

@@ -1,5 +1,7 @@
 #include "ui/win32/modal_dialog.h"
 
+#include "ui/win32/windows_text.h"
+
 namespace korvaden::ui {
 
 int ModalDialog::Run(HINSTANCE module, int templateId, int abandoned) {
@@ -21,6 +23,8 @@ int ModalDialog::Run(HINSTANCE module, int templateId, int abandoned) {
     const bool ours = message.hwnd == window_ || IsChild(window_, message.hwnd);
     if (ours && message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
       OnEscape();
+    } else if (ours && message.message == WM_KEYDOWN && message.wParam == VK_RETURN && !EnterPressesDefault()) {
+      continue;  // not even to the control that has the focus
     } else if (!IsDialogMessageW(window_, &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
@@ -35,8 +39,27 @@ void ModalDialog::End(int result) {
   if (ended_) return;
   ended_ = true;
   result_ = result;
+  KillTimer(window_, kCountdownTimer);
   ShowWindow(window_, SW_HIDE);
   PostMessageW(window_, WM_NULL, 0, 0);  // wakes the loop
+}
+
+void ModalDialog::StartCountdown(UINT periodMs) {
+  if (!ended_) SetTimer(window_, kCountdownTimer, periodMs, nullptr);
+}
+
+void ModalDialog::SetItemText(int id, std::string_view text) {
+  SetDlgItemTextW(window_, id, WideFromBig5(text).c_str());
+}
+
+std::string ModalDialog::ItemText(int id) const {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Item(id))) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetDlgItemTextW(window_, id, text.data(), static_cast<int>(text.size()))));
+  return Big5FromWide(text);
+}
+
+void ModalDialog::ShowBox(std::string_view text, std::string_view caption, UINT style) {
+  MessageBoxW(window_, WideFromBig5(text).c_str(), WideFromBig5(caption).c_str(), style);
 }
 
 INT_PTR ModalDialog::OnMessage(UINT, WPARAM, LPARAM) { return FALSE; }
@@ -50,6 +73,7 @@ INT_PTR CALLBACK ModalDialog::Procedure(HWND window, UINT message, WPARAM wParam
   }
   auto* dialog = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(window, DWLP_USER));
   if (dialog == nullptr) return FALSE;
+  if (dialog->ended_ && message == WM_TIMER) return TRUE;  // a tick that was already on its way
   switch (message) {
     case WM_COMMAND:
       dialog->OnCommand(LOWORD(wParam), HIWORD(wParam));

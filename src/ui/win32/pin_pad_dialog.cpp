@@ -14,8 +14,6 @@
 namespace korvaden::ui {
 namespace {
 
-constexpr UINT_PTR kCountdownTimer = 1;
-
 // Keypad position k is control 227 for k = 0, else 217 + k.
 int KeyId(std::size_t position) { return position == 0 ? kIdKeyPosition0 : kIdKeyPosition1 + int(position) - 1; }
 int KeyPosition(int id) {
@@ -42,16 +40,11 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
     SetPicture(Item(kIdCodeImage), canvas.TakeBitmap());
     ShowDigitsToTests(Item(kIdCodeImage), code);
   }
-  std::string TypedCode() const override {
-    std::string text(GetWindowTextLengthA(Item(kIdTypedCode)) + 1, '\0');
-    text.resize(GetDlgItemTextA(window(), kIdTypedCode, text.data(), static_cast<int>(text.size())));
-    return text;
-  }
+  std::string TypedCode() const override { return ItemText(kIdTypedCode); }
   void SetTypedCode(std::string_view text) override {
-    const std::string typed(text);
-    SetDlgItemTextA(window(), kIdTypedCode, typed.c_str());
-    SendMessageA(Item(kIdTypedCode), EM_SETSEL, typed.size(), typed.size());
-    SendMessageA(Item(kIdTypedCode), EM_SCROLLCARET, 0, 0);
+    SetItemText(kIdTypedCode, text);
+    SendMessageW(Item(kIdTypedCode), EM_SETSEL, text.size(), text.size());  // digits: one character each
+    SendMessageW(Item(kIdTypedCode), EM_SCROLLCARET, 0, 0);
   }
   void FocusTypedCode() override {
     // Focus that arrives selects field 3; focus that is already there does not arrive.
@@ -74,20 +67,20 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
     InvalidateRect(Item(KeyId(position)), nullptr, FALSE);
     ShowDigitsToTests(Item(KeyId(position)), std::string_view(&digit, 1));
   }
-  void ShowMessage(std::string_view text) override {
-    const std::string message(text);
-    MessageBoxA(window(), message.c_str(), "", MB_OK | MB_ICONEXCLAMATION);
-  }
+  void ShowMessage(std::string_view text) override { ShowBox(text, "", MB_OK | MB_ICONEXCLAMATION); }
   void EndDialog(int result) override { End(result); }
 
  private:
+  // Enter would send the hidden OK command and end the request: in a pad it
+  // does nothing; its keys are pressed with the pointer.
+  bool EnterPressesDefault() const override { return false; }
   int DisplayId(int field) const {
     if (field == kFieldPassword) return pad_.profile().passwordDisplay;
     if (field == kFieldConfirm) return pad_.profile().confirmDisplay;
     return kIdCardPinDisplay;
   }
   void SetText(int id, std::string_view text) {
-    SetDlgItemTextA(window(), id, std::string(text).c_str());
+    SetItemText(id, text);
     RedrawWindow(Item(id), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   }
   void ReleasePictures() {
@@ -100,7 +93,7 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
 
   BOOL OnInit() override {
     pad_.OnOpen(*this);
-    if (!ended()) SetTimer(window(), kCountdownTimer, 1000, nullptr);
+    StartCountdown(1000);
     return TRUE;  // the focus goes to the first tab stop, "回主選單"
   }
   void OnCommand(int id, int notification) override {
@@ -137,7 +130,6 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
         return TRUE;
       }
       case WM_DESTROY:
-        KillTimer(window(), kCountdownTimer);
         ReleasePictures();
         return FALSE;
     }

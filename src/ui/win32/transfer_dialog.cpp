@@ -16,9 +16,9 @@ class TransferDialog final : public ModalDialog {
 
  private:
   BOOL OnInit() override {
-    SetDlgItemTextA(window(), kIdTransferorText, confirmation_.transferorText.c_str());
-    SetDlgItemTextA(window(), kIdTransfereeText, confirmation_.transfereeText.c_str());
-    SetDlgItemTextA(window(), kIdAmountText, confirmation_.amountText.c_str());
+    SetItemText(kIdTransferorText, confirmation_.transferorText);
+    SetItemText(kIdTransfereeText, confirmation_.transfereeText);
+    SetItemText(kIdAmountText, confirmation_.amountText);
     return TRUE;
   }
   void OnCommand(int id, int) override {

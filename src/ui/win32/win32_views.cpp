@@ -8,12 +8,12 @@
 #include "ui/resource_ids.h"
 #include "ui/win32/dialog_views.h"
 #include "ui/win32/picture_controls.h"
+#include "ui/win32/windows_text.h"
 
 namespace korvaden::ui {
 
 void Win32MessageBoxes::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
-  const std::string body(text), title(caption);
-  MessageBoxA(nullptr, body.c_str(), title.c_str(),
+  MessageBoxW(nullptr, WideFromBig5(text).c_str(), WideFromBig5(caption).c_str(),
               MB_OK | MB_TOPMOST | (icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONWARNING));
 }
 
