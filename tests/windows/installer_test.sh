@@ -130,9 +130,24 @@ for scope in user machine; do
   products() { grep -c '"DisplayName"="Korvaden card control'; }
   check "$scope: one product installed, as before" \
     test "$(added "$work/before.reg" "$work/upgraded.reg" | products)" -eq "$(products < "$work/added.reg")"
-  check "$scope: and it is the newer one" test "$(added "$work/before.reg" "$work/upgraded.reg" |
-    grep -o '"DisplayVersion"="[^"]*"' | sort -u)" = "\"DisplayVersion\"=\"$newer\""
+  check "$scope: and it is the newer one, in the installers' numbering" test "$(added "$work/before.reg" "$work/upgraded.reg" |
+    grep -o '"DisplayVersion"="[^"]*"' | sort -u)" = "\"DisplayVersion\"=\"$(bash "$src/tools/build/package.sh" --msi-version "$newer")\""
   check "$scope: still one file" test "$(installed_files | wc -l)" -eq 1
+
+  # An older package refuses to replace the newer control (Windows
+  # Installer's 1603, which Wine's exit status takes modulo 256).
+  msiexec_ /i "$msi" >/dev/null
+  check "$scope: the older installer refuses" test $? -eq 67
+  check "$scope: and the newer control stays, alone" diff <(classes < "$work/upgraded.reg") <(registry | classes)
+  check "$scope: its file untouched" cmp -s "$(installed_files)" "$work/newer/KORVADENIVESK.dll"
+
+  # The other scope's installer refuses while this scope holds the control:
+  # a per-user copy would hide the machine's from this user.
+  other=machine
+  [ "$scope" = machine ] && other=user
+  msiexec_ /i "$(winpath "$work/newer/korvaden-$newer-$other.msi")" >/dev/null
+  check "$scope: the $other installer refuses while the $scope copy is installed" test $? -eq 67
+  check "$scope: and writes nothing" diff <(registry | classes) <(classes < "$work/upgraded.reg")
 
   ms="$(msiexec_ /x "$(winpath "$work/newer/korvaden-$newer-$scope.msi")")"
   check "$scope: msiexec /x succeeds" test $? -eq 0

@@ -3,16 +3,45 @@
 # (per user, per machine) and the CAB for the object tag's codebase, each
 # signed with Authenticode and verified.
 # Usage: package.sh MODULE VERSION OUT_DIR [CERT_PEM KEY_PEM [TIMESTAMP_URL]]
+#        package.sh --msi-version VERSION   (prints the installers' version)
 # Without a certificate, a throw-away test certificate is made in
 # OUT_DIR/test-signing (never a release's: the bank's is passed in).
 set -euo pipefail
 module="$1"
 version="$2"
-out="$3"
+out="${3:-}"
 cert="${4:-}"
 key="${5:-}"
 timestamp="${6:-}"
 resources="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/installer" && pwd)"
+
+# Windows Installer orders versions by major.minor.build, with the minor at
+# most 255 and the build at most 65535 (and ignores a fourth field); the
+# project's A.YYMM.C.D does not fit. Mapped, in the same order:
+#   A.YYMM.C.D -> A.YY.(MM * 5000 + C * 100 + D), for MM 01-12, C < 50, D < 100
+# (1.2307.31.1 -> 1.23.38101).
+msi_version() {
+  local a b c d
+  IFS=. read -r a b c d <<<"$1"
+  if ! [[ "$a.$b.$c.$d" =~ ^[0-9]+\.[0-9]{4}\.[0-9]+\.[0-9]+$ ]] || (( a > 255 || 10#${b:2} < 1 || 10#${b:2} > 12 ||
+        c >= 50 || d >= 100 )); then
+    echo "package.sh: version $1 is not A.YYMM.C.D with A <= 255, MM 01-12, C < 50, D < 100" >&2
+    return 1
+  fi
+  echo "$a.$(( 10#${b:0:2} )).$(( 10#${b:2} * 5000 + c * 100 + d ))"
+}
+# The same version and scope is the same product, whoever builds it.
+product_code() {
+  local hash
+  hash="$(printf 'korvaden-control %s %s' "$1" "$2" | sha1sum | tr a-f A-F)"
+  echo "{${hash:0:8}-${hash:8:4}-5${hash:13:3}-8${hash:17:3}-${hash:20:12}}"
+}
+if [ "$1" = --msi-version ]; then
+  msi_version "$2"
+  exit
+fi
+
+msi="$(msi_version "$version")"
 mkdir -p "$out"
 out="$(cd "$out" && pwd)"
 work="$(mktemp -d)"
@@ -43,8 +72,8 @@ sign "$module" "$out/KORVADENIVESK.dll"
 
 for scope in perUser perMachine; do
   cp "$resources/korvaden.wxs" "$out/KORVADENIVESK.dll" "$work/"
-  wixl -a x64 -D Version="$version" -D Scope="$scope" -D Module=KORVADENIVESK.dll \
-    -o "$work/$scope.msi" "$work/korvaden.wxs"
+  wixl -a x64 -D Version="$version" -D MsiVersion="$msi" -D ProductCode="$(product_code "$scope" "$version")" \
+    -D Scope="$scope" -D Module=KORVADENIVESK.dll -o "$work/$scope.msi" "$work/korvaden.wxs"
   name="user"
   [ "$scope" = perMachine ] && name="machine"
   sign "$work/$scope.msi" "$out/korvaden-$version-$name.msi"
