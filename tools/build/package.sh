@@ -80,5 +80,9 @@ for scope in perUser perMachine; do
 done
 
 sed "s/@VERSION_COMMAS@/${version//./,}/" "$resources/KORVADENIVESK.inf.in" > "$work/KORVADENIVESK.inf"
+# The CAB keeps its files' times: those of the last commit, not of this build.
+epoch="${SOURCE_DATE_EPOCH:-$(git -C "$resources" log -1 --format=%ct 2>/dev/null || echo 0)}"
+cp "$out/KORVADENIVESK.dll" "$work/"
+touch -d "@$epoch" "$work/KORVADENIVESK.dll" "$work/KORVADENIVESK.inf"
 (cd "$work" && gcab -c -z unsigned.cab KORVADENIVESK.dll KORVADENIVESK.inf)
 sign "$work/unsigned.cab" "$out/KORVADENIVESK.cab"

@@ -38,7 +38,11 @@ options=(no-shared no-tests no-engine no-module no-legacy no-sock no-dgram no-ss
   no-ct no-cms no-ts no-srp no-psk no-comp no-scrypt no-cmac no-ocb no-siv no-gost no-ui-console
   no-autoload-config no-async no-threads no-dynamic-engine no-padlockeng no-capieng
   no-err no-filenames -Os)
-variant="$(printf '%s ' "${options[@]}" | sha256sum | cut -c1-8)"
+# Built for a fixed prefix that the control never reads (no configuration is
+# loaded), installed into the cache: no path of this machine's goes into the
+# library, so that two machines build the same module.
+fixed_prefix=/korvaden-openssl
+variant="$(printf '%s ' "${options[@]}" "$fixed_prefix" | sha256sum | cut -c1-8)"
 prefix="$cache_root/openssl-mingw64-$version-$variant"
 if [ -f "$prefix/lib64/libcrypto.a" ] || [ -f "$prefix/lib/libcrypto.a" ]; then
   echo "$prefix"; exit 0
@@ -61,10 +65,12 @@ src="$(find "$work" -maxdepth 1 -type d -name 'openssl-*' | head -n1)"
 (
   cd "$src"
   ./Configure mingw64 "${options[@]}" \
-    --cross-compile-prefix=x86_64-w64-mingw32- --prefix="$prefix.partial" --libdir=lib >/dev/null
+    --cross-compile-prefix=x86_64-w64-mingw32- --prefix="$fixed_prefix" --openssldir="$fixed_prefix/ssl" \
+    --libdir=lib >/dev/null
   make -s -j"$(nproc)" build_libs >/dev/null 2>&1
-  make -s install_dev >/dev/null 2>&1
+  make -s install_dev DESTDIR="$prefix.partial" >/dev/null 2>&1
 )
 rm -rf "$prefix"
-mv "$prefix.partial" "$prefix"
+mv "$prefix.partial$fixed_prefix" "$prefix"
+rm -rf "$prefix.partial"
 echo "$prefix"

@@ -441,13 +441,19 @@ void RunModuleChecks(const wchar_t* dllPath) {
 }
 
 // Calls the member argv[0] with the arguments after it ("NUMBER5" is the
-// number 5) and prints the HRESULT, retVal and TrnsMsg.
+// number 5, "NULL" and "EMPTY" a script's null and undefined) and prints the
+// HRESULT, retVal and TrnsMsg.
 void CallMember(IDispatch* dispatch, int argc, wchar_t** argv) {
   std::vector<VARIANT> args;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
     if (arg.rfind(L"NUMBER", 0) == 0) {
       args.push_back(Number(_wtol(arg.c_str() + 6)));
+    } else if (arg == L"NULL" || arg == L"EMPTY") {  // a script's null and undefined
+      VARIANT v;
+      VariantInit(&v);
+      v.vt = arg == L"NULL" ? VT_NULL : VT_EMPTY;
+      args.push_back(v);
     } else {
       VARIANT v;
       VariantInit(&v);

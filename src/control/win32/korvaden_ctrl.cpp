@@ -1,6 +1,7 @@
 #include "control/win32/korvaden_ctrl.h"
 
 #include <new>
+#include <vector>
 
 #include "base/sleeper.h"
 #include "control/win32/bstr_text.h"
@@ -149,7 +150,20 @@ STDMETHODIMP CKorvadenIveskCtrl::Invoke(DISPID id, REFIID, LCID, WORD flags, DIS
                                         EXCEPINFO* exception, UINT* argError) {
   ITypeInfo* info = InterfaceTypeInfo();
   if (info == nullptr) return TYPE_E_CANTLOADLIBRARY;
-  return DispInvoke(static_cast<IKorvadenIveskCtrl*>(this), info, id, flags, params, result, exception, argError);
+  if (params == nullptr || params->cArgs == 0) {
+    return DispInvoke(static_cast<IKorvadenIveskCtrl*>(this), info, id, flags, params, result, exception, argError);
+  }
+  // A script's null is no text and no number: taken as an empty argument
+  // (an empty text, or 0), as undefined already is, not as a script error.
+  return Guarded([&] {
+    std::vector<VARIANT> args(params->rgvarg, params->rgvarg + params->cArgs);
+    for (VARIANT& arg : args) {
+      if (arg.vt == VT_NULL) arg.vt = VT_EMPTY;
+    }
+    DISPPARAMS emptied = *params;
+    emptied.rgvarg = args.data();
+    return DispInvoke(static_cast<IKorvadenIveskCtrl*>(this), info, id, flags, &emptied, result, exception, argError);
+  });
 }
 
 // --- The members ----------------------------------------------------------------
