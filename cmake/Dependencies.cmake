@@ -33,3 +33,13 @@ else()
   add_library(korvaden::pcsc INTERFACE IMPORTED)
   target_link_libraries(korvaden::pcsc INTERFACE PkgConfig::PCSCLITE)
 endif()
+
+# JSON for the native messaging host: Debian's header-only library, reached
+# through a folder of its own so that the mingw build does not see the rest of
+# /usr/include.
+find_path(KORVADEN_JSON_INCLUDE nlohmann/json.hpp PATHS /usr/include REQUIRED NO_CMAKE_FIND_ROOT_PATH
+          NO_DEFAULT_PATH)
+file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/json")
+file(CREATE_LINK "${KORVADEN_JSON_INCLUDE}/nlohmann" "${CMAKE_BINARY_DIR}/json/nlohmann" SYMBOLIC)
+add_library(korvaden::json INTERFACE IMPORTED)
+target_include_directories(korvaden::json SYSTEM INTERFACE "${CMAKE_BINARY_DIR}/json")

@@ -13,6 +13,7 @@ packages=(
   wine wine64 libwine-dev locales xvfb xauth xdotool
   imagemagick fonts-arphic-uming fonts-liberation fonts-wine
   wixl msitools gcab osslsigncode
+  nlohmann-json3-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -19,4 +19,9 @@ inline bool HasControlCharacter(std::initializer_list<std::string_view> texts) {
   });
 }
 
+// What a front end hands on for a character the core's Big5 cannot carry:
+// a control character, so that the value is refused (8970) like any other
+// that holds one, and nothing is replaced by a look-alike.
+inline constexpr char kUnconvertibleCharacter = '\x1A';
+
 }  // namespace korvaden

@@ -1,16 +1,29 @@
 #pragma once
-// One member call at a time in the whole module: the reader state is the
-// module's, so a call that arrives while another is still inside (through a
-// dialog's message loop, on any control) must be refused.
+// One member call at a time: the reader state is the module's, so a call that
+// arrives while another is still inside (through a dialog's message loop, on
+// any control) must be refused. A gate that reaches the user's session also
+// refuses while any other process of the user runs a member.
+#include "control/session_lock.h"
+
 namespace korvaden {
 
 class MemberGate {
  public:
+  enum class Reach { Process, UserSession };
+  explicit MemberGate(Reach reach = Reach::Process) : reach_(reach) {}
+
   // Held for the length of one call; `entered()` is false when another call
   // held the gate already, and such a pass leaves the gate as it was.
   class Pass {
    public:
-    explicit Pass(bool& busy) : busy_(busy), entered_(!busy) { busy_ = true; }
+    Pass(bool& busy, Reach reach) : busy_(busy) {
+      if (busy_) return;
+      if (reach == Reach::UserSession) {
+        session_ = SessionLock::TryAcquire();
+        if (!session_.held()) return;
+      }
+      entered_ = busy_ = true;
+    }
     ~Pass() {
       if (entered_) busy_ = false;
     }
@@ -20,12 +33,14 @@ class MemberGate {
 
    private:
     bool& busy_;
-    bool entered_;
+    bool entered_ = false;
+    SessionLock session_;
   };
 
-  [[nodiscard]] Pass Enter() { return Pass(busy_); }
+  [[nodiscard]] Pass Enter() { return Pass(busy_, reach_); }
 
  private:
+  Reach reach_;
   bool busy_ = false;
 };
 

@@ -1,10 +1,10 @@
 // korvaden-host: a stand-in for the web page on Linux. Calls one member of the
 // control with the arguments in the member's order and prints retVal and
 // TrnsMsg. The card is whatever sits in the named PC/SC reader.
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
-#include <map>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -12,6 +12,7 @@
 
 #include "console_ui.h"
 #include "control/control_core.h"
+#include "control/members.h"
 #include "crypto/random.h"
 #include "reader/pcsc_system.h"
 
@@ -48,6 +49,11 @@ bool WaitForCard(const std::string& reader, int seconds) {
   return false;
 }
 
+bool ParseInteger(const std::string& text, int& number) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,39 +86,28 @@ int main(int argc, char** argv) {
 
   const std::string& member = args[0];
   const std::vector<std::string> a(args.begin() + 1, args.end());
-  if (member == "GetAPIVersion" && a.empty()) {
+  if (member == kVersionMember && a.empty()) {
     std::cout << control.GetAPIVersion() << "\n";
     return 0;
   }
-  const std::map<std::string, std::size_t> arity = {
-      {"TransIVESK", 14},    {"FidoVerify", 8},     {"FidoVerifyOB", 10},      {"Reissue_iVeskAppCert", 7},
-      {"CardLess_Apply", 7}, {"CardLess_Reset", 7}, {"BondingDevice_Apply", 8}};
-  const auto expected = arity.find(member);
-  if (expected == arity.end() || a.size() != expected->second) return std::cerr << kUsage, 2;
-  const bool cardMember = member == "TransIVESK" || member.rfind("Fido", 0) == 0;
+  const MemberCall* call = FindMemberCall(member);
+  if (call == nullptr || a.size() != call->parameters.size()) return std::cerr << kUsage, 2;
+  std::vector<Argument> arguments;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    Argument argument{a[i]};
+    if (call->parameters[i].kind == ParameterKind::Integer && !ParseInteger(a[i], argument.number)) {
+      return std::cerr << call->parameters[i].name << " is not a number\n" << kUsage, 2;
+    }
+    arguments.push_back(argument);
+  }
+  const bool cardMember = call->parameters[0].name == "ReaderName";
   if (waitReader.empty() && cardMember) waitReader = a[0];
   if (waitSeconds > 0 && !waitReader.empty() && !WaitForCard(waitReader, waitSeconds)) {
     std::cerr << "no card in " << waitReader << " after " << waitSeconds << " s\n";
     return 1;
   }
 
-  ResultCode result;
-  if (member == "TransIVESK") {
-    result = control.TransIVESK(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11],
-                                std::atoi(a[12].c_str()), a[13]);
-  } else if (member == "FidoVerify") {
-    result = control.FidoVerify(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
-  } else if (member == "FidoVerifyOB") {
-    result = control.FidoVerifyOB(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
-  } else if (member == "Reissue_iVeskAppCert") {
-    result = control.Reissue_iVeskAppCert(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
-  } else if (member == "CardLess_Apply") {
-    result = control.CardLess_Apply(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
-  } else if (member == "CardLess_Reset") {
-    result = control.CardLess_Reset(a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
-  } else {
-    result = control.BondingDevice_Apply(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
-  }
+  const ResultCode result = call->call(control, arguments);
   host::ReportDialogs(customer);
   std::cout << "retVal=" << AsInteger(result) << "\n" << control.TrnsMsg() << "\n";
   return 0;

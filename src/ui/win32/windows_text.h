@@ -8,29 +8,34 @@
 #include <string>
 #include <string_view>
 
+#include "base/plain_text.h"
+#include "base/text_checks.h"
+
 namespace korvaden::ui {
 
 inline constexpr UINT kBig5CodePage = 950;
 
 std::wstring WideFromBig5(std::string_view text);
 
+// A character code page 950 cannot carry becomes kUnconvertibleCharacter,
+// never a look-alike or '?'.
+inline constexpr char kUnconvertible = kUnconvertibleCharacter;
+
 // Into any text with Resize(n) and data() (a SecureString for a secret), so
 // that the 8-bit copy is made once, where it will stay.
 template <class Text>
 void Big5FromWide(std::wstring_view text, Text& out) {
+  constexpr char kDefault[] = {kUnconvertible, '\0'};
   const int length = static_cast<int>(text.size());
-  const int size =
-      length == 0 ? 0 : WideCharToMultiByte(kBig5CodePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  const int size = length == 0 ? 0
+                               : WideCharToMultiByte(kBig5CodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr,
+                                                     0, kDefault, nullptr);
   out.Resize(static_cast<std::size_t>(size > 0 ? size : 0));
-  if (size > 0) WideCharToMultiByte(kBig5CodePage, 0, text.data(), length, out.data(), size, nullptr, nullptr);
+  if (size > 0) {
+    WideCharToMultiByte(kBig5CodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, out.data(), size, kDefault, nullptr);
+  }
 }
 
-// std::string with the interface Big5FromWide takes.
-struct PlainText {
-  std::string text;
-  void Resize(std::size_t n) { text.resize(n); }
-  char* data() { return text.data(); }
-};
 inline std::string Big5FromWide(std::wstring_view text) {
   PlainText plain;
   Big5FromWide(text, plain);

@@ -1,0 +1,158 @@
+#include "native/host.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "control/site_lock.h"
+#include "native/protocol.h"
+
+namespace korvaden::native {
+
+void Abandonment::Sleep(std::chrono::milliseconds duration) {
+  if (!abandoned_) sleeper_.Sleep(duration);
+}
+
+void Abandonment::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
+  if (!abandoned_) boxes_.Show(text, caption, icon);
+}
+
+void Abandonment::Abandon() {
+  abandoned_ = true;
+  closeWindows_();
+}
+
+namespace {
+
+// What the reader thread and the member thread share.
+class Exchange {
+ public:
+  Exchange(const HostParts& parts, ByteStream& out) : parts_(parts), out_(out) {}
+
+  void Answer(std::string_view json) {
+    const std::lock_guard lock(writing_);
+    WriteFrame(out_, json);
+  }
+
+  // The reader thread: answers what needs no member, hands a member call on.
+  void Take(std::variant<Request, ProtocolError>&& parsed) {
+    if (auto* error = std::get_if<ProtocolError>(&parsed)) return Answer(ErrorAnswer(*error));
+    Request& request = std::get<Request>(parsed);
+    const bool allowed = OriginAllowed(request.origin, parts_.allowedOrigins);
+    switch (request.kind) {
+      case RequestKind::Hello:
+        return Answer(HelloAnswer(request.id, parts_.hostVersion));
+      case RequestKind::Version:
+        if (!allowed) return Answer(ErrorAnswer({request.id, errors::kOriginRefused, "not an allowed origin"}));
+        return Answer(VersionAnswer(request.id, parts_.control.GetAPIVersion()));
+      case RequestKind::Member:
+        break;
+    }
+    if (!allowed) return Answer(MemberAnswer(request.id, kResultPageRefused, {}));
+    std::unique_lock lock(state_);
+    if (pending_ || running_) {
+      lock.unlock();
+      return Answer(MemberAnswer(request.id, kResultBusy, {}));
+    }
+    pending_ = std::move(request);
+    changed_.notify_all();
+  }
+
+  // The reader thread, at the end of the stream: the browser has gone, so a
+  // member waiting or running is abandoned and nothing more is answered.
+  void End() {
+    std::unique_lock lock(state_);
+    ended_ = true;
+    pending_.reset();
+    changed_.notify_all();
+    const auto limit = std::chrono::steady_clock::now() + kAbandonedMemberLimit;
+    while (running_) {
+      lock.unlock();
+      parts_.abandonment.Abandon();
+      lock.lock();
+      if (std::chrono::steady_clock::now() >= limit) std::_Exit(3);
+      changed_.wait_for(lock, std::chrono::milliseconds(50), [&] { return !running_; });
+    }
+  }
+
+  // The member thread: runs member calls until the stream has ended.
+  void RunMembers() {
+    for (;;) {
+      std::unique_lock lock(state_);
+      changed_.wait(lock, [&] { return pending_ || ended_; });
+      if (!pending_) return;
+      const Request request = std::move(*pending_);
+      pending_.reset();
+      running_ = true;
+      lock.unlock();
+      ControlCore& control = parts_.control;
+      control.SetPage(request.origin);
+      const std::vector<Argument> arguments = request.Arguments();
+      std::string answer;
+      try {
+        answer = MemberAnswer(request.id, request.call->call(control, arguments), control.TrnsMsg());
+      } catch (const std::exception&) {  // out of memory: the call ends, the host stays
+        answer = ErrorAnswer({request.id, errors::kInternal, "the host ran out of memory"});
+      }
+      if (!parts_.abandonment.abandoned()) Answer(answer);
+      lock.lock();
+      running_ = false;
+      changed_.notify_all();
+    }
+  }
+
+ private:
+  const HostParts& parts_;
+  ByteStream& out_;
+  std::mutex writing_;
+  std::mutex state_;
+  std::condition_variable changed_;
+  std::optional<Request> pending_;
+  bool running_ = false;
+  bool ended_ = false;
+};
+
+// Overwrites what the parsing left in the reader thread's stack: a short
+// text (a PIN) sits in the lexer's own buffer there, not on the heap.
+[[gnu::noinline]] void WipeStack() {
+  volatile unsigned char area[64 * 1024];
+  for (auto& byte : area) byte = 0;
+}
+
+}  // namespace
+
+int RunHost(const HostParts& parts, ByteStream& in, ByteStream& out) {
+  Exchange exchange(parts, out);
+  int exitCode = 0;
+  std::thread reader([&] {
+    SecureBytes frame;
+    for (;;) {
+      const FrameRead read = ReadFrame(in, frame);
+      if (read == FrameRead::Frame) {
+        try {
+          exchange.Take(ParseRequest(frame));
+        } catch (const std::exception&) {
+          exchange.Answer(ErrorAnswer({nullptr, errors::kInternal, "the host ran out of memory"}));
+        }
+        Cleanse(frame.data(), frame.size());
+        WipeStack();
+        continue;
+      }
+      if (read != FrameRead::End) {
+        exitCode = 1;
+        exchange.Answer(ErrorAnswer(
+            {nullptr, read == FrameRead::TooLong ? errors::kFrameTooLong : errors::kTruncatedFrame,
+             read == FrameRead::TooLong ? "a frame is at most 65536 bytes" : "the stream ended inside a frame"}));
+      }
+      break;
+    }
+    exchange.End();
+  });
+  exchange.RunMembers();
+  reader.join();
+  return exitCode;
+}
+
+}  // namespace korvaden::native

@@ -1,0 +1,60 @@
+// korvaden-native.exe: the native messaging host the browser extension
+// starts, with the control's own Win32 windows from its own resources.
+#include <windows.h>
+
+#include "control/control_core.h"
+#include "crypto/random.h"
+#include "native/host.h"
+#include "native/standard_streams.h"
+#include "reader/pcsc_system.h"
+#include "ui/win32/win32_views.h"
+
+namespace {
+
+// The browser starts the host hidden, and Windows takes the show state of a
+// process's first ShowWindow from how it was started: a window nobody sees
+// takes that first call, so that the customer's windows appear.
+void TakeTheHiddenStart(HINSTANCE module) {
+  WNDCLASSW type{};
+  type.lpfnWndProc = DefWindowProcW;
+  type.hInstance = module;
+  type.lpszClassName = L"KorvadenNativeHostStart";
+  RegisterClassW(&type);
+  HWND window = CreateWindowW(type.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, module, nullptr);
+  if (window == nullptr) return;
+  ShowWindow(window, SW_HIDE);
+  DestroyWindow(window);
+}
+
+// Closes every window of the member's thread: the dialogs end cancelled and
+// a message box goes away.
+void CloseWindowsOf(DWORD thread) {
+  EnumThreadWindows(
+      thread,
+      [](HWND window, LPARAM) -> BOOL {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return TRUE;
+      },
+      0);
+}
+
+}  // namespace
+
+int main() {
+  using namespace korvaden;
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  TakeTheHiddenStart(module);
+  ReaderModule reader(SystemPcsc());
+  ui::Win32CardPrompts prompts{module};
+  ui::Win32MessageBoxes boxes;
+  SystemRandom random;
+  ui::Win32Dialogs dialogs{module, random};
+  const DeploymentKeys keys = BuiltInDeployment();
+  const DWORD memberThread = GetCurrentThreadId();
+  native::Abandonment abandonment(prompts, boxes, [memberThread] { CloseWindowsOf(memberThread); });
+  Platform platform{reader, abandonment, prompts, random, abandonment, dialogs, keys};
+  MemberGate gate(MemberGate::Reach::UserSession);
+  ControlCore control(platform, gate);
+  native::StandardStreams streams;
+  return native::RunHost({control, keys.allowedOrigins, abandonment, control.GetAPIVersion()}, streams, streams);
+}
