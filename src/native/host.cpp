@@ -92,7 +92,8 @@ class Exchange {
       const std::vector<Argument> arguments = request.Arguments();
       std::string answer;
       try {
-        answer = MemberAnswer(request.id, request.call->call(control, arguments), control.TrnsMsg());
+        const ResultCode result = request.call->call(control, arguments);
+        answer = MemberAnswer(request.id, result, control.TrnsMsg());
       } catch (const std::exception&) {  // out of memory: the call ends, the host stays
         answer = ErrorAnswer({request.id, errors::kInternal, "the host ran out of memory"});
       }

@@ -12,15 +12,17 @@
 
 namespace korvaden::test {
 
-std::vector<std::uintptr_t> HitsInWritableMemory(std::string_view needle) {
+std::vector<std::uintptr_t> HitsInWritableMemory(std::string_view needle, int process) {
   constexpr std::size_t kChunk = 1 << 16;
   constexpr std::size_t kLargestRegion = std::size_t{1} << 30;  // the sanitizer's shadow is no data of ours
-  const auto own = reinterpret_cast<std::uintptr_t>(needle.data());
+  const std::string proc = process == 0 ? "/proc/self" : "/proc/" + std::to_string(process);
+  // In this process the needle and the scratch buffer are not hits.
+  const auto own = process == 0 ? reinterpret_cast<std::uintptr_t>(needle.data()) : 0;
   std::vector<std::uintptr_t> hits;
-  const int mem = open("/proc/self/mem", O_RDONLY);
-  std::ifstream maps("/proc/self/maps");
+  const int mem = open((proc + "/mem").c_str(), O_RDONLY);
+  std::ifstream maps(proc + "/maps");
   SecureBytes buffer(kChunk + needle.size());  // wiped when done: it held copies of what it read
-  const auto scratch = reinterpret_cast<std::uintptr_t>(buffer.data());
+  const auto scratch = process == 0 ? reinterpret_cast<std::uintptr_t>(buffer.data()) : 0;
   for (std::string line; std::getline(maps, line);) {
     std::istringstream fields(line);
     std::string range, permissions;

@@ -9,6 +9,8 @@ namespace korvaden::test {
 // Where `needle` occurs in readable, writable mappings (freed heap included),
 // other than in the needle's own buffer. Reads through /proc/self/mem, so
 // that memory a sanitizer poisons is read too.
-std::vector<std::uintptr_t> HitsInWritableMemory(std::string_view needle);
+// `process` 0 is this one; another is read through its /proc files (a child
+// of this process, or one the user may trace).
+std::vector<std::uintptr_t> HitsInWritableMemory(std::string_view needle, int process = 0);
 
 }  // namespace korvaden::test

@@ -1,0 +1,186 @@
+// korvaden-native as a browser runs it, through pcscd and korvaden-card: the
+// same documents as korvaden-host, bad input answered, one member at a time
+// in the user's session, the browser going away, no PIN left behind.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <thread>
+
+#include "bank.h"
+#include "control/session_lock.h"
+#include "support/memory_scan.h"
+#include "support/native_host_process.h"
+#include "support/pcsc_stack.h"
+#include "support/test_support.h"
+
+namespace korvaden {
+namespace {
+
+using namespace std::chrono_literals;
+using nlohmann::json;
+using test::MemberRequest;
+using test::NativeHostProcess;
+using test::PcscStack;
+
+constexpr const char* kReader = PcscStack::kReaderName;
+
+std::string Document(const std::string& sealed) {
+  const auto opened = bank::Unseal(sealed, test::TestBankKeys());
+  EXPECT_TRUE(opened.ok) << opened.error << ": " << sealed;
+  return opened.value;
+}
+
+// korvaden-host's TrnsMsg for the same call (all it prints after retVal).
+std::string HostTrnsMsg(const std::vector<std::string>& args) {
+  std::string command = KORVADEN_HOST_BINARY;
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string output;
+  char buffer[4096];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  pclose(pipe);
+  const auto line = output.find('\n');
+  EXPECT_EQ(output.substr(0, line), "retVal=0") << output;
+  output.erase(0, line + 1);
+  if (!output.empty() && output.back() == '\n') output.pop_back();
+  return output;
+}
+
+class NativeHost : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(stack.ok()) << stack.error(); }
+  void Insert(const std::vector<std::string>& settings = {}) {
+    stack.StopCard();
+    ASSERT_TRUE(stack.InsertCard(settings)) << "the virtual card did not arrive";
+  }
+  PcscStack stack;
+};
+
+const std::vector<std::string> kFido = {kReader,    "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456",
+                                        "12345678", "WEBATM01",          "P611XX",           ""};
+const std::vector<std::string> kFidoOb = {kReader,    "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456",
+                                          "12345678", "WEBATM01",          "01",
+                                          "02",       "A123456789",        ""};
+
+TEST_F(NativeHost, SealsWhatTheTestHostSealsForTheSameCall) {
+  const std::vector<std::string> transfer = {kReader,         "123456",    "2510",           "",
+                                             "81200000",       "1234567890123456", "12345678", "WEBATM01",
+                                             "1",              "123456789", "100",            "20230731123456",
+                                             "0",              "SESSION0123456789ABCDEF"};
+  for (const auto& [member, args] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {"TransIVESK", transfer}, {"FidoVerify", kFido}, {"FidoVerifyOB", kFidoOb}}) {
+    json request = MemberRequest(7, member, args);
+    if (member == "TransIVESK") request["args"][12] = 0;  // ShowVerifyDialog is a number
+    Insert();
+    NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+    const json answer = host.Call(request);
+    ASSERT_EQ(answer.value("retVal", -1), 0) << member << ": " << answer.dump() << host.Errors();
+    EXPECT_EQ(answer["id"], 7);
+    const std::string fromNative = Document(answer["TrnsMsg"]);
+    Insert();
+    std::vector<std::string> hostArgs{member};
+    hostArgs.insert(hostArgs.end(), args.begin(), args.end());
+    EXPECT_EQ(fromNative, Document(HostTrnsMsg(hostArgs))) << member;
+  }
+}
+
+TEST_F(NativeHost, BadInputIsAnAnswerAndTheHostStaysUp) {
+  Insert();
+  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  const auto errorOf = [&](std::string_view bytes) {
+    host.SendBytes(NativeHostProcess::Framed(bytes));
+    return host.Receive().value_or(json()).value("error", "");
+  };
+  EXPECT_EQ(errorOf("{\"id\": 1, \"member\": \"hel"), "not_json");
+  EXPECT_EQ(errorOf("{\"id\": 1, \"member\": \"\xC3\x28\"}"), "not_utf8");
+  EXPECT_EQ(errorOf("[1, 2]"), "not_an_object");
+  EXPECT_EQ(errorOf(R"({"member": "hello"})"), "bad_id");
+  EXPECT_EQ(errorOf(R"({"id": 2, "origin": "https://webatm.korvaden.test", "member": "Transfer", "args": []})"),
+            "unknown_member");
+  EXPECT_EQ(errorOf(R"({"id": 3, "member": "FidoVerify", "args": []})"), "missing_origin");
+  json shortCall = MemberRequest(4, "FidoVerify", kFido);
+  shortCall["args"].erase(7);
+  EXPECT_EQ(errorOf(shortCall.dump()), "wrong_argument_count");
+  json numberAsText = MemberRequest(5, "FidoVerify", kFido);
+  numberAsText["args"][2] = 1234567890123456;
+  EXPECT_EQ(errorOf(numberAsText.dump()), "wrong_argument_kind");
+  // Still up: it answers, and nothing of the above reached the card.
+  EXPECT_EQ(host.Call({{"id", 6}, {"member", "hello"}})["protocol"], 1);
+  EXPECT_TRUE(stack.CardLog().empty());
+  // A frame over the bound cannot be followed: answered, then the host ends.
+  host.SendBytes(std::string("\x01\x00\x01\x00", 4));
+  EXPECT_EQ(host.Receive().value_or(json()).value("error", ""), "frame_too_long");
+  EXPECT_TRUE(host.WaitForExit(1s));
+}
+
+TEST_F(NativeHost, OnlyTheDeploymentsOriginsReachTheCard) {
+  Insert();
+  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  for (const char* origin : {"https://webatm.korvaden.test.evil.example", "https://evil.example",
+                             "http://webatm.korvaden.test", "https://webatm.korvaden.test:444"}) {
+    const json answer = host.Call(MemberRequest(1, "FidoVerify", kFido, origin));
+    EXPECT_EQ(answer.value("retVal", -1), 8960) << origin;
+    EXPECT_EQ(answer["TrnsMsg"], "") << origin;
+  }
+  EXPECT_TRUE(stack.CardLog().empty());
+  EXPECT_EQ(host.Call(MemberRequest(2, "FidoVerify", kFido, "https://WEBATM.korvaden.test:443")).value("retVal", -1),
+            0);
+}
+
+TEST_F(NativeHost, OneMemberAtATimeInTheUsersSession) {
+  Insert();
+  {
+    // Another process of the user runs a member.
+    const SessionLock elsewhere = SessionLock::TryAcquire();
+    ASSERT_TRUE(elsewhere.held());
+    NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+    EXPECT_EQ(host.Call(MemberRequest(1, "FidoVerify", kFido)).value("retVal", -1), 8980);
+    EXPECT_TRUE(stack.CardLog().empty());
+  }
+  // Two calls in one write: the second arrives while the first runs.
+  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  host.SendBytes(NativeHostProcess::Framed(MemberRequest(1, "FidoVerify", kFido).dump()) +
+                 NativeHostProcess::Framed(MemberRequest(2, "FidoVerify", kFido).dump()));
+  std::map<int, int> results;
+  for (int i = 0; i < 2; ++i) {
+    const json answer = host.Receive().value_or(json::object());
+    results[answer.value("id", 0)] = answer.value("retVal", -1);
+  }
+  EXPECT_EQ(results, (std::map<int, int>{{1, 0}, {2, 8980}}));
+  // And a second host process, while the first is inside a member.
+  NativeHostProcess second(KORVADEN_NATIVE_BINARY);
+  host.Send(MemberRequest(3, "FidoVerify", kFido));
+  std::this_thread::sleep_for(20ms);
+  const json refused = second.Call(MemberRequest(4, "FidoVerify", kFido));
+  EXPECT_EQ(host.Receive().value_or(json()).value("retVal", -1), 0);
+  EXPECT_EQ(refused.value("retVal", -1), 8980);
+}
+
+TEST_F(NativeHost, TheBrowserGoingAwayEndsTheHostAtOnce) {
+  Insert();
+  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  host.Send(MemberRequest(1, "FidoVerify", kFido));
+  host.CloseInput();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(host.WaitForExit(1s)) << "still running 1 s after its input closed";
+  std::cout << "exited " << std::chrono::duration_cast<std::chrono::milliseconds>(
+                                std::chrono::steady_clock::now() - start).count() << " ms after its input closed\n";
+  // The next call, from a new process, works at once.
+  NativeHostProcess next(KORVADEN_NATIVE_BINARY);
+  EXPECT_EQ(next.Call(MemberRequest(2, "FidoVerify", kFido)).value("retVal", -1), 0);
+}
+
+TEST_F(NativeHost, NoPinLeftInItsMemory) {
+  Insert({"pin=975310"});
+  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  std::vector<std::string> args = kFido;
+  args[7] = "975310";
+  EXPECT_EQ(host.Call(MemberRequest(1, "FidoVerify", args)).value("retVal", -1), 0) << host.Errors();
+  // Waiting for the next request, as between a page's calls.
+  EXPECT_EQ(test::HitsInWritableMemory("975310", host.pid()).size(), 0u);
+  const char block[] = {'\x97', '\x53', '\x10', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF'};
+  EXPECT_EQ(test::HitsInWritableMemory({block, sizeof(block)}, host.pid()).size(), 0u);
+}
+
+}  // namespace
+}  // namespace korvaden
