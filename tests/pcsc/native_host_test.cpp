@@ -175,8 +175,11 @@ TEST_F(NativeHost, NoPinLeftInItsMemory) {
   NativeHostProcess host(KORVADEN_NATIVE_BINARY);
   std::vector<std::string> args = kFido;
   args[7] = "975310";
-  EXPECT_EQ(host.Call(MemberRequest(1, "FidoVerify", args)).value("retVal", -1), 0) << host.Errors();
-  // Waiting for the next request, as between a page's calls.
+  const json answer = host.Call(MemberRequest(1, "FidoVerify", args));
+  ASSERT_EQ(answer.value("retVal", -1), 0) << host.Errors();
+  // Waiting for the next request, as between a page's calls. The scan reads
+  // the host: the sealed message it keeps as TrnsMsg is found.
+  EXPECT_GE(test::HitsInWritableMemory(answer["TrnsMsg"].get<std::string>().substr(0, 32), host.pid()).size(), 1u);
   EXPECT_EQ(test::HitsInWritableMemory("975310", host.pid()).size(), 0u);
   const char block[] = {'\x97', '\x53', '\x10', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF'};
   EXPECT_EQ(test::HitsInWritableMemory({block, sizeof(block)}, host.pid()).size(), 0u);
