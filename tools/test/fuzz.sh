@@ -9,7 +9,7 @@ seconds="${1:-20}"
 crashes="$PWD/build/fuzz/crashes"
 mkdir -p "$crashes"
 status=0
-for fuzzer in bank card_answers encoders param_blocks seal; do
+for fuzzer in bank card_answers encoders native_host param_blocks seal; do
   scratch="$(mktemp -d)"
   log="$scratch/log"
   build/fuzz/tests/fuzz/korvaden_fuzz_$fuzzer -max_total_time="$seconds" -print_final_stats=1 \
