@@ -10,6 +10,8 @@ dll=build/windows/src/control/win32/KORVADENIVESK.dll
 
 echo "== Linux"
 build/linux/bench/korvaden_bench_crypto
+echo "== The native host through pcscd"
+build/linux/bench/korvaden_bench_native
 echo "== Wine"
 wine_ build/windows/bench/korvaden_bench_crypto.exe | tail -n +2
 work="$(mktemp -d)"

@@ -64,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (length > native::kMaxFrame || at + 4 + length > size) break;
     const auto parsed = native::ParseRequest({data + at + 4, length});
     if (const auto* request = std::get_if<native::Request>(&parsed)) {
-      mayReachTheCard |= request->kind == native::RequestKind::Member &&
-                         OriginAllowed(request->origin, bench.keys.allowedOrigins);
+      mayReachTheCard |=
+          request->kind == native::RequestKind::Member && OriginAllowed(request->origin, bench.keys.allowedOrigins);
     }
     ++frames;
     at += 4 + length;

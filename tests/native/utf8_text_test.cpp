@@ -28,10 +28,10 @@ TEST(Utf8Text, BecomesCodePage950AndBack) {
 }
 
 TEST(Utf8Text, NothingIsReplaced) {
-  for (const std::string text : {"caf\xC3\xA9",          // é: no Big5 character, and no look-alike taken
-                                 "\xF0\x9F\x98\x80",      // an emoji
-                                 "\xC3\x28",              // not UTF-8
-                                 "\xED\xA0\x80"}) {       // a UTF-16 surrogate written as UTF-8
+  for (const std::string text : {"caf\xC3\xA9",       // é: no Big5 character, and no look-alike taken
+                                 "\xF0\x9F\x98\x80",  // an emoji
+                                 "\xC3\x28",          // not UTF-8
+                                 "\xED\xA0\x80"}) {   // a UTF-16 surrogate written as UTF-8
     SecureString converted;
     EXPECT_FALSE(Big5FromUtf8(text, converted)) << text;
   }

@@ -56,17 +56,27 @@ class NativeHost : public ::testing::Test {
   PcscStack stack;
 };
 
-const std::vector<std::string> kFido = {kReader,    "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456",
-                                        "12345678", "WEBATM01",          "P611XX",           ""};
-const std::vector<std::string> kFidoOb = {kReader,    "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456",
-                                          "12345678", "WEBATM01",          "01",
-                                          "02",       "A123456789",        ""};
+const std::vector<std::string> kFido = {
+    kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678", "WEBATM01", "P611XX", ""};
+const std::vector<std::string> kFidoOb = {kReader,
+                                          "SESSION0123456789ABCDEF",
+                                          "1234567890123456",
+                                          "20230731123456",
+                                          "12345678",
+                                          "WEBATM01",
+                                          "01",
+                                          "02",
+                                          "A123456789",
+                                          ""};
 
 TEST_F(NativeHost, SealsWhatTheTestHostSealsForTheSameCall) {
-  const std::vector<std::string> transfer = {kReader,         "123456",    "2510",           "",
-                                             "81200000",       "1234567890123456", "12345678", "WEBATM01",
-                                             "1",              "123456789", "100",            "20230731123456",
-                                             "0",              "SESSION0123456789ABCDEF"};
+  const std::vector<std::string> transfer = {kReader,    "123456",
+                                             "2510",     "",
+                                             "81200000", "1234567890123456",
+                                             "12345678", "WEBATM01",
+                                             "1",        "123456789",
+                                             "100",      "20230731123456",
+                                             "0",        "SESSION0123456789ABCDEF"};
   for (const auto& [member, args] : std::vector<std::pair<std::string, std::vector<std::string>>>{
            {"TransIVESK", transfer}, {"FidoVerify", kFido}, {"FidoVerifyOB", kFidoOb}}) {
     json request = MemberRequest(7, member, args);
@@ -163,8 +173,9 @@ TEST_F(NativeHost, TheBrowserGoingAwayEndsTheHostAtOnce) {
   host.CloseInput();
   const auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(host.WaitForExit(1s)) << "still running 1 s after its input closed";
-  std::cout << "exited " << std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::steady_clock::now() - start).count() << " ms after its input closed\n";
+  std::cout << "exited "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()
+            << " ms after its input closed\n";
   // The next call, from a new process, works at once.
   NativeHostProcess next(KORVADEN_NATIVE_BINARY);
   EXPECT_EQ(next.Call(MemberRequest(2, "FidoVerify", kFido)).value("retVal", -1), 0);
