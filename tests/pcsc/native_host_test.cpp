@@ -8,13 +8,16 @@
 
 #include "bank.h"
 #include "control/session_lock.h"
+#include "native_host_process.h"
 #include "support/memory_scan.h"
-#include "support/native_host_process.h"
 #include "support/pcsc_stack.h"
 #include "support/test_support.h"
 
 namespace korvaden {
 namespace {
+
+// As a Chromium browser starts the host: with the caller's extension.
+const std::vector<std::string> kNativeHost = {KORVADEN_NATIVE_BINARY, "chrome-extension://test/"};
 
 using namespace std::chrono_literals;
 using nlohmann::json;
@@ -82,7 +85,7 @@ TEST_F(NativeHost, SealsWhatTheTestHostSealsForTheSameCall) {
     json request = MemberRequest(7, member, args);
     if (member == "TransIVESK") request["args"][12] = 0;  // ShowVerifyDialog is a number
     Insert();
-    NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+    NativeHostProcess host(kNativeHost);
     const json answer = host.Call(request);
     ASSERT_EQ(answer.value("retVal", -1), 0) << member << ": " << answer.dump() << host.Errors();
     EXPECT_EQ(answer["id"], 7);
@@ -96,7 +99,7 @@ TEST_F(NativeHost, SealsWhatTheTestHostSealsForTheSameCall) {
 
 TEST_F(NativeHost, BadInputIsAnAnswerAndTheHostStaysUp) {
   Insert();
-  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  NativeHostProcess host(kNativeHost);
   const auto errorOf = [&](std::string_view bytes) {
     host.SendBytes(NativeHostProcess::Framed(bytes));
     return host.Receive().value_or(json()).value("error", "");
@@ -125,7 +128,7 @@ TEST_F(NativeHost, BadInputIsAnAnswerAndTheHostStaysUp) {
 
 TEST_F(NativeHost, OnlyTheDeploymentsOriginsReachTheCard) {
   Insert();
-  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  NativeHostProcess host(kNativeHost);
   for (const char* origin : {"https://webatm.korvaden.test.evil.example", "https://evil.example",
                              "http://webatm.korvaden.test", "https://webatm.korvaden.test:444"}) {
     const json answer = host.Call(MemberRequest(1, "FidoVerify", kFido, origin));
@@ -143,12 +146,12 @@ TEST_F(NativeHost, OneMemberAtATimeInTheUsersSession) {
     // Another process of the user runs a member.
     const SessionLock elsewhere = SessionLock::TryAcquire();
     ASSERT_TRUE(elsewhere.held());
-    NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+    NativeHostProcess host(kNativeHost);
     EXPECT_EQ(host.Call(MemberRequest(1, "FidoVerify", kFido)).value("retVal", -1), 8980);
     EXPECT_TRUE(stack.CardLog().empty());
   }
   // Two calls in one write: the second arrives while the first runs.
-  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  NativeHostProcess host(kNativeHost);
   host.SendBytes(NativeHostProcess::Framed(MemberRequest(1, "FidoVerify", kFido).dump()) +
                  NativeHostProcess::Framed(MemberRequest(2, "FidoVerify", kFido).dump()));
   std::map<int, int> results;
@@ -158,7 +161,7 @@ TEST_F(NativeHost, OneMemberAtATimeInTheUsersSession) {
   }
   EXPECT_EQ(results, (std::map<int, int>{{1, 0}, {2, 8980}}));
   // And a second host process, while the first is inside a member.
-  NativeHostProcess second(KORVADEN_NATIVE_BINARY);
+  NativeHostProcess second(kNativeHost);
   host.Send(MemberRequest(3, "FidoVerify", kFido));
   std::this_thread::sleep_for(20ms);
   const json refused = second.Call(MemberRequest(4, "FidoVerify", kFido));
@@ -168,7 +171,7 @@ TEST_F(NativeHost, OneMemberAtATimeInTheUsersSession) {
 
 TEST_F(NativeHost, TheBrowserGoingAwayEndsTheHostAtOnce) {
   Insert();
-  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  NativeHostProcess host(kNativeHost);
   host.Send(MemberRequest(1, "FidoVerify", kFido));
   host.CloseInput();
   const auto start = std::chrono::steady_clock::now();
@@ -177,13 +180,13 @@ TEST_F(NativeHost, TheBrowserGoingAwayEndsTheHostAtOnce) {
             << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()
             << " ms after its input closed\n";
   // The next call, from a new process, works at once.
-  NativeHostProcess next(KORVADEN_NATIVE_BINARY);
+  NativeHostProcess next(kNativeHost);
   EXPECT_EQ(next.Call(MemberRequest(2, "FidoVerify", kFido)).value("retVal", -1), 0);
 }
 
 TEST_F(NativeHost, NoPinLeftInItsMemory) {
   Insert({"pin=975310"});
-  NativeHostProcess host(KORVADEN_NATIVE_BINARY);
+  NativeHostProcess host(kNativeHost);
   std::vector<std::string> args = kFido;
   args[7] = "975310";
   const json answer = host.Call(MemberRequest(1, "FidoVerify", args));

@@ -14,7 +14,9 @@ ReaderModule& ModuleReader() {
 }
 
 MemberGate& ModuleMemberGate() {
-  static MemberGate gate;
+  // The user's whole session: a page in a current browser reaches the same
+  // reader through the native host.
+  static MemberGate gate(MemberGate::Reach::UserSession);
   return gate;
 }
 

@@ -1,4 +1,4 @@
-#include "support/native_host_process.h"
+#include "native_host_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -33,7 +33,7 @@ bool ReadExactly(int fd, char* data, std::size_t size, Clock::time_point deadlin
 
 }  // namespace
 
-NativeHostProcess::NativeHostProcess(const std::string& binary, const std::vector<std::string>& environment) {
+NativeHostProcess::NativeHostProcess(const std::vector<std::string>& command) {
   int in[2], out[2];
   if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
   char errors[] = "/tmp/korvaden-native-stderr-XXXXXX";
@@ -45,9 +45,10 @@ NativeHostProcess::NativeHostProcess(const std::string& binary, const std::vecto
     dup2(in[0], 0);
     dup2(out[1], 1);
     dup2(errorsFd, 2);
-    for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
-    // The browser passes the caller's extension; the host takes nothing from it.
-    execl(binary.c_str(), binary.c_str(), "chrome-extension://test/", static_cast<char*>(nullptr));
+    std::vector<char*> argv;
+    for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   close(in[0]);

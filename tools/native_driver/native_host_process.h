@@ -15,7 +15,9 @@ namespace korvaden::test {
 
 class NativeHostProcess {
  public:
-  explicit NativeHostProcess(const std::string& binary, const std::vector<std::string>& environment = {});
+  // `command`: the host and its arguments (a browser passes the caller's
+  // extension), or a runner such as Wine before them.
+  explicit NativeHostProcess(const std::vector<std::string>& command);
   ~NativeHostProcess();  // closes its input and stops it
   NativeHostProcess(const NativeHostProcess&) = delete;
   NativeHostProcess& operator=(const NativeHostProcess&) = delete;

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# korvaden-native.exe under Wine as a browser runs it: korvaden-native-driver
+# speaks the framing over its pipes, the test winscard.dll reaches pcscd's
+# virtual reader through the bridge, and a customer program outside the
+# process presses its Win32 windows with real input. The test build of the
+# host (never packaged) lets the customer read the digits of its pictures.
+# Usage: native_host_test.sh WINDOWS_BUILD HOST_TOOLS_BUILD
+set -uo pipefail
+win="$1"
+tools="$2"
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+cd "$src"
+export KORVADEN_BUILD="$tools"
+set --  # the card starts with its default profile
+source tools/demo/pcsc_stack.sh  # pcscd with vpcd and korvaden-card; sets work, pids, reader
+bank="$tools/tools/bank/korvaden-bank"
+driver="$tools/tools/native_driver/korvaden-native-driver"
+dir="$work/native"
+mkdir -p "$dir"
+cp "$win/for_tests/korvaden-native.exe" "$win/tools/winscard_shim/winscard.dll" \
+   "$win/tools/screen_customer/screen_customer.exe" "$dir/"
+trap cleanup EXIT
+
+"$tools/tools/pcsc_bridge/korvaden-pcsc-bridge" 0 > "$work/bridge.out" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do grep -q "serving on port" "$work/bridge.out" && break; sleep 0.1; done
+export KORVADEN_CARD_PORT="$(sed -n 's/serving on port //p' "$work/bridge.out")"
+
+origin="https://webatm.korvaden.test"
+host=("$src/tools/test/wine-run.sh" "$dir/korvaden-native.exe" "chrome-extension://test/")
+# request MEMBER ARG...: one member call as a JSON line (every argument a text).
+request() {
+  local member="$1" args="" arg
+  shift
+  for arg in "$@"; do args+="${args:+,}\"$arg\""; done
+  printf '{"id":1,"origin":"%s","member":"%s","args":[%s]}\n' "$origin" "$member" "$args"
+}
+# call [DRIVER OPTION...] (in the background, requests on stdin): answers in $work/answers.
+call() { "$driver" --plain "$@" "${host[@]}" > "$work/answers" 2>&1 & call_pid=$!; }
+finished() { wait "$call_pid"; answer="$(cat "$work/answers")"; }
+sealed() { sed -n '/^retVal=/,$p' <<<"$answer" | tail -n +2; }
+customer() { (cd "$dir" && wine_ screen_customer.exe "$@") | tee -a "$work/customer.out" | iconv -f BIG5 -t UTF-8; }
+remove_card() { kill "${pids[1]}"; wait "${pids[1]}" 2>/dev/null; }
+insert_card() {
+  "$tools/tools/card/korvaden-card" --port "$port" --log "$work/card.log" > "$work/card.out" 2>&1 &
+  pids[1]=$!
+}
+fido=("$reader" SESSION0123456789ABCDEF 1234567890123456 20230731123456 12345678 WEBATM01)
+
+# The card in the reader: a call without a window reaches it.
+for _ in $(seq 30); do
+  request FidoVerify "${fido[@]}" P611AE "" | "$driver" "${host[@]}" 2>/dev/null | grep -q '"retVal":0' && break
+  sleep 0.5
+done
+answer="$(printf '{"id":7,"member":"hello"}\n' | "$driver" "${host[@]}" 2>&1)"
+check "the host answers hello through the framing" has "$answer" '"protocol":1'
+
+export KORVADEN_CUSTOMER_OUTSIDE=1
+
+echo "== FidoVerify with the PIN: the card out and back"
+request FidoVerify "${fido[@]}" P611AD 123456 | call
+customer wait 217 pause 300
+remove_card
+customer wait 217 pause 1500
+insert_card
+finished
+check "FidoVerify through the prompt's two stages: 0" has "$answer" "retVal=0"
+check "and the bank opens its message" has "$(sealed | "$bank" unseal)" "<session_id>SESSION0123456789ABCDEF</session_id>"
+
+echo "== CardLess_Apply through the PIN pad and the confirmation"
+"$bank" blocks --d1 "2812000001234567890123456$reader" --d2 NATIVE-CARDLESS \
+  --d3 "ATM0000187654321XXXXXXXX20231201093000" --d4 654321 --d11 2571 > "$work/blocks"
+blocks=()
+for block in BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11; do blocks+=("$(sed -n "s/^$block=//p" "$work/blocks")"); done
+request CardLess_Apply "${blocks[@]}" Activity | call
+customer wait 230 click 254 keys 97531086 click 255 keys 97531086 click 235 code click 228 gone wait 239 click 228 gone
+finished
+check "CardLess_Apply pressed through its windows: 0" has "$answer" "retVal=0"
+reason="$(sealed | "$bank" unseal | tr -d '\n' | sed -n 's/.*<reason>\(.*\)<\/reason>.*/\1/p')"
+check "and the bank reads the password typed on the pad" test "$(echo "$reason" | "$bank" pinblock --cardless 345678012345)" = 97531086
+
+echo "== The browser goes away while the card prompt is open"
+request FidoVerify "${fido[@]}" P611AD 123456 | call --close-after-ms 4000
+customer wait 217
+finished
+echo "$answer"
+check "the host exits within 1 s of its input closing" has "$answer" "exited "
+sleep 0.2
+check "no host process is left" test -z "$(pgrep -f 'korvaden-native.exe' || true)"
+answer="$(request FidoVerify "${fido[@]}" P611AE "" | "$driver" "${host[@]}" 2>&1)"
+check "the next call, from a new host, reaches the card at once" has "$answer" '"retVal":0'
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
