@@ -79,8 +79,19 @@ var KorvadenDemo = {
   }
 };
 
+// A script host creates a control that has only a class id through the
+// "new:" moniker. Wine's script host has no such moniker: its tests name a
+// ProgID for the class in their prefix instead.
+function createControl() {
+  try {
+    return GetObject("new:{331B2E6C-3280-4BBD-A43D-F22A90BE0C8A}");
+  } catch (e) {
+    return new ActiveXObject("Korvaden.IveskCtrl");
+  }
+}
+
 if (typeof WScript !== "undefined") {
-  var control = new ActiveXObject("Korvaden.IveskCtrl");
+  var control = createControl();
   var values = [];
   for (var i = 1; i < WScript.Arguments.length; ++i) values.push(WScript.Arguments.Item(i));
   var answer = KorvadenDemo.call(control, WScript.Arguments.Item(0), values);
