@@ -77,26 +77,33 @@ class Exchange {
     }
   }
 
+  // One member call on the member thread; its answer.
+  std::string Run(const Request& request) {
+    ControlCore& control = parts_.control;
+    control.SetPage(request.origin);
+    const std::vector<Argument> arguments = request.Arguments();
+    try {
+      const ResultCode result = request.call->call(control, arguments);
+      return MemberAnswer(request.id, result, control.TrnsMsg());
+    } catch (const std::exception&) {  // out of memory: the call ends, the host stays
+      return ErrorAnswer({request.id, errors::kInternal, "the host ran out of memory"});
+    }
+  }
+
   // The member thread: runs member calls until the stream has ended.
   void RunMembers() {
     for (;;) {
       std::unique_lock lock(state_);
       changed_.wait(lock, [&] { return pending_ || ended_; });
       if (!pending_) return;
-      const Request request = std::move(*pending_);
+      std::optional<Request> request = std::move(pending_);
       pending_.reset();
       running_ = true;
       lock.unlock();
-      ControlCore& control = parts_.control;
-      control.SetPage(request.origin);
-      const std::vector<Argument> arguments = request.Arguments();
-      std::string answer;
-      try {
-        const ResultCode result = request.call->call(control, arguments);
-        answer = MemberAnswer(request.id, result, control.TrnsMsg());
-      } catch (const std::exception&) {  // out of memory: the call ends, the host stays
-        answer = ErrorAnswer({request.id, errors::kInternal, "the host ran out of memory"});
-      }
+      const std::string answer = Run(*request);
+      // The arguments (a PIN among them) are wiped before the page hears
+      // the answer and may look for them.
+      request.reset();
       if (!parts_.abandonment.abandoned()) Answer(answer);
       lock.lock();
       running_ = false;
