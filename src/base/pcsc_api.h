@@ -12,6 +12,7 @@ using PcscContext = std::uintptr_t;
 using PcscCard = std::uintptr_t;
 
 inline constexpr PcscResult kScardSuccess{0};
+inline constexpr PcscResult kScardCancelled{static_cast<std::int32_t>(0x80100002u)};
 inline constexpr PcscResult kScardInvalidParameter{static_cast<std::int32_t>(0x80100004u)};
 inline constexpr PcscResult kScardInsufficientBuffer{static_cast<std::int32_t>(0x80100008u)};
 inline constexpr PcscResult kScardUnknownReader{static_cast<std::int32_t>(0x80100009u)};

@@ -11,6 +11,34 @@
 
 namespace korvaden::native {
 
+PcscResult Abandonment::EstablishContext(std::uint32_t scope, PcscContext& context) {
+  return abandoned_ ? kScardCancelled : pcsc_.EstablishContext(scope, context);
+}
+
+PcscResult Abandonment::ListReaders(PcscContext context, char* buffer, std::uint32_t& length) {
+  return abandoned_ ? kScardCancelled : pcsc_.ListReaders(context, buffer, length);
+}
+
+PcscResult Abandonment::Connect(PcscContext context, const char* reader, std::uint32_t shareMode,
+                                std::uint32_t protocols, PcscCard& card, std::uint32_t& activeProtocol) {
+  return abandoned_ ? kScardCancelled : pcsc_.Connect(context, reader, shareMode, protocols, card, activeProtocol);
+}
+
+PcscResult Abandonment::Status(PcscCard card, char* name, std::uint32_t& nameLength, std::uint32_t& state,
+                               std::uint32_t& protocol, std::uint8_t* atr, std::uint32_t& atrLength) {
+  return abandoned_ ? kScardCancelled : pcsc_.Status(card, name, nameLength, state, protocol, atr, atrLength);
+}
+
+PcscResult Abandonment::GetStatusChange(PcscContext context, std::uint32_t timeoutMs, const char* reader,
+                                        std::uint32_t currentState, std::uint32_t& eventState) {
+  return abandoned_ ? kScardCancelled : pcsc_.GetStatusChange(context, timeoutMs, reader, currentState, eventState);
+}
+
+PcscResult Abandonment::Transmit(PcscCard card, const std::uint8_t* command, std::uint32_t commandLength,
+                                 std::uint8_t* response, std::uint32_t& responseLength) {
+  return abandoned_ ? kScardCancelled : pcsc_.Transmit(card, command, commandLength, response, responseLength);
+}
+
 void Abandonment::Sleep(std::chrono::milliseconds duration) {
   if (!abandoned_) sleeper_.Sleep(duration);
 }

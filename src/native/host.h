@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/message_box.h"
+#include "base/pcsc_api.h"
 #include "base/sleeper.h"
 #include "control/control_core.h"
 #include "native/framing.h"
@@ -19,19 +20,35 @@
 namespace korvaden::native {
 
 // Ends a member as a cancel would once the browser has gone: the waits of
-// the card steps return at once, no message box is shown, and `closeWindows`
-// (called on the reader thread, again and again until the member is over)
-// closes what is open, so that the dialogs end cancelled.
-class Abandonment final : public Sleeper, public MessageBoxes {
+// the card steps return at once, every PC/SC call but the ones that release
+// the card and the context fails (cancelled), no message box is shown, and
+// `closeWindows` (called on the reader thread, again and again until the
+// member is over) closes what is open, so that the dialogs end cancelled.
+class Abandonment final : public PcscApi, public Sleeper, public MessageBoxes {
  public:
-  Abandonment(Sleeper& sleeper, MessageBoxes& boxes, std::function<void()> closeWindows)
-      : sleeper_(sleeper), boxes_(boxes), closeWindows_(std::move(closeWindows)) {}
+  Abandonment(PcscApi& pcsc, Sleeper& sleeper, MessageBoxes& boxes, std::function<void()> closeWindows)
+      : pcsc_(pcsc), sleeper_(sleeper), boxes_(boxes), closeWindows_(std::move(closeWindows)) {}
+  PcscResult EstablishContext(std::uint32_t scope, PcscContext& context) override;
+  PcscResult ReleaseContext(PcscContext context) override { return pcsc_.ReleaseContext(context); }
+  PcscResult ListReaders(PcscContext context, char* buffer, std::uint32_t& length) override;
+  PcscResult Connect(PcscContext context, const char* reader, std::uint32_t shareMode, std::uint32_t protocols,
+                     PcscCard& card, std::uint32_t& activeProtocol) override;
+  PcscResult Status(PcscCard card, char* name, std::uint32_t& nameLength, std::uint32_t& state, std::uint32_t& protocol,
+                    std::uint8_t* atr, std::uint32_t& atrLength) override;
+  PcscResult GetStatusChange(PcscContext context, std::uint32_t timeoutMs, const char* reader,
+                             std::uint32_t currentState, std::uint32_t& eventState) override;
+  PcscResult Transmit(PcscCard card, const std::uint8_t* command, std::uint32_t commandLength, std::uint8_t* response,
+                      std::uint32_t& responseLength) override;
+  PcscResult Disconnect(PcscCard card, std::uint32_t disposition) override {
+    return pcsc_.Disconnect(card, disposition);
+  }
   void Sleep(std::chrono::milliseconds duration) override;
   void Show(std::string_view text, std::string_view caption, MessageIcon icon) override;
   void Abandon();
   bool abandoned() const { return abandoned_; }
 
  private:
+  PcscApi& pcsc_;
   Sleeper& sleeper_;
   MessageBoxes& boxes_;
   std::function<void()> closeWindows_;

@@ -11,11 +11,11 @@
 
 int main() {
   using namespace korvaden;
-  ReaderModule reader(SystemPcsc());
   native::NoWindows windows;
+  native::Abandonment abandonment(SystemPcsc(), SystemSleeper(), windows, [] {});
+  ReaderModule reader(abandonment);
   SystemRandom random;
   const DeploymentKeys keys = BuiltInDeployment();
-  native::Abandonment abandonment(SystemSleeper(), windows, [] {});
   Platform platform{reader, abandonment, windows, random, abandonment, windows, keys};
   MemberGate gate(MemberGate::Reach::UserSession);
   ControlCore control(platform, gate);

@@ -44,14 +44,14 @@ int main() {
   using namespace korvaden;
   HINSTANCE module = GetModuleHandleW(nullptr);
   TakeTheHiddenStart(module);
-  ReaderModule reader(SystemPcsc());
   ui::Win32CardPrompts prompts{module};
   ui::Win32MessageBoxes boxes;
+  const DWORD memberThread = GetCurrentThreadId();
+  native::Abandonment abandonment(SystemPcsc(), prompts, boxes, [memberThread] { CloseWindowsOf(memberThread); });
+  ReaderModule reader(abandonment);
   SystemRandom random;
   ui::Win32Dialogs dialogs{module, random};
   const DeploymentKeys keys = BuiltInDeployment();
-  const DWORD memberThread = GetCurrentThreadId();
-  native::Abandonment abandonment(prompts, boxes, [memberThread] { CloseWindowsOf(memberThread); });
   Platform platform{reader, abandonment, prompts, random, abandonment, dialogs, keys};
   MemberGate gate(MemberGate::Reach::UserSession);
   ControlCore control(platform, gate);

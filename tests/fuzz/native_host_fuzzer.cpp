@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += 4 + length;
   }
   FuzzedStreams streams({data, size}, frames);
-  native::Abandonment abandonment(bench.platform.sleeper, bench.platform.messageBoxes, [] {});
+  native::Abandonment abandonment(bench.readers, bench.platform.sleeper, bench.platform.messageBoxes, [] {});
   native::RunHost({bench.core, bench.keys.allowedOrigins, abandonment, "fuzz"}, streams, streams);
   if (!mayReachTheCard && !bench.card.log().empty()) std::abort();
   return 0;

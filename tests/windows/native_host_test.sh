@@ -35,8 +35,8 @@ request() {
   for arg in "$@"; do args+="${args:+,}\"$arg\""; done
   printf '{"id":1,"origin":"%s","member":"%s","args":[%s]}\n' "$origin" "$member" "$args"
 }
-# call [DRIVER OPTION...] (in the background, requests on stdin): answers in $work/answers.
-call() { "$driver" --plain "$@" "${host[@]}" > "$work/answers" 2>&1 & call_pid=$!; }
+# call [DRIVER OPTION...] (in the background, the requests in $work/requests): answers in $work/answers.
+call() { "$driver" --plain "$@" "${host[@]}" < "$work/requests" > "$work/answers" 2>&1 & call_pid=$!; }
 finished() { wait "$call_pid"; answer="$(cat "$work/answers")"; }
 sealed() { sed -n '/^retVal=/,$p' <<<"$answer" | tail -n +2; }
 customer() { (cd "$dir" && wine_ screen_customer.exe "$@") | tee -a "$work/customer.out" | iconv -f BIG5 -t UTF-8; }
@@ -58,7 +58,8 @@ check "the host answers hello through the framing" has "$answer" '"protocol":1'
 export KORVADEN_CUSTOMER_OUTSIDE=1
 
 echo "== FidoVerify with the PIN: the card out and back"
-request FidoVerify "${fido[@]}" P611AD 123456 | call
+request FidoVerify "${fido[@]}" P611AD 123456 > "$work/requests"
+call
 customer wait 217 pause 300
 remove_card
 customer wait 217 pause 1500
@@ -72,7 +73,8 @@ echo "== CardLess_Apply through the PIN pad and the confirmation"
   --d3 "ATM0000187654321XXXXXXXX20231201093000" --d4 654321 --d11 2571 > "$work/blocks"
 blocks=()
 for block in BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11; do blocks+=("$(sed -n "s/^$block=//p" "$work/blocks")"); done
-request CardLess_Apply "${blocks[@]}" Activity | call
+request CardLess_Apply "${blocks[@]}" Activity > "$work/requests"
+call
 customer wait 230 click 254 keys 97531086 click 255 keys 97531086 click 235 code click 228 gone wait 239 click 228 gone
 finished
 check "CardLess_Apply pressed through its windows: 0" has "$answer" "retVal=0"
@@ -80,7 +82,8 @@ reason="$(sealed | "$bank" unseal | tr -d '\n' | sed -n 's/.*<reason>\(.*\)<\/re
 check "and the bank reads the password typed on the pad" test "$(echo "$reason" | "$bank" pinblock --cardless 345678012345)" = 97531086
 
 echo "== The browser goes away while the card prompt is open"
-request FidoVerify "${fido[@]}" P611AD 123456 | call --close-after-ms 4000
+request FidoVerify "${fido[@]}" P611AD 123456 > "$work/requests"
+call --close-after-ms 4000
 customer wait 217
 finished
 echo "$answer"
