@@ -184,6 +184,17 @@ TEST_F(NativeHost, TheBrowserGoingAwayEndsTheHostAtOnce) {
   EXPECT_EQ(next.Call(MemberRequest(2, "FidoVerify", kFido)).value("retVal", -1), 0);
 }
 
+TEST_F(NativeHost, AMemberThatNeedsAWindowEnds8990AndSaysSo) {
+  // P611AD with a PIN takes the card out and back: the card prompt.
+  Insert();
+  NativeHostProcess host(kNativeHost);
+  std::vector<std::string> args = kFido;
+  args[6] = "P611AD";
+  args[7] = "123456";
+  EXPECT_EQ(host.Call(MemberRequest(1, "FidoVerify", args)).value("retVal", -1), 8990);
+  EXPECT_NE(host.Errors().find("no window on this system: the card prompt"), std::string::npos) << host.Errors();
+}
+
 TEST_F(NativeHost, NoPinLeftInItsMemory) {
   Insert({"pin=975310"});
   NativeHostProcess host(kNativeHost);
