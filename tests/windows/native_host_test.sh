@@ -18,7 +18,7 @@ driver="$tools/tools/native_driver/korvaden-native-driver"
 dir="$work/native"
 mkdir -p "$dir"
 cp "$win/for_tests/korvaden-native.exe" "$win/tools/winscard_shim/winscard.dll" \
-   "$win/tools/screen_customer/screen_customer.exe" "$dir/"
+   "$win/tools/screen_customer/screen_customer.exe" "$win/tools/test_host/hidden_start.exe" "$dir/"
 trap cleanup EXIT
 
 "$tools/tools/pcsc_bridge/korvaden-pcsc-bridge" 0 > "$work/bridge.out" 2>&1 &
@@ -28,6 +28,9 @@ export KORVADEN_CARD_PORT="$(sed -n 's/serving on port //p' "$work/bridge.out")"
 
 origin="https://webatm.korvaden.test"
 host=("$src/tools/test/wine-run.sh" "$dir/korvaden-native.exe" "chrome-extension://test/")
+# As a browser starts it: hidden.
+hidden=("$src/tools/test/wine-run.sh" "$dir/hidden_start.exe" "$(winpath "$dir/korvaden-native.exe")"
+        "chrome-extension://test/")
 # request MEMBER ARG...: one member call as a JSON line (every argument a text).
 request() {
   local member="$1" args="" arg
@@ -37,6 +40,7 @@ request() {
 }
 # call [DRIVER OPTION...] (in the background, the requests in $work/requests): answers in $work/answers.
 call() { "$driver" --plain "$@" "${host[@]}" < "$work/requests" > "$work/answers" 2>&1 & call_pid=$!; }
+call_hidden() { "$driver" --plain "${hidden[@]}" < "$work/requests" > "$work/answers" 2>&1 & call_pid=$!; }
 finished() { wait "$call_pid"; answer="$(cat "$work/answers")"; }
 sealed() { sed -n '/^retVal=/,$p' <<<"$answer" | tail -n +2; }
 customer() { (cd "$dir" && wine_ screen_customer.exe "$@") | tee -a "$work/customer.out" | iconv -f BIG5 -t UTF-8; }
@@ -57,10 +61,11 @@ check "the host answers hello through the framing" has "$answer" '"protocol":1'
 
 export KORVADEN_CUSTOMER_OUTSIDE=1
 
-echo "== FidoVerify with the PIN: the card out and back"
+echo "== FidoVerify with the PIN, the host started hidden: the card out and back"
 request FidoVerify "${fido[@]}" P611AD 123456 > "$work/requests"
-call
+call_hidden
 customer wait 217 pause 300
+check "the host started hidden shows its card prompt" test $? -eq 0
 remove_card
 customer wait 217 pause 1500
 insert_card
