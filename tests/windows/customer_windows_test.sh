@@ -11,29 +11,15 @@ win="$1"
 tools="$2"
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 cd "$src"
-export KORVADEN_BUILD="$tools"
-set --  # the card starts with its default profile
-source tools/demo/pcsc_stack.sh  # pcscd with vpcd and korvaden-card; sets work, pids, reader
-screens="$win/screens"
-mkdir -p "$screens"
-bank="$tools/tools/bank/korvaden-bank"
-dir="$work/windows"
-mkdir -p "$dir"
-cp "$win/for_tests/KORVADENIVESK.dll" "$win/tools/winscard_shim/winscard.dll" "$win/tools/test_host/com_host.exe" \
-   "$win/tools/screen_customer/screen_customer.exe" "$src/tests/windows/page.js" "$dir/"
+source tests/windows/customer_outside.sh windows
+cp "$win/for_tests/KORVADENIVESK.dll" "$win/tools/test_host/com_host.exe" "$src/tests/windows/page.js" "$dir/"
 dll="$(winpath "$dir/KORVADENIVESK.dll")"
 trap 'wine_ regsvr32 /s /u "$dll"; wine_ reg delete "HKCR\\Korvaden.IveskCtrl" /f >/dev/null 2>&1; cleanup' EXIT
 wine_ regsvr32 /s "$dll"
 wine_ reg add 'HKCR\Korvaden.IveskCtrl\CLSID' /ve /d '{331B2E6C-3280-4BBD-A43D-F22A90BE0C8A}' /f >/dev/null
 
-"$tools/tools/pcsc_bridge/korvaden-pcsc-bridge" 0 > "$work/bridge.out" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do grep -q "serving on port" "$work/bridge.out" && break; sleep 0.1; done
-export KORVADEN_CARD_PORT="$(sed -n 's/serving on port //p' "$work/bridge.out")"
-
 # member MEMBER ARG... (in the background): the test host's output goes to $work/member.out.
 member() { (cd "$dir" && wine_ com_host.exe CALL "$@") > "$work/member.out" & member_pid=$!; }
-customer() { (cd "$dir" && wine_ screen_customer.exe "$@") | tee -a "$work/customer.out" | iconv -f BIG5 -t UTF-8; }
 finished() {  # waits for the member; its output in $out
   wait "$member_pid"
   out="$(cat "$work/member.out")"
@@ -41,14 +27,6 @@ finished() {  # waits for the member; its output in $out
 }
 opened() { sed -n '/^retVal=/,$p' "$work/member.out" | tail -n +2 | "$bank" unseal; }
 reason() { opened | tr -d '\n' | sed -n 's/.*<reason>\(.*\)<\/reason>.*/\1/p'; }
-shot() {  # shot NAME: the customer's last BMP as a PNG
-  convert "$dir/$1.bmp" "$screens/$1.png" && rm -f "$dir/$1.bmp"
-}
-remove_card() { kill "${pids[1]}"; wait "${pids[1]}" 2>/dev/null; }
-insert_card() {
-  "$tools/tools/card/korvaden-card" --port "$port" --log "$work/card.log" > "$work/card.out" 2>&1 &
-  pids[1]=$!
-}
 
 # The card in the reader: a member without a window reaches it.
 for _ in $(seq 30); do

@@ -10,21 +10,10 @@ win="$1"
 tools="$2"
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 cd "$src"
-export KORVADEN_BUILD="$tools"
-set --  # the card starts with its default profile
-source tools/demo/pcsc_stack.sh  # pcscd with vpcd and korvaden-card; sets work, pids, reader
-bank="$tools/tools/bank/korvaden-bank"
+source tests/windows/customer_outside.sh native
 driver="$tools/tools/native_driver/korvaden-native-driver"
-dir="$work/native"
-mkdir -p "$dir"
-cp "$win/for_tests/korvaden-native.exe" "$win/tools/winscard_shim/winscard.dll" \
-   "$win/tools/screen_customer/screen_customer.exe" "$win/tools/test_host/hidden_start.exe" "$dir/"
+cp "$win/for_tests/korvaden-native.exe" "$win/tools/test_host/hidden_start.exe" "$dir/"
 trap cleanup EXIT
-
-"$tools/tools/pcsc_bridge/korvaden-pcsc-bridge" 0 > "$work/bridge.out" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do grep -q "serving on port" "$work/bridge.out" && break; sleep 0.1; done
-export KORVADEN_CARD_PORT="$(sed -n 's/serving on port //p' "$work/bridge.out")"
 
 origin="https://webatm.korvaden.test"
 host=("$src/tools/test/wine-run.sh" "$dir/korvaden-native.exe" "chrome-extension://test/")
@@ -43,12 +32,6 @@ call() { "$driver" --plain "$@" "${host[@]}" < "$work/requests" > "$work/answers
 call_hidden() { "$driver" --plain "${hidden[@]}" < "$work/requests" > "$work/answers" 2>&1 & call_pid=$!; }
 finished() { wait "$call_pid"; answer="$(cat "$work/answers")"; }
 sealed() { sed -n '/^retVal=/,$p' <<<"$answer" | tail -n +2; }
-customer() { (cd "$dir" && wine_ screen_customer.exe "$@") | tee -a "$work/customer.out" | iconv -f BIG5 -t UTF-8; }
-remove_card() { kill "${pids[1]}"; wait "${pids[1]}" 2>/dev/null; }
-insert_card() {
-  "$tools/tools/card/korvaden-card" --port "$port" --log "$work/card.log" > "$work/card.out" 2>&1 &
-  pids[1]=$!
-}
 fido=("$reader" SESSION0123456789ABCDEF 1234567890123456 20230731123456 12345678 WEBATM01)
 
 # The card in the reader: a call without a window reaches it.
@@ -64,8 +47,9 @@ export KORVADEN_CUSTOMER_OUTSIDE=1
 echo "== FidoVerify with the PIN, the host started hidden: the card out and back"
 request FidoVerify "${fido[@]}" P611AD 123456 > "$work/requests"
 call_hidden
-customer wait 217 pause 300
+customer wait 217 pause 300 shot native_card_prompt_remove.bmp
 check "the host started hidden shows its card prompt" test $? -eq 0
+shot native_card_prompt_remove
 remove_card
 customer wait 217 pause 1500
 insert_card
@@ -80,7 +64,8 @@ blocks=()
 for block in BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11; do blocks+=("$(sed -n "s/^$block=//p" "$work/blocks")"); done
 request CardLess_Apply "${blocks[@]}" Activity > "$work/requests"
 call
-customer wait 230 click 254 keys 97531086 click 255 keys 97531086 click 235 code click 228 gone wait 239 click 228 gone
+customer wait 230 click 254 keys 97531086 click 255 keys 97531086 click 235 code shot native_pin_pad_209.bmp \
+  click 228 gone wait 239 click 228 gone && shot native_pin_pad_209
 finished
 check "CardLess_Apply pressed through its windows: 0" has "$answer" "retVal=0"
 reason="$(sealed | "$bank" unseal | tr -d '\n' | sed -n 's/.*<reason>\(.*\)<\/reason>.*/\1/p')"
