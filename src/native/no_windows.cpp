@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "native/utf8_text.h"
+#include "base/utf8_text.h"
 #include "ui/app_confirm.h"
 #include "ui/pin_pad.h"
 

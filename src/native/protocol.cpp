@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "base/text_checks.h"
-#include "native/utf8_text.h"
+#include "base/utf8_text.h"
 
 namespace korvaden::native {
 namespace {

@@ -1,28 +1,15 @@
 #include "console_ui.h"
 
-#include <iconv.h>
-
 #include <fstream>
 #include <iostream>
 
+#include "base/utf8_text.h"
+
 namespace korvaden::host {
 
-std::string Big5ToUtf8(std::string_view big5) {
-  iconv_t converter = iconv_open("UTF-8", "BIG5");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(big5);
-  std::string in(big5), out(big5.size() * 3 + 1, '\0');
-  char* inPtr = in.data();
-  char* outPtr = out.data();
-  std::size_t inLeft = in.size(), outLeft = out.size();
-  iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
-  iconv_close(converter);
-  out.resize(out.size() - outLeft);
-  return out;
-}
-
 void ConsoleMessageBoxes::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
-  std::cerr << "[message box" << (icon == MessageIcon::Error ? ", error" : "") << "] " << Big5ToUtf8(caption) << ": "
-            << Big5ToUtf8(text) << "\n";
+  std::cerr << "[message box" << (icon == MessageIcon::Error ? ", error" : "") << "] " << Utf8FromBig5(caption) << ": "
+            << Utf8FromBig5(text) << "\n";
 }
 
 namespace {
@@ -70,7 +57,7 @@ void ReportDialogs(const customer::ScriptedCustomer& customer) {
   for (const auto& keys : customer.keyCaptions) std::cerr << "[PIN pad keys] " << keys << "\n";
   for (const auto& code : customer.shownCodes) std::cerr << "[verification code] " << code << "\n";
   for (const auto& line : customer.accountLines) std::cerr << "[請確實確認下列資訊] " << line << "\n";
-  for (const auto& message : customer.messages) std::cerr << "[dialog message] " << Big5ToUtf8(message) << "\n";
+  for (const auto& message : customer.messages) std::cerr << "[dialog message] " << Utf8FromBig5(message) << "\n";
 }
 
 }  // namespace korvaden::host

@@ -11,8 +11,6 @@
 
 namespace korvaden::host {
 
-std::string Big5ToUtf8(std::string_view big5);
-
 class ConsoleMessageBoxes final : public MessageBoxes {
  public:
   void Show(std::string_view text, std::string_view caption, MessageIcon icon) override;

@@ -1,6 +1,6 @@
 #include "control/win32/bstr_text.h"
 
-#include "ui/win32/windows_text.h"
+#include "base/windows_text.h"
 
 namespace korvaden::com {
 namespace {
@@ -11,17 +11,17 @@ std::wstring_view View(BSTR text) {
 
 }  // namespace
 
-std::string AnsiText(BSTR text) { return ui::Big5FromWide(View(text)); }
+std::string AnsiText(BSTR text) { return Big5FromWide(View(text)); }
 
 SecureString AnsiSecret(BSTR text) {
   SecureString secret;
-  ui::Big5FromWide(View(text), secret);
+  Big5FromWide(View(text), secret);
   return secret;
 }
 
 HRESULT ToBstr(std::string_view text, BSTR* result) {
   if (result == nullptr) return E_POINTER;
-  const std::wstring wide = ui::WideFromBig5(text);
+  const std::wstring wide = WideFromBig5(text);
   *result = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
   return *result == nullptr ? E_OUTOFMEMORY : S_OK;
 }

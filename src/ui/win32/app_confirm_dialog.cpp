@@ -9,7 +9,7 @@
 #include "ui/win32/gdi_canvas.h"
 #include "ui/win32/modal_dialog.h"
 #include "ui/win32/picture_controls.h"
-#include "ui/win32/windows_text.h"
+#include "base/windows_text.h"
 
 namespace korvaden::ui {
 namespace {

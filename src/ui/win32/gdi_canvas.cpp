@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "ui/win32/windows_text.h"
+#include "base/windows_text.h"
 
 namespace korvaden::ui {
 namespace {

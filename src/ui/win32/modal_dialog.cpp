@@ -1,6 +1,6 @@
 #include "ui/win32/modal_dialog.h"
 
-#include "ui/win32/windows_text.h"
+#include "base/windows_text.h"
 
 namespace korvaden::ui {
 

@@ -8,7 +8,7 @@
 #include "ui/resource_ids.h"
 #include "ui/win32/dialog_views.h"
 #include "ui/win32/picture_controls.h"
-#include "ui/win32/windows_text.h"
+#include "base/windows_text.h"
 
 namespace korvaden::ui {
 

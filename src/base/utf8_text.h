@@ -9,9 +9,9 @@
 
 #include "base/secure_memory.h"
 
-namespace korvaden::native {
+namespace korvaden {
 
 [[nodiscard]] bool Big5FromUtf8(std::string_view utf8, SecureString& big5);
 std::string Utf8FromBig5(std::string_view big5);
 
-}  // namespace korvaden::native
+}  // namespace korvaden

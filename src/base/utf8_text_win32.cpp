@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "base/plain_text.h"
-#include "native/utf8_text.h"
-#include "ui/win32/windows_text.h"
+#include "base/utf8_text.h"
+#include "base/windows_text.h"
 
-namespace korvaden::native {
+namespace korvaden {
 namespace {
 
 // UTF-16 of the request's text, wiped when done: it may be a PIN.
@@ -27,12 +27,12 @@ bool Big5FromUtf8(std::string_view utf8, SecureString& big5) {
   WideSecret wide;
   if (!WideFromUtf8(utf8, wide)) return false;
   // The control's own conversion of a BSTR.
-  ui::Big5FromWide(std::wstring_view(wide.data(), wide.size()), big5);
-  return big5.view().find(ui::kUnconvertible) == std::string_view::npos;
+  Big5FromWide(std::wstring_view(wide.data(), wide.size()), big5);
+  return big5.view().find(kUnconvertible) == std::string_view::npos;
 }
 
 std::string Utf8FromBig5(std::string_view big5) {
-  const std::wstring wide = ui::WideFromBig5(big5);
+  const std::wstring wide = WideFromBig5(big5);
   const int length = static_cast<int>(wide.size());
   PlainText utf8;
   const int size = length == 0 ? 0 : WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
@@ -41,4 +41,4 @@ std::string Utf8FromBig5(std::string_view big5) {
   return utf8.text;
 }
 
-}  // namespace korvaden::native
+}  // namespace korvaden

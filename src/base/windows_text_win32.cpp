@@ -1,6 +1,6 @@
-#include "ui/win32/windows_text.h"
+#include "base/windows_text.h"
 
-namespace korvaden::ui {
+namespace korvaden {
 
 std::wstring WideFromBig5(std::string_view text) {
   const int length = static_cast<int>(text.size());
@@ -10,4 +10,4 @@ std::wstring WideFromBig5(std::string_view text) {
   return wide;
 }
 
-}  // namespace korvaden::ui
+}  // namespace korvaden

@@ -3,12 +3,12 @@
 // printf '轉帳' | iconv -f UTF-8 -t CP950 | xxd -p.
 #include <gtest/gtest.h>
 
-#include "native/utf8_text.h"
+#include "base/utf8_text.h"
 #ifdef _WIN32
-#include "ui/win32/windows_text.h"
+#include "base/windows_text.h"
 #endif
 
-namespace korvaden::native {
+namespace korvaden {
 namespace {
 
 TEST(Utf8Text, BecomesCodePage950AndBack) {
@@ -38,9 +38,9 @@ TEST(Utf8Text, NothingIsReplaced) {
 #ifdef _WIN32
   // The control's own conversion of a script's text: a control character,
   // which every member refuses (8970), not 'e' or '?'.
-  EXPECT_EQ(ui::Big5FromWide(L"caf\u00E9"), std::string("caf") + kUnconvertibleCharacter);
+  EXPECT_EQ(Big5FromWide(L"caf\u00E9"), std::string("caf") + kUnconvertibleCharacter);
 #endif
 }
 
 }  // namespace
-}  // namespace korvaden::native
+}  // namespace korvaden

@@ -1,9 +1,9 @@
 #include <iconv.h>
 
 #include "base/plain_text.h"
-#include "native/utf8_text.h"
+#include "base/utf8_text.h"
 
-namespace korvaden::native {
+namespace korvaden {
 namespace {
 
 // glibc's CP950 is code page 950, with its extensions beyond plain Big5.
@@ -40,4 +40,4 @@ std::string Utf8FromBig5(std::string_view big5) {
   return utf8.text;
 }
 
-}  // namespace korvaden::native
+}  // namespace korvaden

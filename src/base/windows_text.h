@@ -11,7 +11,7 @@
 #include "base/plain_text.h"
 #include "base/text_checks.h"
 
-namespace korvaden::ui {
+namespace korvaden {
 
 inline constexpr UINT kBig5CodePage = 950;
 
@@ -42,4 +42,4 @@ inline std::string Big5FromWide(std::wstring_view text) {
   return plain.text;
 }
 
-}  // namespace korvaden::ui
+}  // namespace korvaden
