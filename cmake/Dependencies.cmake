@@ -43,3 +43,15 @@ file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/json")
 file(CREATE_LINK "${KORVADEN_JSON_INCLUDE}/nlohmann" "${CMAKE_BINARY_DIR}/json/nlohmann" SYMBOLIC)
 add_library(korvaden::json INTERFACE IMPORTED)
 target_include_directories(korvaden::json SYSTEM INTERFACE "${CMAKE_BINARY_DIR}/json")
+
+# GTK 4 for the native host's windows on Linux, and Xlib for the test build of
+# those windows, which tells the test's customer what a window shows.
+if(NOT WIN32)
+  pkg_check_modules(GTK4 REQUIRED IMPORTED_TARGET gtk4)
+  add_library(korvaden::gtk INTERFACE IMPORTED)
+  target_link_libraries(korvaden::gtk INTERFACE PkgConfig::GTK4)
+  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+  add_library(korvaden::x11 INTERFACE IMPORTED)
+  target_link_libraries(korvaden::x11 INTERFACE PkgConfig::X11)
+  find_program(KORVADEN_GLIB_COMPILE_RESOURCES glib-compile-resources REQUIRED)
+endif()

@@ -13,7 +13,7 @@ packages=(
   wine wine64 libwine-dev locales xvfb xauth xdotool
   imagemagick fonts-arphic-uming fonts-liberation fonts-wine
   wixl msitools gcab osslsigncode
-  nlohmann-json3-dev
+  nlohmann-json3-dev python3 libgtk-4-dev x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

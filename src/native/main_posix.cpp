@@ -1,22 +1,38 @@
 // korvaden-native: the native messaging host the browser extension starts.
 // The browser passes the caller's extension as arguments; the host trusts
 // only the origin the extension reports for each page call, and the
-// browser's manifest lets only the bank's extension start it.
+// browser's manifest lets only the bank's extension start it. The customer's
+// windows are GTK's on the display the browser's environment names; with
+// none, a member that needs a window ends as cancelled.
+#include <glib.h>
+
 #include "control/control_core.h"
 #include "crypto/random.h"
 #include "native/host.h"
 #include "native/no_windows.h"
 #include "native/standard_streams.h"
 #include "reader/pcsc_system.h"
+#include "ui/gtk/gtk_views.h"
 
 int main() {
   using namespace korvaden;
-  native::NoWindows windows;
-  native::Abandonment abandonment(SystemPcsc(), SystemSleeper(), windows, [] {});
-  ReaderModule reader(abandonment);
+  g_set_prgname("korvaden-native");
+  const bool windowed = gtk::OpenDisplay();
+  native::NoWindows none;
+  gtk::GtkMessageBoxes boxes;
+  gtk::GtkCardPrompts prompts;
   SystemRandom random;
+  gtk::GtkDialogs dialogs(random);
+  MessageBoxes& shownBoxes = windowed ? static_cast<MessageBoxes&>(boxes) : none;
+  CardPromptFactory& shownPrompts = windowed ? static_cast<CardPromptFactory&>(prompts) : none;
+  Dialogs& shownDialogs = windowed ? static_cast<Dialogs&>(dialogs) : none;
+  Sleeper& sleeper = windowed ? static_cast<Sleeper&>(prompts) : SystemSleeper();
+  native::Abandonment abandonment(SystemPcsc(), sleeper, shownBoxes, [windowed] {
+    if (windowed) gtk::CloseAllWindows();
+  });
+  ReaderModule reader(abandonment);
   const DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{reader, abandonment, windows, random, abandonment, windows, keys};
+  Platform platform{reader, abandonment, shownPrompts, random, abandonment, shownDialogs, keys};
   MemberGate gate(MemberGate::Reach::UserSession);
   ControlCore control(platform, gate);
   native::StandardStreams streams;

@@ -1,6 +1,7 @@
 #pragma once
 // Numbers of the module's resources and dialog controls, shared by the
 // resource script and the code.
+#define kIdApplicationTitle 100  // string: the caption of the dialogs' boxes
 #define kIdCardPromptDialog 201
 #define kIdTransferDialog 203
 #define kIdAppCertPad 204

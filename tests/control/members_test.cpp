@@ -82,7 +82,9 @@ void ExpectSameAsDirect(std::string_view member, const std::vector<std::string>&
   const ResultCode result = call->call(viaTable.core, arguments);
   EXPECT_EQ(result, direct(directly.core)) << member;
   EXPECT_EQ(viaTable.card.log(), directly.card.log()) << member;
-  if (result == kResultSuccess) EXPECT_EQ(viaTable.Unsealed(), directly.Unsealed()) << member;
+  if (result == kResultSuccess) {
+    EXPECT_EQ(viaTable.Unsealed(), directly.Unsealed()) << member;
+  }
 }
 
 TEST(MemberTable, EachCallReachesItsMemberWithTheArgumentsInOrder) {

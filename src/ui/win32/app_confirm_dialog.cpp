@@ -15,7 +15,6 @@ namespace korvaden::ui {
 namespace {
 
 constexpr std::size_t kAccountLineWidth = 20;
-constexpr int kApplicationTitle = 100;  // string resource
 
 // Multi-line edits and statics break lines at "\r\n"; the texts carry "\n".
 std::string WithWindowsLineBreaks(std::string_view text) {
@@ -51,7 +50,7 @@ class AppConfirmDialog final : public ModalDialog, public AppConfirmView {
   }
   void ShowMessage(std::string_view text) override {
     wchar_t title[64] = {};
-    LoadStringW(module_, kApplicationTitle, title, 64);
+    LoadStringW(module_, kIdApplicationTitle, title, 64);
     ShowBox(text, Big5FromWide(title), MB_OK | MB_ICONWARNING);
   }
   void EndDialog(int result) override { End(result); }

@@ -1,0 +1,70 @@
+#include <string>
+
+#include "ui/app_confirm.h"
+#include "ui/dialog_templates.h"
+#include "ui/drawn_controls.h"
+#include "ui/gtk/cairo_canvas.h"
+#include "ui/gtk/dialog_windows.h"
+#include "ui/gtk/template_window.h"
+#include "ui/resource_ids.h"
+
+namespace korvaden::gtk {
+namespace {
+
+constexpr std::size_t kAccountLineWidth = 20;
+constexpr int kEscapeCommand = 2;
+constexpr int kHiddenOk = 1;
+
+class AppConfirmWindow final : public ModalWindow, public AppConfirmView {
+ public:
+  AppConfirmWindow(CIVESKAppConfirm& presenter, RandomSource& random)
+      : ModalWindow(kIdAppConfirmDialog), presenter_(presenter), accountImage_(random) {
+    UseDialogColors(kIdActivityTitle);
+    SetRed(kIdAppCountdown, true);
+  }
+
+  void Open(std::chrono::milliseconds tick) {
+    presenter_.OnOpen(*this);
+    StartCountdown(tick);
+  }
+
+  void ShowAccount(std::string_view label, std::string_view line) override {
+    SetItemText(kIdAccountLabel, label);
+    CairoCanvas canvas;
+    accountImage_.RenderMasked(canvas, line, kAccountLineWidth, false, false);
+    SetPicture(kIdAccountPicture, canvas.TakePicture());
+  }
+  void ShowActivityTitle(std::string_view title) override { SetItemText(kIdActivityTitle, title); }
+  void ShowHint(bool shown) override {
+    SetRed(kIdAppHint, shown);
+    SetShown(kIdAppHint, shown);
+  }
+  void ShowCountdown(std::string_view seconds) override { SetItemText(kIdAppCountdown, seconds); }
+  void ShowMessage(std::string_view text) override {
+    ShowBox(text, FindStringResource(kIdApplicationTitle), GTK_MESSAGE_WARNING);
+  }
+  void EndDialog(int result) override { End(result); }
+
+ private:
+  void OnCommand(int id) override {
+    if (id == kIdAppConfirmOk) presenter_.OnConfirm();
+    if (id == kIdAppConfirmCancel) presenter_.OnCancel();
+    if (id == kEscapeCommand) presenter_.OnEscape();
+    if (id == kHiddenOk) presenter_.OnHiddenOk();
+  }
+  void OnEscape() override { presenter_.OnEscape(); }
+  void OnTick() override { presenter_.OnTimer(); }
+
+  CIVESKAppConfirm& presenter_;
+  GRD_image accountImage_;
+};
+
+}  // namespace
+
+int RunAppConfirmWindow(CIVESKAppConfirm& presenter, RandomSource& random, std::chrono::milliseconds tick) {
+  AppConfirmWindow window(presenter, random);
+  window.Open(tick);
+  return window.Run();
+}
+
+}  // namespace korvaden::gtk

@@ -1,0 +1,22 @@
+#pragma once
+// The modal views of the presenters: each turns widget signals into presenter
+// calls and presenter output into widget state, and returns the dialog's
+// result. `tick` is the countdowns' second (shorter only in tests).
+#include <chrono>
+
+#include "base/random_source.h"
+#include "base/transfer_confirmation.h"
+
+namespace korvaden {
+class PinPad;
+class CIVESKAppConfirm;
+}  // namespace korvaden
+
+namespace korvaden::gtk {
+
+int RunTransferWindow(const TransferConfirmation& confirmation);
+// `random` draws the noise of the pictures and the digit keys.
+int RunPinPadWindow(PinPad& pad, RandomSource& random, std::chrono::milliseconds tick);
+int RunAppConfirmWindow(CIVESKAppConfirm& presenter, RandomSource& random, std::chrono::milliseconds tick);
+
+}  // namespace korvaden::gtk

@@ -1,0 +1,95 @@
+#include "ui/gtk/gtk_views.h"
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "ui/gtk/dialog_windows.h"
+#include "ui/gtk/template_window.h"
+#include "ui/resource_ids.h"
+
+// The card prompt's pictures, embedded by glib-compile-resources.
+extern "C" GResource* korvaden_pictures_get_resource(void);
+
+namespace korvaden::gtk {
+namespace {
+
+// Runs what is due on the host's main context until the deadline: paints,
+// the windows' own work, and input that the views then refuse.
+void Pump(std::chrono::milliseconds duration) {
+  bool due = false;
+  g_timeout_add(
+      static_cast<guint>(std::max<long long>(0, duration.count())),
+      +[](gpointer flag) -> gboolean {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+      },
+      &due);
+  while (!due) g_main_context_iteration(nullptr, TRUE);
+}
+
+Picture LoadPicture(const char* path) {
+  GInputStream* stream =
+      g_resource_open_stream(korvaden_pictures_get_resource(), path, G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+  if (stream == nullptr) return {};
+  GdkPixbuf* pixbuf = gdk_pixbuf_new_from_stream(stream, nullptr, nullptr);
+  g_object_unref(stream);
+  if (pixbuf == nullptr) return {};
+  const int width = gdk_pixbuf_get_width(pixbuf), height = gdk_pixbuf_get_height(pixbuf);
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_t* cr = cairo_create(surface);
+  gdk_cairo_set_source_pixbuf(cr, pixbuf, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  g_object_unref(pixbuf);
+  return Picture(surface);
+}
+
+// Picture 248 at stage 1, 249 at stage 2, over the whole window. It takes no
+// input at all: the flows end it.
+class GtkCardPrompt final : public TemplateWindow, public CardPromptView {
+ public:
+  GtkCardPrompt() : TemplateWindow(kIdCardPromptDialog) {}
+  ~GtkCardPrompt() override { gtk_widget_set_visible(GTK_WIDGET(window()), FALSE); }
+  void ShowStage(int stage) override {
+    SetPicture(kIdPromptPictureArea,
+               LoadPicture(stage == 1 ? "/korvaden/card_prompt_remove.jpg" : "/korvaden/card_prompt_insert.jpg"));
+    Present();
+    // Drawn now, not at the next wait: the flow goes to the card meanwhile.
+    Pump(std::chrono::milliseconds(30));
+  }
+
+ private:
+  bool TakesInput() const override { return false; }
+};
+
+}  // namespace
+
+bool OpenDisplay() {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((x11 == nullptr || *x11 == '\0') && (wayland == nullptr || *wayland == '\0')) return false;
+  return gtk_init_check();
+}
+
+void GtkMessageBoxes::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
+  RunMessageBox(nullptr, text, caption, icon == MessageIcon::Error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING);
+}
+
+std::unique_ptr<CardPromptView> GtkCardPrompts::Open() { return std::make_unique<GtkCardPrompt>(); }
+
+void GtkCardPrompts::Sleep(std::chrono::milliseconds duration) {
+  InputHold hold;
+  Pump(duration);
+}
+
+int GtkDialogs::RunTransferConfirmation(const TransferConfirmation& confirmation) {
+  return RunTransferWindow(confirmation);
+}
+
+int GtkDialogs::RunPinPad(PinPad& pad) { return RunPinPadWindow(pad, random_, tick_); }
+
+int GtkDialogs::RunAppConfirmation(CIVESKAppConfirm& dialog) { return RunAppConfirmWindow(dialog, random_, tick_); }
+
+}  // namespace korvaden::gtk

@@ -1,0 +1,52 @@
+#pragma once
+// The GTK windows of the core's interfaces on Linux: message boxes, the card
+// prompt (template 201) and the modal dialogs (templates 203, 204, 207, 209,
+// 211), all on the one thread that runs the members.
+#include <chrono>
+#include <memory>
+
+#include "base/card_prompt.h"
+#include "base/dialogs.h"
+#include "base/message_box.h"
+#include "base/random_source.h"
+#include "base/sleeper.h"
+
+namespace korvaden::gtk {
+
+// Opens the display the environment names (X11 or Wayland); false when there
+// is none, and then no window can be shown.
+bool OpenDisplay();
+
+// Closes every window of the host, from any thread: each ends as Esc ends it.
+void CloseAllWindows();
+
+// Unowned boxes, with the request's caption.
+class GtkMessageBoxes final : public MessageBoxes {
+ public:
+  void Show(std::string_view text, std::string_view caption, MessageIcon icon) override;
+};
+
+// Opens the card prompt. It is also the sleeper of the card steps: the waits
+// go on drawing what is open while no input reaches any window.
+class GtkCardPrompts final : public CardPromptFactory, public Sleeper {
+ public:
+  std::unique_ptr<CardPromptView> Open() override;
+  void Sleep(std::chrono::milliseconds duration) override;
+};
+
+class GtkDialogs final : public Dialogs {
+ public:
+  // `random` draws the noise of the pictures and keys; `tick` is the
+  // countdowns' second.
+  explicit GtkDialogs(RandomSource& random, std::chrono::milliseconds tick = std::chrono::seconds(1))
+      : random_(random), tick_(tick) {}
+  int RunTransferConfirmation(const TransferConfirmation& confirmation) override;
+  int RunPinPad(PinPad& pad) override;
+  int RunAppConfirmation(CIVESKAppConfirm& dialog) override;
+
+ private:
+  RandomSource& random_;
+  std::chrono::milliseconds tick_;
+};
+
+}  // namespace korvaden::gtk
