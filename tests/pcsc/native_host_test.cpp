@@ -184,15 +184,23 @@ TEST_F(NativeHost, TheBrowserGoingAwayEndsTheHostAtOnce) {
   EXPECT_EQ(next.Call(MemberRequest(2, "FidoVerify", kFido)).value("retVal", -1), 0);
 }
 
-TEST_F(NativeHost, AMemberThatNeedsAWindowEnds8990AndSaysSo) {
-  // P611AD with a PIN takes the card out and back: the card prompt.
+TEST_F(NativeHost, WithNoDisplayAMemberThatNeedsAWindowEnds8990AndSaysSo) {
+  // P611AD with a PIN takes the card out and back: the card prompt. With
+  // neither an X11 nor a Wayland display the host shows no window.
   Insert();
+  const std::string display = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
+  const std::string wayland = std::getenv("WAYLAND_DISPLAY") != nullptr ? std::getenv("WAYLAND_DISPLAY") : "";
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
   NativeHostProcess host(kNativeHost);
+  if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+  if (!wayland.empty()) setenv("WAYLAND_DISPLAY", wayland.c_str(), 1);
   std::vector<std::string> args = kFido;
   args[6] = "P611AD";
   args[7] = "123456";
   EXPECT_EQ(host.Call(MemberRequest(1, "FidoVerify", args)).value("retVal", -1), 8990);
   EXPECT_NE(host.Errors().find("no window on this system: the card prompt"), std::string::npos) << host.Errors();
+  for (const std::string& command : stack.CardLog()) EXPECT_NE(command.substr(2, 2), "20") << "no VERIFY: " << command;
 }
 
 TEST_F(NativeHost, NoPinLeftInItsMemory) {

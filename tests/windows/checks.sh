@@ -1,5 +1,5 @@
-# Sourced by the Wine tests: running a Windows program in the test prefix,
-# counting checks, and text predicates.
+# Sourced by the script tests (under Wine and on the Linux display): counting
+# checks, text predicates, and running a Windows program in the test prefix.
 src="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 passed=0
 failed=0

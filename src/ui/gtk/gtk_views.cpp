@@ -7,6 +7,7 @@
 
 #include "ui/gtk/dialog_windows.h"
 #include "ui/gtk/template_window.h"
+#include "ui/gtk/tests_exposure.h"
 #include "ui/resource_ids.h"
 
 // The card prompt's pictures, embedded by glib-compile-resources.
@@ -83,6 +84,8 @@ void GtkCardPrompts::Sleep(std::chrono::milliseconds duration) {
   InputHold hold;
   Pump(duration);
 }
+
+GtkDialogs::GtkDialogs(RandomSource& random) : random_(random), tick_(CountdownSecond()) {}
 
 int GtkDialogs::RunTransferConfirmation(const TransferConfirmation& confirmation) {
   return RunTransferWindow(confirmation);

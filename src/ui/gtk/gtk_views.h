@@ -36,10 +36,8 @@ class GtkCardPrompts final : public CardPromptFactory, public Sleeper {
 
 class GtkDialogs final : public Dialogs {
  public:
-  // `random` draws the noise of the pictures and keys; `tick` is the
-  // countdowns' second.
-  explicit GtkDialogs(RandomSource& random, std::chrono::milliseconds tick = std::chrono::seconds(1))
-      : random_(random), tick_(tick) {}
+  // `random` draws the noise of the pictures and keys.
+  explicit GtkDialogs(RandomSource& random);
   int RunTransferConfirmation(const TransferConfirmation& confirmation) override;
   int RunPinPad(PinPad& pad) override;
   int RunAppConfirmation(CIVESKAppConfirm& dialog) override;

@@ -139,7 +139,9 @@ GtkWidget* TemplateWindow::MakeWidget(Control& control) {
     case ControlKind::Label: {
       widget = gtk_label_new(text.c_str());
       GtkLabel* label = GTK_LABEL(widget);
-      gtk_label_set_wrap(label, TRUE);
+      // Lines break where the text breaks them; a line a substitute font
+      // makes longer than the template's runs on rather than into the next.
+      gtk_label_set_wrap(label, spec.multiline);
       gtk_label_set_wrap_mode(label, PANGO_WRAP_WORD_CHAR);
       gtk_label_set_xalign(label, spec.align == TextAlign::Left ? 0.0f : spec.align == TextAlign::Center ? 0.5f : 1.0f);
       gtk_label_set_yalign(label, 0.0f);

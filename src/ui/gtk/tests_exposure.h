@@ -7,6 +7,7 @@
 // of a key reaches a widget's text or the accessibility tree in either build.
 #include <gtk/gtk.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -19,6 +20,10 @@ inline constexpr bool kShowsDigitsToTests = false;
 #endif
 
 void ExposeToTests(GtkWidget* window, std::function<std::string()> describe);
+
+// The countdowns' second: one second, but in the test build what
+// KORVADEN_TEST_SECOND_MS says, so that a test sees a countdown run out.
+std::chrono::milliseconds CountdownSecond();
 
 // "X Y WIDTH HEIGHT" of the widget on its window's surface, in pixels.
 std::string PlaceOnSurface(GtkWidget* widget);

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# korvaden-native on Linux as a browser runs it, with its GTK windows on an X
+# display: korvaden-native-driver speaks the framing, pcscd's virtual reader
+# holds korvaden-card, and a customer outside the host presses the windows
+# with real X input. The test build of the host (never packaged) lets the
+# customer find the controls and read the digits of its pictures.
+# Usage (on an X display): native_windows_test.sh LINUX_BUILD
+set -uo pipefail
+build="$1"
+source "$(dirname "${BASH_SOURCE[0]}")/../windows/checks.sh"
+cd "$src"
+export KORVADEN_BUILD="$build"
+set --  # the card starts with its default profile
+source tools/demo/pcsc_stack.sh
+source tests/linux/x_customer.sh
+screens="$build/screens"
+mkdir -p "$screens"
+bank="$build/tools/bank/korvaden-bank"
+driver="$build/tools/native_driver/korvaden-native-driver"
+host=("$build/for_tests/korvaden-native" "chrome-extension://test/")
+origin="https://webatm.korvaden.test"
+export GTK_A11Y=none
+
+remove_card() { kill "${pids[1]}"; wait "${pids[1]}" 2>/dev/null; }
+insert_card() {
+  "$build/tools/card/korvaden-card" --port "$port" --log "$work/card.log" > "$work/card.out" 2>&1 &
+  pids[1]=$!
+}
+request() {  # request MEMBER ARG...: one member call as a JSON line (texts; #N is the integer N)
+  local member="$1" args="" arg
+  shift
+  for arg in "$@"; do
+    if [[ "$arg" == \#* ]]; then args+="${args:+,}${arg#\#}"; else args+="${args:+,}\"$arg\""; fi
+  done
+  printf '{"id":1,"origin":"%s","member":"%s","args":[%s]}\n' "$origin" "$member" "$args"
+}
+member() {  # member MEMBER ARG... (in the background): the answer in $work/answer
+  request "$@" > "$work/request"
+  member_started="$(date +%s%N)"
+  "$driver" --plain "${host[@]}" < "$work/request" > "$work/answer" 2>"$work/host.err" &
+  member_pid=$!
+}
+finished() { wait "$member_pid"; out="$(cat "$work/answer")"; }
+opened() { sed -n '/^retVal=/,$p' <<<"$out" | tail -n +2 | "$bank" unseal; }
+reason() { opened | tr -d '\n' | sed -n 's/.*<reason>\(.*\)<\/reason>.*/\1/p'; }
+fido=("$reader" SESSION0123456789ABCDEF 1234567890123456 20230731123456 12345678 WEBATM01)
+
+# Until the card is in the reader; without a display, so that no box waits for a customer.
+for _ in $(seq 30); do
+  request FidoVerify "${fido[@]}" P611AE "" | DISPLAY= "$driver" --plain "${host[@]}" 2>/dev/null | grep -q '^retVal=0' && break
+  sleep 0.5
+done
+
+echo "== TransIVESK with the PIN: the card out and back, then the confirmation"
+transfer=("$reader" 123456 2510 123456 81200000 1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 '#1')
+member TransIVESK "${transfer[@]}" LINUX-TRANSFER-1
+customer wait 217 pause 300 shot linux_card_prompt_remove | tee "$work/first.out"
+remove_card
+member_started=""
+customer wait 217 pause 1500 shot linux_card_prompt_insert
+insert_card
+customer wait 214 shot linux_transfer_confirmation click 2 gone
+finished
+check "TransIVESK confirmed by a click on 確定 (Y)" has "$out" "retVal=0"
+check "and the bank opens its message" has "$(opened)" "<tx_code>2510</tx_code><session_id>LINUX-TRANSFER-1</session_id>"
+check "the prompt was seen at both stages" test -s "$screens/linux_card_prompt_remove.png" -a -s "$screens/linux_card_prompt_insert.png"
+check "the two stages show two pictures" test "$(compare -metric AE "$screens/linux_card_prompt_remove.png" \
+  "$screens/linux_card_prompt_insert.png" null: 2>&1)" -gt 1000
+
+no_pin=("$reader" 123456 2510 "" 81200000 1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 '#1')
+member TransIVESK "${no_pin[@]}" LINUX-TRANSFER-2
+customer wait 214 click 1 gone
+finished
+check "取消 (N) cancels the transfer" has "$out" "retVal=8990"
+member TransIVESK "${no_pin[@]}" LINUX-TRANSFER-3
+customer wait 214 key Escape gone
+finished
+check "Esc cancels the transfer" has "$out" "retVal=8990"
+
+echo "== The four account services"
+blocks() {  # blocks SESSION: the bank's parameter blocks for the default card as arguments
+  "$bank" blocks --d1 "2812000001234567890123456$reader" --d2 "$1" --d3 "ATM0000187654321XXXXXXXX20231201093000" \
+    --d4 654321 --d11 2571 --d12 A123456789 > "$work/blocks"
+  args=()
+  local block
+  for block in BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11; do args+=("$(sed -n "s/^$block=//p" "$work/blocks")"); done
+}
+service() {  # service MEMBER PAD DISPLAY1 DISPLAY2 PASSWORD: through the pad and the confirmation
+  local name="$1" pad="$2" first="$3" second="$4" password="$5"
+  blocks "LINUX-$name"
+  if [ "$name" = BondingDevice_Apply ]; then args+=("$(sed -n "s/^BHO_D12=//p" "$work/blocks")"); fi
+  member "$name" "${args[@]}" "Activity"
+  customer wait 230 click "$first" keys "$password" click "$second" keys "$password" click 235 code \
+    shot "linux_pin_pad_$pad" click 228 gone wait 239 shot linux_app_confirmation click 228 gone
+  finished
+  check "$name through the PIN pad $pad and the confirmation" has "$out" "retVal=0"
+}
+service Reissue_iVeskAppCert 204 231 233 135790
+check "Reissue_iVeskAppCert: the bank reads the password" test "$(reason)" = 135790
+service CardLess_Apply 209 254 255 97531086
+check "CardLess_Apply: the bank recovers the password" \
+  test "$(reason | "$bank" pinblock --cardless 345678012345)" = 97531086
+service CardLess_Reset 209 254 255 86420975
+check "CardLess_Reset: the bank recovers the password" \
+  test "$(reason | "$bank" pinblock --cardless 345678012345)" = 86420975
+service BondingDevice_Apply 211 231 233 246813
+check "BondingDevice_Apply: the bank recovers the password" \
+  test "$(reason | "$bank" pinblock --bonding A123456789)" = 246813
+
+echo "== A PIN pad's cancel, a wrong verification code, a countdown that runs out"
+blocks LINUX-WRONG-CODE
+member CardLess_Apply "${args[@]}" "Activity"
+customer wait 230 click 254 keys 97531086 click 255 keys 97531086 click 235 wrongcode click 228 box > "$work/box.out"
+check "a wrong code is told in a box of the pad" has "$(cat "$work/box.out")" "交易驗證碼錯誤，請重新輸入"
+customer wait 230 click 2 gone
+finished
+check "the pad stayed open; 回主選單 then gives 8990" has "$out" "retVal=8990"
+blocks LINUX-TIMEOUT
+KORVADEN_TEST_SECOND_MS=2 member CardLess_Apply "${args[@]}" "Activity"
+customer wait 230 gone
+finished
+check "a countdown that runs out: 9950" has "$out" "retVal=9950"
+
+echo "== The shipped host tells nothing of its windows"
+blocks LINUX-SHIPPED
+request CardLess_Apply "${args[@]}" "Activity" > "$work/request"
+"$driver" --plain "$build/src/native/korvaden-native" "chrome-extension://test/" < "$work/request" > "$work/answer" 2>&1 &
+member_pid=$!
+xc_until 30 bash -c 'xdotool search --onlyvisible --classname korvaden-native >/dev/null'
+sleep 0.5
+shipped="$(xdotool search --onlyvisible --classname korvaden-native | head -n1)"
+check "the shipped host's PIN pad is on the screen" test -n "$shipped"
+check "and has no KORVADEN_WINDOW property" test -z "$(xc_described "$shipped")"
+rss="$(awk '/VmRSS/ { print $2 }' "/proc/$(pgrep -f "^$build/src/native/korvaden-native" | head -n1)/status")"
+echo "resident memory of the shipped host with its PIN pad open: $rss kB"
+xdotool windowfocus --sync "$shipped" key Escape
+finished
+check "Esc cancels the shipped host's pad: 8990" has "$out" "retVal=8990"
+
+echo "first window on screen $(sed -n 's/^found 217 after //p' "$work/first.out") after the member call"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

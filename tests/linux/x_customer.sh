@@ -1,0 +1,100 @@
+# Sourced by the tests of the GTK windows: the customer outside the host, who
+# finds its windows on the X display and presses them with real X input
+# (xdotool at the controls' places). The test build of the host tells, as the
+# X property KORVADEN_WINDOW of each window, its template, where each control
+# is and the digits a person reads off the pictures.
+#
+#   customer COMMAND...   wait ID (a window with control ID) | pause MS |
+#                         shot NAME | click ID | keys DIGITS | code | wrongcode |
+#                         key KEY | gone (the window went away) |
+#                         box (a message box: prints its text, presses OK)
+# Needs $screens (the screenshots' folder); with `member_started` (date +%s%N)
+# each wait prints the time since then, as "found ID after N ms".
+export LC_ALL=C.UTF-8
+
+xc_windows() { xdotool search --onlyvisible --classname korvaden-native 2>/dev/null; }
+xc_described() { xprop -id "$1" -notype KORVADEN_WINDOW 2>/dev/null | sed -n 's/^KORVADEN_WINDOW = "\(.*\)"$/\1/p'; }
+# xc_place DESCRIPTION ID: "X Y WIDTH HEIGHT [DIGITS]" of control ID.
+xc_place() { tr '|' '\n' <<<"$1" | awk -v id="$2" '$1 == id && $4 > 0 { print $2, $3, $4, $5, $6 }'; }
+xc_click_at() {  # xc_click_at WINDOW X Y WIDTH HEIGHT
+  xdotool mousemove --window "$1" $(($2 + $4 / 2)) $(($3 + $5 / 2)) click 1
+  sleep 0.05
+}
+xc_until() {  # xc_until SECONDS COMMAND...: until COMMAND succeeds
+  local deadline=$(($(date +%s) + $1))
+  shift
+  until "$@"; do
+    [ "$(date +%s)" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+xc_find() {  # sets xc_win to a shown window with control $1
+  local w
+  for w in $(xc_windows); do
+    if [ -n "$(xc_place "$(xc_described "$w")" "$1")" ]; then
+      xc_win="$w"
+      return 0
+    fi
+  done
+  return 1
+}
+xc_find_box() {
+  local w
+  for w in $(xc_windows); do
+    if [[ "$(xc_described "$w")" == box\|* ]]; then
+      xc_box="$w"
+      return 0
+    fi
+  done
+  return 1
+}
+xc_shown() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
+xc_not_shown() { ! xc_shown "$1"; }
+xc_keys() {  # xc_keys DIGITS: clicks the keys that show them
+  local description digit k place
+  description="$(xc_described "$xc_win")"
+  for ((i = 0; i < ${#1}; i++)); do
+    digit="${1:i:1}"
+    for k in 227 218 219 220 221 222 223 224 225 226; do
+      place="$(xc_place "$description" "$k")"
+      if [ "${place##* }" = "$digit" ]; then
+        xc_click_at "$xc_win" $place
+        break
+      fi
+    done
+  done
+}
+xc_code() { local place; place="$(xc_place "$(xc_described "$xc_win")" 230)"; echo "${place##* }"; }
+
+customer() {
+  local place code
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      wait)
+        xc_until 30 xc_find "$2" || { echo "customer: no window with control $2" >&2; return 1; }
+        if [ -n "${member_started:-}" ]; then
+          echo "found $2 after $((($(date +%s%N) - member_started) / 1000000)) ms"
+        fi
+        shift 2 ;;
+      pause) sleep "$(awk -v ms="$2" 'BEGIN { print ms / 1000 }')"; shift 2 ;;
+      shot) sleep 0.2; import -window "$xc_win" "$screens/$2.png"; shift 2 ;;
+      click)
+        place="$(xc_place "$(xc_described "$xc_win")" "$2")"
+        [ -n "$place" ] || { echo "customer: no control $2" >&2; return 1; }
+        xc_click_at "$xc_win" $place
+        shift 2 ;;
+      keys) xc_keys "$2"; shift 2 ;;
+      code) xc_keys "$(xc_code)"; shift ;;
+      wrongcode) code="$(xc_code)"; xc_keys "${code:0:5}$(( (${code:5:1} + 1) % 10 ))"; shift ;;
+      key) xdotool windowfocus --sync "$xc_win" key "$2"; shift 2 ;;
+      gone) xc_until 30 xc_not_shown "$xc_win" || { echo "customer: the window stayed" >&2; return 1; }; shift ;;
+      box)
+        xc_until 30 xc_find_box || { echo "customer: no box" >&2; return 1; }
+        xc_described "$xc_box" | cut -d'|' -f3-
+        xc_click_at "$xc_box" $(xc_place "$(xc_described "$xc_box")" 1)
+        xc_until 30 xc_not_shown "$xc_box"
+        shift ;;
+      *) echo "customer: what is $1?" >&2; return 1 ;;
+    esac
+  done
+}
