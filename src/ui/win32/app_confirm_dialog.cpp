@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/windows_text.h"
 #include "ui/app_confirm.h"
 #include "ui/drawn_controls.h"
 #include "ui/resource_ids.h"
@@ -9,7 +10,6 @@
 #include "ui/win32/gdi_canvas.h"
 #include "ui/win32/modal_dialog.h"
 #include "ui/win32/picture_controls.h"
-#include "base/windows_text.h"
 
 namespace korvaden::ui {
 namespace {

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <string>
 
+#include "base/windows_text.h"
 #include "ui/resource_ids.h"
 #include "ui/win32/dialog_views.h"
 #include "ui/win32/picture_controls.h"
-#include "base/windows_text.h"
 
 namespace korvaden::ui {
 
