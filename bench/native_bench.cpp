@@ -1,11 +1,18 @@
 // The native host against korvaden-host through pcscd: the time from a
 // FidoVerify request's first byte to its answer, the process's start
 // included, for each program in the same run; and the host's resident
-// memory before and after a member.
+// memory before and after a member. On an X display also its windows: the
+// time from a member call to the card prompt on the screen, next to the
+// host's whole answer to a call without windows, and its resident memory with a
+// PIN pad open, next to its memory after a member without one.
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -62,6 +69,72 @@ double HostCall() {
   return Milliseconds(Clock::now() - start);
 }
 
+// Whether the host shows a window: the X server lists one of its class.
+bool HostWindowShown() {
+  return std::system("xdotool search --onlyvisible --classname korvaden-native > /dev/null 2>&1") == 0;
+}
+
+bool WaitForHostWindow() {
+  const auto deadline = Clock::now() + std::chrono::seconds(20);
+  while (!HostWindowShown()) {
+    if (Clock::now() > deadline) return false;
+    usleep(2000);
+  }
+  return true;
+}
+
+// The bank's parameter blocks of a CardLess_Apply for the default card.
+nlohmann::json CardlessArguments() {
+  const std::string command = std::string(KORVADEN_BANK_BINARY) + " blocks --d1 '2812000001234567890123456" +
+                              korvaden::test::PcscStack::kReaderName +
+                              "' --d2 BENCH --d3 ATM0000187654321XXXXXXXX20231201093000 --d4 654321 --d11 2571";
+  nlohmann::json args = nlohmann::json::array();
+  FILE* blocks = popen(command.c_str(), "r");
+  if (blocks == nullptr) return args;
+  std::map<std::string, std::string> values;
+  char line[4096];
+  while (std::fgets(line, sizeof line, blocks) != nullptr) {
+    std::string text(line);
+    const auto equals = text.find('=');
+    if (equals != std::string::npos)
+      values[text.substr(0, equals)] = text.substr(equals + 1, text.find('\n') - equals - 1);
+  }
+  pclose(blocks);
+  for (const char* name : {"BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11"}) args.push_back(values[name]);
+  args.push_back("Activity");
+  return args;
+}
+
+void MeasureWindows(double withoutWindows, long residentWithout) {
+  std::vector<double> toPrompt;
+  std::vector<std::string> withPin = kFido;
+  withPin[6] = "P611AD";  // the card out and back: the card prompt first
+  withPin[7] = "123456";
+  for (int i = 0; i < 5; ++i) {
+    const auto start = Clock::now();
+    NativeHostProcess host(kNativeHost);
+    host.Send(korvaden::test::MemberRequest(1, "FidoVerify", withPin));
+    if (!WaitForHostWindow()) return (void)std::puts("  no window of korvaden-native came");
+    toPrompt.push_back(Milliseconds(Clock::now() - start));
+    host.CloseInput();  // the browser goes away: the prompt closes
+    host.WaitForExit(std::chrono::seconds(5));
+    while (HostWindowShown()) usleep(2000);
+  }
+  std::printf("Member call to the card prompt on the screen, process start included (median of %zu):\n",
+              toPrompt.size());
+  std::printf("  korvaden-native %7.1f ms\n  a FidoVerify without windows answered %7.1f ms (floor)\n",
+              Median(toPrompt), withoutWindows);
+
+  NativeHostProcess host(kNativeHost);
+  host.Send(korvaden::test::MemberRequest(1, "CardLess_Apply", CardlessArguments()));
+  if (!WaitForHostWindow()) return (void)std::puts("  no PIN pad of korvaden-native came");
+  usleep(300000);
+  std::printf(
+      "korvaden-native resident memory with a PIN pad open: %.1f MB (%.1f MB after a member without "
+      "windows, floor)\n",
+      ResidentKiB(host.pid()) / 1024.0, residentWithout / 1024.0);
+}
+
 }  // namespace
 
 int main() {
@@ -86,5 +159,6 @@ int main() {
   const long after = ResidentKiB(process.pid());
   std::printf("korvaden-native resident memory: %.1f MB before a member, %.1f MB after (goal <= 15 MB)\n",
               before / 1024.0, after / 1024.0);
+  if (const char* display = std::getenv("DISPLAY"); display != nullptr && *display != '\0') MeasureWindows(n, after);
   return 0;
 }

@@ -10,8 +10,8 @@ dll=build/windows/src/control/win32/KORVADENIVESK.dll
 
 echo "== Linux"
 build/linux/bench/korvaden_bench_crypto
-echo "== The native host through pcscd"
-build/linux/bench/korvaden_bench_native
+echo "== The native host through pcscd, its windows on a virtual display"
+GTK_A11Y=none xvfb-run -a -s '-screen 0 1280x1024x24' build/linux/bench/korvaden_bench_native
 echo "== Wine"
 wine_ build/windows/bench/korvaden_bench_crypto.exe | tail -n +2
 work="$(mktemp -d)"

@@ -17,7 +17,7 @@
 int main() {
   using namespace korvaden;
   g_set_prgname("korvaden-native");
-  const bool windowed = gtk::OpenDisplay();
+  const bool windowed = gtk::DisplayNamed();
   native::NoWindows none;
   gtk::GtkMessageBoxes boxes;
   gtk::GtkCardPrompts prompts;

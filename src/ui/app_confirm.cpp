@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "card/transaction_client.h"
+#include "ui/resource_ids.h"
 #include "ui/texts.h"
 
 namespace korvaden {
@@ -49,6 +50,14 @@ void CIVESKAppConfirm::OnConfirm() {
 }
 
 void CIVESKAppConfirm::OnCancel() { view_->EndDialog(kAppConfirmCancelled); }
+
+void CIVESKAppConfirm::OnPressed(int control) {
+  constexpr int kHiddenOk = 1, kEscape = 2;
+  if (control == kIdAppConfirmOk) OnConfirm();
+  if (control == kIdAppConfirmCancel) OnCancel();
+  if (control == kEscape) OnEscape();
+  if (control == kHiddenOk) OnHiddenOk();
+}
 
 void CIVESKAppConfirm::OnEscape() { view_->EndDialog(kAppConfirmUnreachable); }
 

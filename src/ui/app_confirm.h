@@ -43,6 +43,8 @@ class CIVESKAppConfirm {
   void OnCancel();    // "取消": 8990
   void OnEscape();    // 2
   void OnHiddenOk();  // 1
+  // A click on control `control` of the template: "確定", "取消", 2 or 1.
+  void OnPressed(int control);
 
  private:
   Platform& platform_;

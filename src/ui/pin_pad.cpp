@@ -263,6 +263,40 @@ void PinPad::OnCancel() { view_->EndDialog(kPinPadCancelled); }
 
 void PinPad::OnHiddenOk() { view_->EndDialog(kPinPadHiddenOk); }
 
+int KeyControl(std::size_t position) { return position == 0 ? kIdKeyPosition0 : kIdKeyPosition1 + int(position) - 1; }
+
+int KeyPositionOf(int control) {
+  if (control == kIdKeyPosition0) return 0;
+  return control >= kIdKeyPosition1 && control < kIdKeyPosition1 + 9 ? control - kIdKeyPosition1 + 1 : -1;
+}
+
+int PinPad::DisplayOf(int field) const {
+  if (field == kFieldPassword) return profile_.passwordDisplay;
+  if (field == kFieldConfirm) return profile_.confirmDisplay;
+  return kIdCardPinDisplay;
+}
+
+void PinPad::OnPressed(int control) {
+  constexpr int kHiddenOk = 1, kCancel = 2;  // "回主選單"
+  const int position = KeyPositionOf(control);
+  if (position >= 0) return OnDigit(static_cast<std::size_t>(position));
+  for (const int field : {kFieldPassword, kFieldConfirm, kFieldCardPin}) {
+    if (control == DisplayOf(field)) return OnSelectField(field);
+  }
+  switch (control) {
+    case kIdPadBackspace:
+      return OnBackspace();
+    case kIdPadClear:
+      return OnClear();
+    case kIdPadConfirm:
+      return OnConfirm();
+    case kCancel:
+      return OnCancel();
+    case kHiddenOk:
+      return OnHiddenOk();
+  }
+}
+
 SecureString PinPad::GetPassword() const { return keypad_.DecodeTokens(password_.tokens); }
 
 SecureString PinPad::GetCardPin() const { return keypad_.DecodeTokens(cardPin_.tokens); }

@@ -12,6 +12,7 @@
 #include "base/secure_memory.h"
 #include "card/platform.h"
 #include "ui/keypad_model.h"
+#include "ui/resource_ids.h"
 
 namespace korvaden {
 
@@ -42,6 +43,14 @@ inline constexpr int kPinPadCancelled = 2;
 inline constexpr int kPinPadTimedOut = AsInteger(kResultTimedOut);
 inline constexpr int kPinPadCardRefused = AsInteger(kResultPinPadCard6620);  // the card answered 6620
 inline constexpr std::size_t kCardPinDisplayWidth = 12;
+
+// The ten keys' controls by keypad position: 227 for position 0, else 217 + k;
+// -1 for a control that is no key.
+int KeyControl(std::size_t position);
+int KeyPositionOf(int control);
+// The controls of the card PIN's line, hidden when the card checks no PIN.
+inline constexpr int kCardPinControls[] = {kIdCardPinCaption, kIdCardPinCountOpen, kIdCardPinCount,
+                                           kIdCardPinCountClose, kIdCardPinDisplay};
 
 class PinPadView {
  public:
@@ -78,6 +87,12 @@ class PinPad {
   void OnConfirm();
   void OnCancel();
   void OnHiddenOk();
+  // A click on control `control` of the pad's template: a key, a display,
+  // a command button; nothing for any other control.
+  void OnPressed(int control);
+
+  // The control that displays field 1, 2 or 4.
+  int DisplayOf(int field) const;
 
   // After result 0: the typed digits (empty PIN when none was typed).
   SecureString GetPassword() const;

@@ -63,35 +63,13 @@ finished
 check "Esc cancels the transfer" has "$out" "retVal=8990"
 
 echo "== The four account services"
-blocks() {  # blocks SESSION: the bank's parameter blocks for the default card as arguments
-  "$bank" blocks --d1 "2812000001234567890123456$reader" --d2 "$1" --d3 "ATM0000187654321XXXXXXXX20231201093000" \
-    --d4 654321 --d11 2571 --d12 A123456789 > "$work/blocks"
-  args=()
-  local block
-  for block in BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11; do args+=("$(sed -n "s/^$block=//p" "$work/blocks")"); done
-}
-service() {  # service MEMBER PAD DISPLAY1 DISPLAY2 PASSWORD: through the pad and the confirmation
-  local name="$1" pad="$2" first="$3" second="$4" password="$5"
-  blocks "E2E-$name"
-  if [ "$name" = BondingDevice_Apply ]; then args+=("$(sed -n "s/^BHO_D12=//p" "$work/blocks")"); fi
-  member "$name" "${args[@]}" "Activity"
-  customer wait 230 click "$first" keys "$password" click "$second" keys "$password" click 235 code \
-    shot "pin_pad_$pad.bmp" click 228 gone wait 239 shot app_confirmation.bmp click 228 gone && shot "pin_pad_$pad"
+press_service() {  # press_service PAD DISPLAY1 DISPLAY2 PASSWORD
+  customer wait 230 click "$2" keys "$4" click "$3" keys "$4" click 235 code \
+    shot "pin_pad_$1.bmp" click 228 gone wait 239 shot app_confirmation.bmp click 228 gone && shot "pin_pad_$1"
   [ -f "$dir/app_confirmation.bmp" ] && shot app_confirmation
-  finished
-  check "$name through the PIN pad $pad and the confirmation" has "$out" "retVal=0"
 }
-service Reissue_iVeskAppCert 204 231 233 135790
-check "Reissue_iVeskAppCert: the bank reads the password" test "$(reason)" = 135790
-service CardLess_Apply 209 254 255 97531086
-check "CardLess_Apply: the bank recovers the password" \
-  test "$(reason | "$bank" pinblock --cardless 345678012345)" = 97531086
-service CardLess_Reset 209 254 255 86420975
-check "CardLess_Reset: the bank recovers the password" \
-  test "$(reason | "$bank" pinblock --cardless 345678012345)" = 86420975
-service BondingDevice_Apply 211 231 233 246813
-check "BondingDevice_Apply: the bank recovers the password" \
-  test "$(reason | "$bank" pinblock --bonding A123456789)" = 246813
+source tests/support/account_services.sh
+account_services E2E
 
 echo "== A PIN pad's cancel and a wrong verification code"
 blocks E2E-WRONG-CODE

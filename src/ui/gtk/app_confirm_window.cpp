@@ -12,8 +12,6 @@ namespace korvaden::gtk {
 namespace {
 
 constexpr std::size_t kAccountLineWidth = 20;
-constexpr int kEscapeCommand = 2;
-constexpr int kHiddenOk = 1;
 
 class AppConfirmWindow final : public ModalWindow, public AppConfirmView {
  public:
@@ -46,12 +44,7 @@ class AppConfirmWindow final : public ModalWindow, public AppConfirmView {
   void EndDialog(int result) override { End(result); }
 
  private:
-  void OnCommand(int id) override {
-    if (id == kIdAppConfirmOk) presenter_.OnConfirm();
-    if (id == kIdAppConfirmCancel) presenter_.OnCancel();
-    if (id == kEscapeCommand) presenter_.OnEscape();
-    if (id == kHiddenOk) presenter_.OnHiddenOk();
-  }
+  void OnCommand(int id) override { presenter_.OnPressed(id); }
   void OnEscape() override { presenter_.OnEscape(); }
   void OnTick() override { presenter_.OnTimer(); }
 

@@ -4,6 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iostream>
+
+#include "base/utf8_text.h"
+#include "ui/app_confirm.h"
+#include "ui/pin_pad.h"
 
 #include "ui/gtk/dialog_windows.h"
 #include "ui/gtk/template_window.h"
@@ -67,18 +72,37 @@ class GtkCardPrompt final : public TemplateWindow, public CardPromptView {
 
 }  // namespace
 
-bool OpenDisplay() {
+bool DisplayNamed() {
   const char* x11 = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((x11 == nullptr || *x11 == '\0') && (wayland == nullptr || *wayland == '\0')) return false;
-  return gtk_init_check();
+  return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+bool OpenDisplay() {
+  static const bool opened = [] {
+    if (!DisplayNamed()) return false;
+    // A few small dialogs: drawn by Cairo, with no GL context, which costs
+    // the host 80 MB (a software GL loads LLVM) and a fifth of a second.
+    setenv("GSK_RENDERER", "cairo", 0);
+    setenv("GDK_DEBUG", "gl-disable", 0);
+    return gtk_init_check() != FALSE;
+  }();
+  return opened;
 }
 
 void GtkMessageBoxes::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
+  if (!OpenDisplay()) {
+    std::cerr << "korvaden-native: no display for the message box \"" << Utf8FromBig5(caption)
+              << "\": " << Utf8FromBig5(text) << "\n";
+    return;
+  }
   RunMessageBox(nullptr, text, caption, icon == MessageIcon::Error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING);
 }
 
-std::unique_ptr<CardPromptView> GtkCardPrompts::Open() { return std::make_unique<GtkCardPrompt>(); }
+std::unique_ptr<CardPromptView> GtkCardPrompts::Open() {
+  if (!OpenDisplay()) return nullptr;
+  return std::make_unique<GtkCardPrompt>();
+}
 
 void GtkCardPrompts::Sleep(std::chrono::milliseconds duration) {
   InputHold hold;
@@ -88,11 +112,15 @@ void GtkCardPrompts::Sleep(std::chrono::milliseconds duration) {
 GtkDialogs::GtkDialogs(RandomSource& random) : random_(random), tick_(CountdownSecond()) {}
 
 int GtkDialogs::RunTransferConfirmation(const TransferConfirmation& confirmation) {
-  return RunTransferWindow(confirmation);
+  return OpenDisplay() ? RunTransferWindow(confirmation) : kTransferCancelled;
 }
 
-int GtkDialogs::RunPinPad(PinPad& pad) { return RunPinPadWindow(pad, random_, tick_); }
+int GtkDialogs::RunPinPad(PinPad& pad) {
+  return OpenDisplay() ? RunPinPadWindow(pad, random_, tick_) : kPinPadCancelled;
+}
 
-int GtkDialogs::RunAppConfirmation(CIVESKAppConfirm& dialog) { return RunAppConfirmWindow(dialog, random_, tick_); }
+int GtkDialogs::RunAppConfirmation(CIVESKAppConfirm& dialog) {
+  return OpenDisplay() ? RunAppConfirmWindow(dialog, random_, tick_) : kAppConfirmCancelled;
+}
 
 }  // namespace korvaden::gtk

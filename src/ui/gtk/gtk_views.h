@@ -13,14 +13,18 @@
 
 namespace korvaden::gtk {
 
-// Opens the display the environment names (X11 or Wayland); false when there
-// is none, and then no window can be shown.
+// Whether the environment names a display (X11 or Wayland) for the windows.
+bool DisplayNamed();
+// Opens that display the first time a window is wanted, so that a member
+// without windows pays nothing for GTK; false when it cannot be opened, and
+// then each window counts as cancelled.
 bool OpenDisplay();
 
 // Closes every window of the host, from any thread: each ends as Esc ends it.
 void CloseAllWindows();
 
-// Unowned boxes, with the request's caption.
+// Unowned boxes, with the request's caption (on the standard error when no
+// display opens).
 class GtkMessageBoxes final : public MessageBoxes {
  public:
   void Show(std::string_view text, std::string_view caption, MessageIcon icon) override;

@@ -11,16 +11,6 @@
 namespace korvaden::gtk {
 namespace {
 
-constexpr int kCancelCommand = 2;  // "回主選單"
-constexpr int kHiddenOk = 1;
-
-// Keypad position k is control 227 for k = 0, else 217 + k.
-int KeyId(std::size_t position) { return position == 0 ? kIdKeyPosition0 : kIdKeyPosition1 + int(position) - 1; }
-int KeyPosition(int id) {
-  if (id == kIdKeyPosition0) return 0;
-  return id >= kIdKeyPosition1 && id < kIdKeyPosition1 + 9 ? id - kIdKeyPosition1 + 1 : -1;
-}
-
 class PinPadWindow final : public ModalWindow, public PinPadView {
  public:
   PinPadWindow(PinPad& pad, RandomSource& random)
@@ -44,7 +34,7 @@ class PinPadWindow final : public ModalWindow, public PinPadView {
     CairoCanvas canvas;
     const int index = field == kFieldCardPin ? 2 : field - 1;
     images_[index].RenderMasked(canvas, text, width, randomFont, active);
-    SetPicture(DisplayId(field), canvas.TakePicture());
+    SetPicture(pad_.DisplayOf(field), canvas.TakePicture());
   }
   void ShowCode(std::string_view code) override {
     CairoCanvas canvas;
@@ -66,15 +56,12 @@ class PinPadWindow final : public ModalWindow, public PinPadView {
   void ShowCountdown(std::string_view seconds) override { SetItemText(kIdPadCountdown, seconds); }
   void ShowCardPinCount(std::string_view count) override { SetItemText(kIdCardPinCount, count); }
   void HideCardPinControls() override {
-    for (const int id :
-         {kIdCardPinCaption, kIdCardPinCountOpen, kIdCardPinCount, kIdCardPinCountClose, kIdCardPinDisplay}) {
-      SetShown(id, false);
-    }
+    for (const int id : kCardPinControls) SetShown(id, false);
   }
   void SetKeyCaption(std::size_t position, char digit) override {
     captions_[position] = digit;
-    gtk_widget_queue_draw(gtk_button_get_child(GTK_BUTTON(Item(KeyId(position)))));
-    ShowDigitsToTests(KeyId(position), std::string_view(&digit, 1));
+    gtk_widget_queue_draw(gtk_button_get_child(GTK_BUTTON(Item(KeyControl(position)))));
+    ShowDigitsToTests(KeyControl(position), std::string_view(&digit, 1));
   }
   void ShowMessage(std::string_view text) override { ShowBox(text, "", GTK_MESSAGE_WARNING); }
   void EndDialog(int result) override { End(result); }
@@ -83,39 +70,14 @@ class PinPadWindow final : public ModalWindow, public PinPadView {
   // Enter would end the request through the hidden OK: in a pad it does
   // nothing; its keys are pressed with the pointer.
   bool EnterPressesFocused() const override { return false; }
-  int DisplayId(int field) const {
-    if (field == kFieldPassword) return pad_.profile().passwordDisplay;
-    if (field == kFieldConfirm) return pad_.profile().confirmDisplay;
-    return kIdCardPinDisplay;
-  }
-
-  void OnCommand(int id) override {
-    const int position = KeyPosition(id);
-    if (position >= 0) return pad_.OnDigit(static_cast<std::size_t>(position));
-    if (id == pad_.profile().passwordDisplay) return pad_.OnSelectField(kFieldPassword);
-    if (id == pad_.profile().confirmDisplay) return pad_.OnSelectField(kFieldConfirm);
-    switch (id) {
-      case kIdCardPinDisplay:
-        return pad_.OnSelectField(kFieldCardPin);
-      case kIdPadBackspace:
-        return pad_.OnBackspace();
-      case kIdPadClear:
-        return pad_.OnClear();
-      case kIdPadConfirm:
-        return pad_.OnConfirm();
-      case kCancelCommand:
-        return pad_.OnCancel();
-      case kHiddenOk:
-        return pad_.OnHiddenOk();
-    }
-  }
+  void OnCommand(int id) override { pad_.OnPressed(id); }
   void OnFocus(int id) override {
     if (id == kIdTypedCode) pad_.OnSelectField(kFieldCode);
   }
   void OnEscape() override { pad_.OnCancel(); }
   void OnTick() override { pad_.OnTimer(); }
   void OnDrawButton(int id, cairo_t* cr, int width, int height, bool pressed) override {
-    const int position = KeyPosition(id);
+    const int position = KeyPositionOf(id);
     if (position < 0) return;
     CairoCanvas canvas;
     canvas.Begin(width, height);

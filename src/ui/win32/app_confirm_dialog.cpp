@@ -62,11 +62,7 @@ class AppConfirmDialog final : public ModalDialog, public AppConfirmView {
     return TRUE;
   }
   void OnCommand(int id, int notification) override {
-    if (notification != BN_CLICKED) return;
-    if (id == kIdAppConfirmOk) presenter_.OnConfirm();
-    if (id == kIdAppConfirmCancel) presenter_.OnCancel();
-    if (id == IDCANCEL) presenter_.OnEscape();
-    if (id == IDOK) presenter_.OnHiddenOk();
+    if (notification == BN_CLICKED) presenter_.OnPressed(id);
   }
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {

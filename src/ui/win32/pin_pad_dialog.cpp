@@ -14,13 +14,6 @@
 namespace korvaden::ui {
 namespace {
 
-// Keypad position k is control 227 for k = 0, else 217 + k.
-int KeyId(std::size_t position) { return position == 0 ? kIdKeyPosition0 : kIdKeyPosition1 + int(position) - 1; }
-int KeyPosition(int id) {
-  if (id == kIdKeyPosition0) return 0;
-  return id >= kIdKeyPosition1 && id < kIdKeyPosition1 + 9 ? id - kIdKeyPosition1 + 1 : -1;
-}
-
 class PinPadDialog final : public ModalDialog, public PinPadView {
  public:
   PinPadDialog(PinPad& pad, RandomSource& random)
@@ -32,7 +25,7 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
     GdiCanvas canvas;
     const int index = field == kFieldCardPin ? 2 : field - 1;
     images_[index].RenderMasked(canvas, text, width, randomFont, active);
-    SetPicture(Item(DisplayId(field)), canvas.TakeBitmap());
+    SetPicture(Item(pad_.DisplayOf(field)), canvas.TakeBitmap());
   }
   void ShowCode(std::string_view code) override {
     GdiCanvas canvas;
@@ -57,15 +50,12 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
   void ShowCountdown(std::string_view seconds) override { SetText(kIdPadCountdown, seconds); }
   void ShowCardPinCount(std::string_view count) override { SetText(kIdCardPinCount, count); }
   void HideCardPinControls() override {
-    for (const int id :
-         {kIdCardPinCaption, kIdCardPinCountOpen, kIdCardPinCount, kIdCardPinCountClose, kIdCardPinDisplay}) {
-      ShowWindow(Item(id), SW_HIDE);
-    }
+    for (const int id : kCardPinControls) ShowWindow(Item(id), SW_HIDE);
   }
   void SetKeyCaption(std::size_t position, char digit) override {
     captions_[position] = digit;
-    InvalidateRect(Item(KeyId(position)), nullptr, FALSE);
-    ShowDigitsToTests(Item(KeyId(position)), std::string_view(&digit, 1));
+    InvalidateRect(Item(KeyControl(position)), nullptr, FALSE);
+    ShowDigitsToTests(Item(KeyControl(position)), std::string_view(&digit, 1));
   }
   void ShowMessage(std::string_view text) override { ShowBox(text, "", MB_OK | MB_ICONEXCLAMATION); }
   void EndDialog(int result) override { End(result); }
@@ -74,11 +64,6 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
   // Enter would send the hidden OK command and end the request: in a pad it
   // does nothing; its keys are pressed with the pointer.
   bool EnterPressesDefault() const override { return false; }
-  int DisplayId(int field) const {
-    if (field == kFieldPassword) return pad_.profile().passwordDisplay;
-    if (field == kFieldConfirm) return pad_.profile().confirmDisplay;
-    return kIdCardPinDisplay;
-  }
   void SetText(int id, std::string_view text) {
     SetItemText(id, text);
     RedrawWindow(Item(id), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -97,25 +82,8 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
     return TRUE;  // the focus goes to the first tab stop, "回主選單"
   }
   void OnCommand(int id, int notification) override {
-    const int position = KeyPosition(id);
-    if (position >= 0 && notification == BN_CLICKED) return pad_.OnDigit(static_cast<std::size_t>(position));
-    if (id == pad_.profile().passwordDisplay && notification == STN_CLICKED) return pad_.OnSelectField(kFieldPassword);
-    if (id == pad_.profile().confirmDisplay && notification == STN_CLICKED) return pad_.OnSelectField(kFieldConfirm);
-    if (id == kIdCardPinDisplay && notification == STN_CLICKED) return pad_.OnSelectField(kFieldCardPin);
     if (id == kIdTypedCode && notification == EN_SETFOCUS) return pad_.OnSelectField(kFieldCode);
-    if (notification != BN_CLICKED) return;
-    switch (id) {
-      case kIdPadBackspace:
-        return pad_.OnBackspace();
-      case kIdPadClear:
-        return pad_.OnClear();
-      case kIdPadConfirm:
-        return pad_.OnConfirm();
-      case IDCANCEL:
-        return pad_.OnCancel();
-      case IDOK:
-        return pad_.OnHiddenOk();
-    }
+    if (notification == BN_CLICKED) pad_.OnPressed(id);  // STN_CLICKED too: both are 0
   }
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
     switch (message) {
@@ -124,7 +92,7 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
         return TRUE;
       case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        const int position = KeyPosition(static_cast<int>(wParam));
+        const int position = KeyPositionOf(static_cast<int>(wParam));
         if (item.CtlType != ODT_BUTTON || position < 0) return FALSE;
         DrawKey(item, std::string(1, captions_[static_cast<std::size_t>(position)]));
         return TRUE;
