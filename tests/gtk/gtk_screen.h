@@ -32,7 +32,7 @@ class GtkCustomer {
 };
 
 // A step that lets the windows run for `steps` steps (what was pressed drawn).
-GtkCustomer::Step Pause(int steps = 4);
+GtkCustomer::Step Pause(int steps = 10);
 
 // A shown window of the host with control `id`; none when there is none.
 GtkWindow* WindowWith(int id);

@@ -90,14 +90,14 @@ TemplateWindow::TemplateWindow(int templateId) : template_(*FindDialogTemplate(t
   gtk_window_set_child(window_, fixed_);
 
   controls_.reserve(template_.controls.size());
-  for (const ControlTemplate& spec : template_.controls) controls_.push_back({&spec, nullptr, {}});
+  for (const ControlTemplate& layout : template_.controls) controls_.push_back({&layout, nullptr, {}});
   for (Control& control : controls_) {
-    const DialogUnits& place = control.spec->place;
+    const DialogUnits& place = control.layout->place;
     control.widget = MakeWidget(control);
-    gtk_widget_set_name(control.widget, ("control-" + std::to_string(control.spec->id)).c_str());
+    gtk_widget_set_name(control.widget, ("control-" + std::to_string(control.layout->id)).c_str());
     gtk_widget_set_size_request(control.widget, static_cast<int>(place.width * unitX_ + 0.5),
                                 static_cast<int>(place.height * unitY_ + 0.5));
-    gtk_widget_set_visible(control.widget, control.spec->visible);
+    gtk_widget_set_visible(control.widget, control.layout->visible);
     gtk_fixed_put(GTK_FIXED(fixed_), control.widget, static_cast<int>(place.x * unitX_ + 0.5),
                   static_cast<int>(place.y * unitY_ + 0.5));
   }
@@ -116,10 +116,10 @@ TemplateWindow::~TemplateWindow() {
 }
 
 GtkWidget* TemplateWindow::MakeWidget(Control& control) {
-  const ControlTemplate& spec = *control.spec;
-  const std::string text = Utf8FromBig5(spec.text);
+  const ControlTemplate& layout = *control.layout;
+  const std::string text = Utf8FromBig5(layout.text);
   GtkWidget* widget = nullptr;
-  switch (spec.kind) {
+  switch (layout.kind) {
     case ControlKind::PushButton:
       widget = gtk_button_new_with_label(text.c_str());
       g_signal_connect(widget, "clicked", G_CALLBACK(OnClicked), this);
@@ -141,18 +141,20 @@ GtkWidget* TemplateWindow::MakeWidget(Control& control) {
       GtkLabel* label = GTK_LABEL(widget);
       // Lines break where the text breaks them; a line a substitute font
       // makes longer than the template's runs on rather than into the next.
-      gtk_label_set_wrap(label, spec.multiline);
+      gtk_label_set_wrap(label, layout.multiline);
       gtk_label_set_wrap_mode(label, PANGO_WRAP_WORD_CHAR);
-      gtk_label_set_xalign(label, spec.align == TextAlign::Left ? 0.0f : spec.align == TextAlign::Center ? 0.5f : 1.0f);
+      gtk_label_set_xalign(label, layout.align == TextAlign::Left     ? 0.0f
+                                  : layout.align == TextAlign::Center ? 0.5f
+                                                                      : 1.0f);
       gtk_label_set_yalign(label, 0.0f);
-      gtk_label_set_justify(label, spec.align == TextAlign::Left     ? GTK_JUSTIFY_LEFT
-                                   : spec.align == TextAlign::Center ? GTK_JUSTIFY_CENTER
-                                                                     : GTK_JUSTIFY_RIGHT);
+      gtk_label_set_justify(label, layout.align == TextAlign::Left     ? GTK_JUSTIFY_LEFT
+                                   : layout.align == TextAlign::Center ? GTK_JUSTIFY_CENTER
+                                                                       : GTK_JUSTIFY_RIGHT);
       gtk_widget_set_overflow(widget, GTK_OVERFLOW_HIDDEN);
       break;
     }
     case ControlKind::Edit:
-      if (spec.multiline) {
+      if (layout.multiline) {
         widget = gtk_text_view_new();
         gtk_text_view_set_editable(GTK_TEXT_VIEW(widget), FALSE);
         gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(widget), FALSE);
@@ -165,13 +167,13 @@ GtkWidget* TemplateWindow::MakeWidget(Control& control) {
         g_signal_connect(focus, "enter", G_CALLBACK(OnFocusEnter), this);
         gtk_widget_add_controller(widget, focus);
       }
-      gtk_widget_set_focusable(widget, spec.tabStop);
+      gtk_widget_set_focusable(widget, layout.tabStop);
       break;
     case ControlKind::Picture:
     case ControlKind::Frame:
       widget = gtk_drawing_area_new();
       gtk_drawing_area_set_draw_func(GTK_DRAWING_AREA(widget), DrawControl, this, nullptr);
-      if (spec.notify) {
+      if (layout.notify) {
         GtkGesture* click = gtk_gesture_click_new();
         g_signal_connect_swapped(click, "pressed", G_CALLBACK(OnClicked), widget);
         g_object_set_data(G_OBJECT(widget), "korvaden-window", this);
@@ -179,7 +181,7 @@ GtkWidget* TemplateWindow::MakeWidget(Control& control) {
       }
       break;
   }
-  if (spec.sunken) gtk_widget_add_css_class(widget, "sunken");
+  if (layout.sunken) gtk_widget_add_css_class(widget, "sunken");
   g_object_set_data(G_OBJECT(widget), "korvaden-window", this);
   return widget;
 }
@@ -193,7 +195,7 @@ TemplateWindow::Control* TemplateWindow::ControlOf(GtkWidget* widget) {
 
 GtkWidget* TemplateWindow::Item(int id) const {
   for (const Control& control : controls_) {
-    if (control.spec->id == id) return control.widget;
+    if (control.layout->id == id) return control.widget;
   }
   return nullptr;
 }
@@ -235,10 +237,10 @@ std::string TemplateWindow::ItemText(int id) const {
 
 void TemplateWindow::SetPicture(int id, Picture picture) {
   for (Control& control : controls_) {
-    if (control.spec->id != id) continue;
-    if (control.spec->kind == ControlKind::Picture && picture.get() != nullptr) {
+    if (control.layout->id != id) continue;
+    if (control.layout->kind == ControlKind::Picture && picture.get() != nullptr) {
       // The control takes the picture's size; its sunken edge goes around it.
-      const int edge = control.spec->sunken ? 2 : 0;
+      const int edge = control.layout->sunken ? 2 : 0;
       gtk_widget_set_size_request(control.widget, picture.width() + edge, picture.height() + edge);
     }
     control.picture = std::move(picture);
@@ -269,8 +271,8 @@ std::string TemplateWindow::DescriptionForTests() const {
   std::string description = std::to_string(template_.id);
   for (const Control& control : controls_) {
     if (!gtk_widget_get_visible(control.widget)) continue;
-    const auto digits = digitsForTests_.find(control.spec->id);
-    description += "|" + std::to_string(control.spec->id) + " " + PlaceOnSurface(control.widget) +
+    const auto digits = digitsForTests_.find(control.layout->id);
+    description += "|" + std::to_string(control.layout->id) + " " + PlaceOnSurface(control.widget) +
                    (digits != digitsForTests_.end() ? " " + digits->second : "");
   }
   return description;
@@ -282,7 +284,7 @@ void TemplateWindow::Present() { gtk_window_present(window_); }
 
 void TemplateWindow::FocusFirstTabStop() {
   for (const Control& control : controls_) {
-    if (control.spec->tabStop && gtk_widget_get_focusable(control.widget) && gtk_widget_get_visible(control.widget)) {
+    if (control.layout->tabStop && gtk_widget_get_focusable(control.widget) && gtk_widget_get_visible(control.widget)) {
       gtk_window_set_focus(window_, control.widget);
       return;
     }
@@ -293,7 +295,7 @@ void TemplateWindow::FocusFirstTabStop() {
 void TemplateWindow::MoveFocus(bool forward) {
   std::vector<GtkWidget*> stops;
   for (const Control& control : controls_) {
-    if (control.spec->tabStop && gtk_widget_get_focusable(control.widget) && gtk_widget_is_visible(control.widget) &&
+    if (control.layout->tabStop && gtk_widget_get_focusable(control.widget) && gtk_widget_is_visible(control.widget) &&
         gtk_widget_is_sensitive(control.widget)) {
       stops.push_back(control.widget);
     }
@@ -331,13 +333,13 @@ gboolean TemplateWindow::OnCloseRequest(GtkWindow*, gpointer self) {
 void TemplateWindow::OnClicked(GtkWidget* widget, gpointer) {
   auto* self = static_cast<TemplateWindow*>(g_object_get_data(G_OBJECT(widget), "korvaden-window"));
   if (self == nullptr || !self->TakesInput()) return;
-  if (Control* control = self->ControlOf(widget)) self->OnCommand(control->spec->id);
+  if (Control* control = self->ControlOf(widget)) self->OnCommand(control->layout->id);
 }
 
 void TemplateWindow::OnFocusEnter(GtkEventControllerFocus* focus, gpointer self) {
   auto* window = static_cast<TemplateWindow*>(self);
   if (Control* control = window->ControlOf(gtk_event_controller_get_widget(GTK_EVENT_CONTROLLER(focus)))) {
-    window->OnFocus(control->spec->id);
+    window->OnFocus(control->layout->id);
   }
 }
 
@@ -347,14 +349,14 @@ void TemplateWindow::DrawControl(GtkDrawingArea* area, cairo_t* cr, int width, i
   Control* control = window->ControlOf(widget);
   if (control == nullptr) control = window->ControlOf(gtk_widget_get_parent(widget));  // a drawn button's face
   if (control == nullptr) return;
-  if (control->spec->kind == ControlKind::DrawnButton) {
+  if (control->layout->kind == ControlKind::DrawnButton) {
     const bool pressed = (gtk_widget_get_state_flags(control->widget) & GTK_STATE_FLAG_ACTIVE) != 0;
-    window->OnDrawButton(control->spec->id, cr, width, height, pressed);
+    window->OnDrawButton(control->layout->id, cr, width, height, pressed);
     return;
   }
   const Picture& picture = control->picture;
   if (picture.get() == nullptr) return;
-  if (control->spec->kind == ControlKind::Frame) {
+  if (control->layout->kind == ControlKind::Frame) {
     cairo_scale(cr, double(width) / picture.width(), double(height) / picture.height());
   }
   cairo_set_source_surface(cr, picture.get(), 0, 0);

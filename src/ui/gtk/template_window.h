@@ -61,7 +61,7 @@ class TemplateWindow {
 
  private:
   struct Control {
-    const ControlTemplate* spec;
+    const ControlTemplate* layout;
     GtkWidget* widget;
     Picture picture;
   };
