@@ -363,7 +363,9 @@ void TemplateWindow::DrawControl(GtkDrawingArea* area, cairo_t* cr, int width, i
   cairo_paint(cr);
 }
 
-ModalWindow::~ModalWindow() { End(result_); }
+ModalWindow::~ModalWindow() {
+  if (countdown_ != 0) g_source_remove(countdown_);  // no tick after the window
+}
 
 int ModalWindow::Run() {
   if (!endedBeforeRun_) {
