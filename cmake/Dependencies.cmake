@@ -55,3 +55,6 @@ if(NOT WIN32)
   target_link_libraries(korvaden::x11 INTERFACE PkgConfig::X11)
   find_program(KORVADEN_GLIB_COMPILE_RESOURCES glib-compile-resources REQUIRED)
 endif()
+
+# Python writes the tables and the extension the build makes from its sources.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)

@@ -56,6 +56,17 @@ inline constexpr ResultCode kResultBusy{8980};
 // reader or card not reachable, a dialog cancelled, or the card not re-inserted
 // Customer: the request was stopped; check that the reader is connected and the card inserted, then try again
 inline constexpr ResultCode kResultCancelled{8990};
+// given by the browser extension, never by the control: it could not start the native host (not installed, or its
+// manifest does not name this extension), or the extension did not take the page's call
+// Customer: the bank's card program for this browser is missing; install it, then reload the page
+inline constexpr ResultCode kResultNoNativeHost{8991};
+// given by the browser extension: the native host ended before it answered (it crashed or was stopped)
+// Customer: the card program stopped; try again, or reinstall it
+inline constexpr ResultCode kResultNativeHostEnded{8992};
+// given by the browser extension: the page API, the extension and the native host do not fit together (another
+// protocol or major version), or the host could not take the request
+// Customer: the card program and the browser extension do not fit; update both, then reload the page
+inline constexpr ResultCode kResultRoadMismatch{8993};
 // the parameter block `BHO_D5` is shorter than one cipher block or has an odd length
 // Customer: the request could not be read; reload the page and try again, or call the bank
 inline constexpr ResultCode kResultBlockD5Refused{9810};
