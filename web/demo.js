@@ -2,6 +2,10 @@
 // its result means. The same file runs in the page (demo.html) and under
 // cscript (the tests): "cscript demo.js MEMBER ARG..." creates the control by
 // its class id, calls MEMBER and prints the result, its meaning and TrnsMsg.
+// The page gets the same members from one of two places: the control in
+// Internet Explorer mode (answers at once), or the browser extension's
+// window.korvaden in current browsers (answers with promises); `call` and
+// `version` hand either answer to a callback.
 // Plain JScript (no let, const or arrow functions): Internet Explorer mode runs it.
 
 var KorvadenDemo = {
@@ -33,6 +37,9 @@ var KorvadenDemo = {
     "8970": "a page value that the message or the card cannot carry: a control character in any value, a Money or PIN that is not all digits, a value too long for its field or the message, markup in the message's values",
     "8980": "a member was called while another member call was still running",
     "8990": "reader or card not reachable, a dialog cancelled, or the card not re-inserted",
+    "8991": "given by the browser extension, never by the control: it could not start the native host (not installed, or its manifest does not name this extension), or the extension did not take the page's call",
+    "8992": "given by the browser extension: the native host ended before it answered (it crashed or was stopped)",
+    "8993": "given by the browser extension: the page API, the extension and the native host do not fit together (another protocol or major version), or the host could not take the request",
     "9810": "the parameter block BHO_D5 is shorter than one cipher block or has an odd length",
     "9811": "BHO_D1 refused",
     "9812": "BHO_D2 refused",
@@ -65,18 +72,41 @@ var KorvadenDemo = {
     }
   },
 
-  // Calls `member` with `values` (texts, in the member's order) and gives the
-  // result code, its meaning and the sealed message (empty unless the code is 0).
-  call: function (control, member, values) {
+  // The members' provider on this page: the extension's page API where there
+  // is one, else the control of the object tag; null when neither is there.
+  provider: function (objectTag) {
+    if (typeof window !== "undefined" && window.korvaden) return window.korvaden;
+    try {
+      objectTag.GetAPIVersion();
+      return objectTag;
+    } catch (e) {
+      return null;
+    }
+  },
+
+  // Whatever `provider` gave back: the answer itself or a promise of it.
+  settle: function (answer, done) {
+    if (answer && typeof answer.then === "function") answer.then(done);
+    else done(answer);
+  },
+
+  // Calls `member` with `values` (texts, in the member's order) and hands
+  // `done` the result code, its meaning and the sealed message (empty unless
+  // the code is 0).
+  call: function (provider, member, values, done) {
     var names = KorvadenDemo.members[member];
     var args = [];
     for (var i = 0; i < names.length; ++i) {
       var value = i < values.length ? String(values[i]) : "";
       args.push(names[i] === "ShowVerifyDialog" ? parseInt(value || "0", 10) : value);
     }
-    var code = KorvadenDemo.invoke(control, member, args);
-    return {code: code, meaning: KorvadenDemo.meaning(code), message: control.TrnsMsg};
-  }
+    KorvadenDemo.settle(KorvadenDemo.invoke(provider, member, args), function (code) {
+      done({code: code, meaning: KorvadenDemo.meaning(code), message: provider.TrnsMsg});
+    });
+  },
+
+  // Hands `done` the control's version text.
+  version: function (provider, done) { KorvadenDemo.settle(provider.GetAPIVersion(), done); }
 };
 
 // A script host creates a control that has only a class id through the
@@ -94,8 +124,9 @@ if (typeof WScript !== "undefined") {
   var control = createControl();
   var values = [];
   for (var i = 1; i < WScript.Arguments.length; ++i) values.push(WScript.Arguments.Item(i));
-  var answer = KorvadenDemo.call(control, WScript.Arguments.Item(0), values);
-  WScript.Echo("version=" + control.GetAPIVersion());
-  WScript.Echo("result=" + answer.code + " (" + answer.meaning + ")");
-  WScript.Echo("TrnsMsg=" + answer.message);
+  KorvadenDemo.call(control, WScript.Arguments.Item(0), values, function (answer) {
+    WScript.Echo("version=" + control.GetAPIVersion());
+    WScript.Echo("result=" + answer.code + " (" + answer.meaning + ")");
+    WScript.Echo("TrnsMsg=" + answer.message);
+  });
 }
