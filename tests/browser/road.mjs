@@ -1,0 +1,200 @@
+// What the browser tests share: the bank's pages over HTTPS, the browsers with
+// the extension and the host's manifest, the customer at the X display, the
+// card in the virtual reader, the bank's tool, and counted checks. The shell
+// wrapper (browser_test.sh) starts pcscd and the card and names everything in
+// the environment.
+import {execFile, spawn} from "node:child_process";
+import {once} from "node:events";
+import fs from "node:fs";
+import https from "node:https";
+import path from "node:path";
+import {promisify} from "node:util";
+
+import puppeteer from "puppeteer-core";
+
+const run = promisify(execFile);
+const env = process.env;
+export const build = env.KORVADEN_BUILD;
+export const source = env.KORVADEN_SOURCE;
+export const work = env.KORVADEN_WORK;
+export const reader = env.KORVADEN_READER;
+export const extensionDir = path.join(build, "web/extension");
+export const extensionVersion = JSON.parse(fs.readFileSync(path.join(extensionDir, "manifest.json"))).version;
+export const pagePort = 8443;
+export const bankOrigin = "https://webatm.korvaden.test";
+
+let passed = 0;
+let failed = 0;
+export function check(what, ok, detail = "") {
+  if (ok) {
+    passed += 1;
+    console.log(`PASS ${what}`);
+  } else {
+    failed += 1;
+    console.log(`FAIL ${what}${detail ? `: ${detail}` : ""}`);
+  }
+}
+// A call the test left behind when it failed is settled by the browser's end.
+process.on("unhandledRejection", (error) => check("every call settled before the browser closed", false, error.message));
+export function summary() {
+  console.log(`${passed} passed, ${failed} failed`);
+  return failed === 0 ? 0 : 1;
+}
+
+export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+
+// The demo page and its script, and the test's own pages, for every host name
+// the browser sends here.
+export async function startPageServer() {
+  const files = {
+    "/demo.html": path.join(source, "web/demo.html"),
+    "/demo.js": path.join(source, "web/demo.js"),
+    "/forge.html": path.join(source, "tests/browser/pages/forge.html"),
+  };
+  const server = https.createServer(
+      {key: fs.readFileSync(path.join(work, "page.key")), cert: fs.readFileSync(path.join(work, "page.crt"))},
+      (request, response) => {
+        const file = files[new URL(request.url, "https://any").pathname];
+        if (file === undefined) {
+          response.writeHead(404).end();
+          return;
+        }
+        const type = file.endsWith(".js") ? "text/javascript" : "text/html";
+        response.writeHead(200, {"Content-Type": `${type}; charset=utf-8`}).end(fs.readFileSync(file));
+      });
+  server.listen(pagePort, "127.0.0.1");
+  await once(server, "listening");
+  return server;
+}
+
+// Chromium as a customer runs it, but with a profile of the test's own whose
+// host manifest names the test build of the host.
+export async function launchChromium({profile, hostEnv = {}}) {
+  fs.mkdirSync(path.join(profile, "NativeMessagingHosts"), {recursive: true});
+  await run("python3", [path.join(source, "tools/build/browser_extension.py"), "host-manifest", "chromium",
+                        env.KORVADEN_DEPLOYMENT, env.KORVADEN_HOST, path.join(profile, "NativeMessagingHosts",
+                        `${env.KORVADEN_HOST_NAME}.json`)]);
+  const rules = ["webatm.korvaden.test:443", "webatm.korvaden.test:9443", "other.korvaden.test:443"]
+                    .map((from) => `MAP ${from} 127.0.0.1:${pagePort}`).join(", ");
+  return puppeteer.launch({
+    executablePath: "/usr/bin/chromium",
+    headless: true,
+    userDataDir: profile,
+    env: {...process.env, ...hostEnv},
+    args: [
+      ...(process.getuid() === 0 ? ["--no-sandbox"] : []),
+      `--load-extension=${extensionDir}`, `--disable-extensions-except=${extensionDir}`,
+      `--host-resolver-rules=${rules}`, "--ignore-certificate-errors",
+      "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run",
+      "--disable-quic", "--disable-gpu",
+    ],
+  });
+}
+
+// The extension's ID as the browser made it from the manifest's key.
+export async function chromiumExtensionId(browser) {
+  const worker = await browser.waitForTarget(
+      (target) => target.type() === "service_worker" && target.url().endsWith("/background.js"), {timeout: 10000});
+  return new URL(worker.url()).host;
+}
+
+// Firefox ESR with the extension installed for the session over WebDriver
+// BiDi, every host name resolved here, and the host manifest in a HOME of the
+// test's own.
+export async function launchFirefox({home}) {
+  const manifests = path.join(home, ".mozilla/native-messaging-hosts");
+  fs.mkdirSync(manifests, {recursive: true});
+  await run("python3", [path.join(source, "tools/build/browser_extension.py"), "host-manifest", "firefox",
+                        env.KORVADEN_DEPLOYMENT, env.KORVADEN_HOST,
+                        path.join(manifests, `${env.KORVADEN_HOST_NAME}.json`)]);
+  const browser = await puppeteer.launch({
+    browser: "firefox",
+    executablePath: "/usr/bin/firefox-esr",
+    headless: true,
+    acceptInsecureCerts: true,
+    env: {...process.env, HOME: home},
+    extraPrefsFirefox: {"network.dns.forceResolve": "127.0.0.1"},
+  });
+  await browser.installExtension(extensionDir);
+  return browser;
+}
+
+export async function openPage(browser, url) {
+  const page = await browser.newPage();
+  await page.goto(url, {waitUntil: "load"});
+  return page;
+}
+
+// A member called by the page, its promise settled: [retVal, TrnsMsg, ms].
+export function pageCall(page, member, args) {
+  return page.evaluate(async (member, args) => {
+    const started = performance.now();
+    const retVal = await window.korvaden[member](...args);
+    return [retVal, window.korvaden.TrnsMsg, performance.now() - started];
+  }, member, args);
+}
+
+export async function customer(...steps) {
+  const {stdout} = await run("bash", [path.join(source, "tests/browser/customer.sh"), ...steps.map(String)],
+                             {env: {...process.env, KORVADEN_SCREENS: env.KORVADEN_SCREENS}});
+  return stdout;
+}
+
+export async function bank(args, input) {
+  const child = spawn(path.join(build, "tools/bank/korvaden-bank"), args);
+  let out = "";
+  child.stdout.on("data", (chunk) => (out += chunk));
+  child.stdin.end(input);
+  await once(child, "close");
+  return out;
+}
+export const opened = (trnsMsg) => bank(["unseal"], trnsMsg);
+export const reason = async (trnsMsg) => ((await opened(trnsMsg)).replace(/\n/g, "").match(/<reason>(.*)<\/reason>/) ||
+                                          [, ""])[1];
+
+// The bank's parameter blocks for the default card, in a service member's order.
+export async function blocks(session, member) {
+  const out = await bank(["blocks", "--d1", `2812000001234567890123456${reader}`, "--d2", session, "--d3",
+                          "ATM0000187654321XXXXXXXX20231201093000", "--d4", "654321", "--d11", "2571", "--d12",
+                          "A123456789"], "");
+  const value = (name) => (out.match(new RegExp(`^${name}=(.*)$`, "m")) || [, ""])[1];
+  const names = ["BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11"];
+  if (member === "BondingDevice_Apply") names.push("BHO_D12");
+  return [...names.map(value), "Activity"];
+}
+
+export const fido = (pin, session = "SESSION0123456789ABCDEF") =>
+    [reader, session, "1234567890123456", "20230731123456", "12345678", "WEBATM01", pin, ""];
+
+export const cardLogSize = () => fs.statSync(path.join(work, "card.log")).size;
+
+// The card taken out of the reader, and a card put back in (the virtual
+// card's process ends and a new one starts).
+let card = Number(env.KORVADEN_CARD_PID);
+export function removeCard() {
+  process.kill(card);
+}
+export function insertCard() {
+  const child = spawn(path.join(build, "tools/card/korvaden-card"),
+                      ["--port", env.KORVADEN_CARD_PORT, "--log", path.join(work, "card.log")], {stdio: "ignore"});
+  card = child.pid;
+  process.on("exit", () => child.kill());
+}
+
+// The host processes of the test build that run now.
+export async function hostProcesses() {
+  try {
+    const {stdout} = await run("pgrep", ["-f", `^${env.KORVADEN_HOST}`]);
+    return stdout.split("\n").filter(Boolean).map(Number);
+  } catch {
+    return [];
+  }
+}
+
+export async function until(what, test, seconds = 20) {
+  const deadline = Date.now() + seconds * 1000;
+  while (!(await test())) {
+    if (Date.now() > deadline) throw new Error(`gave up waiting for ${what}`);
+    await sleep(20);
+  }
+}
