@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prints the lean-and-fast figures next to their floors: the seal and a
-# parameter set on Linux and under Wine, loading the module under Wine, and the
-# module's size and imports. Run tools/setup.sh once first.
+# parameter set on Linux and under Wine, the native host and a page's call
+# through the browser, loading the module under Wine, and the module's size
+# and imports. Run tools/setup.sh once first.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root="$PWD"
@@ -12,6 +13,8 @@ echo "== Linux"
 build/linux/bench/korvaden_bench_crypto
 echo "== The native host through pcscd, its windows on a virtual display"
 GTK_A11Y=none xvfb-run -a -s '-screen 0 1280x1024x24' build/linux/bench/korvaden_bench_native
+echo "== A page's call through Chromium and the extension, next to the hosts alone"
+xvfb-run -a -s '-screen 0 1280x1024x24' bash tests/browser/browser_test.sh build/linux bench
 echo "== Wine"
 wine_ build/windows/bench/korvaden_bench_crypto.exe | tail -n +2
 work="$(mktemp -d)"

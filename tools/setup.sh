@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine: installs every package the project needs,
-# builds the static Windows OpenSSL (cached), configures and builds the four
-# presets (Linux, Linux with sanitizers, Windows, the fuzzers), then runs the demo.
+# Sets up a fresh Debian 12 machine: installs every package the project needs
+# (Debian's, and the browser tests' puppeteer-core from npm as its lock file
+# pins it), builds the static Windows OpenSSL (cached), configures and builds
+# the four presets (Linux, Linux with sanitizers, Windows, the fuzzers; the
+# Linux one makes the browser extension too), then runs the demo.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -14,7 +16,10 @@ packages=(
   imagemagick fonts-arphic-uming fonts-liberation fonts-wine
   wixl msitools gcab osslsigncode
   nlohmann-json3-dev python3 libgtk-4-dev x11-utils
+  chromium firefox-esr
 )
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -25,6 +30,8 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+(cd tests/browser && npm ci --no-audit --no-fund --loglevel=error)
 
 openssl_root="$(bash tools/build/windows-openssl.sh | tail -n1)"
 

@@ -32,12 +32,23 @@ async function theBankPage(browser) {
         "BondingDevice_Apply CardLess_Apply CardLess_Reset FidoVerify FidoVerifyOB GetAPIVersion GetInstallation " +
         "Reissue_iVeskAppCert TransIVESK TrnsMsg", shape.members);
   check("and cannot be changed by the page", shape.frozen);
+  const cardLog = road.cardLogSize();
   const installed = await page.evaluate(() => window.korvaden.GetInstallation());
-  check("GetInstallation: the extension and the host, without the card",
-        installed.retVal === 0 && installed.extension === road.extensionVersion &&
-        installed.host === apiVersion(road.extensionVersion), JSON.stringify(installed));
+  check("GetInstallation: the extension and the host", installed.retVal === 0 &&
+        installed.extension === road.extensionVersion && installed.host === apiVersion(road.extensionVersion),
+        JSON.stringify(installed));
   const version = await page.evaluate(() => window.korvaden.GetAPIVersion());
   check("GetAPIVersion gives the control's version text", version === apiVersion(road.extensionVersion), version);
+  check("neither touched the card", road.cardLogSize() === cardLog);
+  // The page writes another origin into a request of its own making: the
+  // host is given the page's real one, which the deployment allows.
+  const answer = await page.evaluate((version) => new Promise((settle) => {
+    window.addEventListener("message", (event) => event.data.to === "page" && !event.data.taken && settle(event.data));
+    window.postMessage({korvaden: 1, to: "extension", call: 77, version, member: "GetAPIVersion",
+                        origin: "https://other.korvaden.test", args: []}, window.location.origin);
+  }), road.extensionVersion);
+  check("an origin the page writes into its request is not the one checked", answer.version === version,
+        JSON.stringify(answer));
   return page;
 }
 
