@@ -202,7 +202,7 @@ async function brokenRoads(browser) {
 
 const server = await road.startPageServer();
 const browser = await road.launchChromium({profile});
-try {
+await road.runSteps(browser, server, async () => {
   const page = await theBankPage(browser);
   await theDemoPage(page);
   await theMembers(page);
@@ -210,10 +210,4 @@ try {
   await hostilePages(browser);
   await theCustomerLeaves(browser);
   await brokenRoads(browser);
-} catch (error) {
-  check("the test ran to its end", false, error.stack);
-} finally {
-  await browser.close();
-  server.close();
-}
-process.exit(road.summary());
+});

@@ -12,7 +12,7 @@ const demo = `${road.bankOrigin}:${road.pagePort}/demo.html`;
 
 const server = await road.startPageServer();
 const browser = await road.launchFirefox({home: path.join(road.work, "firefox-home")});
-try {
+await road.runSteps(browser, server, async () => {
   const page = await road.openPage(browser, demo);
   await page.waitForFunction(() => window.korvaden !== undefined, {timeout: 10000});
   const installed = await page.evaluate(() => window.korvaden.GetInstallation());
@@ -31,10 +31,4 @@ try {
   check("Reissue_iVeskAppCert through the pad and the confirmation: 0", code === 0, String(code));
   check("the bank reads the password", (await road.reason(message)) === "135790");
   await page.close();
-} catch (error) {
-  check("the test ran to its end", false, error.stack);
-} finally {
-  await browser.close();
-  server.close();
-}
-process.exit(road.summary());
+});

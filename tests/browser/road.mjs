@@ -36,9 +36,19 @@ export function check(what, ok, detail = "") {
 }
 // A call the test left behind when it failed is settled by the browser's end.
 process.on("unhandledRejection", (error) => check("every call settled before the browser closed", false, error.message));
-export function summary() {
+// Runs the test's steps in `browser`, closes it and the page server whatever
+// happened, and ends the process with the checks' verdict.
+export async function runSteps(browser, server, steps) {
+  try {
+    await steps();
+  } catch (error) {
+    check("the test ran to its end", false, error.stack);
+  } finally {
+    await browser.close();
+    server.close();
+  }
   console.log(`${passed} passed, ${failed} failed`);
-  return failed === 0 ? 0 : 1;
+  process.exit(failed === 0 ? 0 : 1);
 }
 
 export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));

@@ -3,9 +3,11 @@
 deployment (its folder holds deployment.txt and extension-public.pem).
 
   browser_extension.py extension SOURCE DEPLOYMENT VERSION OUT
-      the extension's folder: SOURCE's files with the deployment's origins,
-      native host name and version put in, and manifest.json with the
-      content scripts' matches and the key that fixes the extension's ID
+      the extension's folder: SOURCE's scripts with the deployment's origins,
+      native host name and version put in, and the control's result codes
+      by their names in its code (kResultBusy is ResultCode.Busy); and
+      manifest.json with the content scripts' matches and the key that fixes
+      the extension's ID
   browser_extension.py host-manifest chromium|firefox DEPLOYMENT HOST_PATH OUT
       the native host's manifest, naming only the deployment's extension
   browser_extension.py id DEPLOYMENT
@@ -19,6 +21,7 @@ import re
 import subprocess
 import sys
 
+RESULT_CODES = pathlib.Path(__file__).resolve().parents[2] / "src/base/result_codes.h"
 HOST_NAME = re.compile(r"^[a-z0-9_]+(\.[a-z0-9_]+)*$")
 FIREFOX_ID = re.compile(r"^[A-Za-z0-9._-]+@[a-z0-9.-]+$")
 
@@ -57,6 +60,11 @@ def content_matches(origins):
     return patterns
 
 
+def result_codes():
+    pairs = re.findall(r"inline constexpr ResultCode kResult(\w+)\{(\d+)\};", RESULT_CODES.read_text())
+    return "Object.freeze({" + ", ".join(f"{name}: {code}" for name, code in pairs) + "})"
+
+
 def make_extension(source, folder, version, out):
     values = deployment_values(folder)
     origins = values["allowed_origins"].split()
@@ -64,6 +72,7 @@ def make_extension(source, folder, version, out):
         '"@ALLOWED_ORIGINS@"': json.dumps(origins),
         "@NATIVE_HOST_NAME@": values["native_host_name"],
         "@VERSION@": version,
+        '"@RESULT_CODES@"': result_codes(),
     }
     out.mkdir(parents=True, exist_ok=True)
     for script in sorted(source.glob("*.js")):

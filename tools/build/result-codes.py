@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the result-code tables of README.md and docs/integration.md, the
-meanings the demo page shows (web/demo.js) and the codes the browser
-extension gives by name (web/extension), from src/base/result_codes.h,
+"""Writes the result-code tables of README.md and docs/integration.md, and the
+meanings the demo page shows (web/demo.js), from src/base/result_codes.h,
 where each code has its meaning in the comment above it and, on a line
 "Customer: ...", what the page tells the customer. With --check, changes
 nothing and fails when one of them differs."""
@@ -12,7 +11,6 @@ import sys
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 BEGIN, END = "<!-- result codes: begin -->", "<!-- result codes: end -->"
 JS_BEGIN, JS_END = "// result codes: begin", "// result codes: end"
-NAMES_BEGIN, NAMES_END = "// result code names: begin", "// result code names: end"
 HEADER = ROOT / "src/base/result_codes.h"
 
 
@@ -48,21 +46,11 @@ def script():
     return f"{JS_BEGIN}\n  meanings: {{\n" + ",\n".join(pairs) + f"\n  }},\n  {JS_END}"
 
 
-def names(indent=""):
-    """The codes by the names the control's code gives them (kResultBusy is Busy)."""
-    pairs = re.findall(r"inline constexpr ResultCode kResult(\w+)\{(\d+)\};", HEADER.read_text())
-    lines = [NAMES_BEGIN, "const ResultCode = Object.freeze({"] + [f"  {n}: {c}," for n, c in pairs] + ["});", NAMES_END]
-    return f"\n{indent}".join(lines)
-
-
 def main():
     check = "--check" in sys.argv
     stale = []
     for name, begin, end, wanted in (("README.md", BEGIN, END, table()), ("docs/integration.md", BEGIN, END, table()),
-                                     ("web/demo.js", JS_BEGIN, JS_END, script()),
-                                     ("web/extension/page_api.js", NAMES_BEGIN, NAMES_END, names("  ")),
-                                     ("web/extension/content.js", NAMES_BEGIN, NAMES_END, names("  ")),
-                                     ("web/extension/background.js", NAMES_BEGIN, NAMES_END, names())):
+                                     ("web/demo.js", JS_BEGIN, JS_END, script())):
         path = ROOT / name
         text = path.read_text()
         made = re.sub(re.escape(begin) + ".*?" + re.escape(end), lambda _: wanted, text, flags=re.S)

@@ -9,34 +9,8 @@
   const origin = window.location.origin;
   if (window.top !== window || !allowedOrigins.includes(origin)) return;
 
-  // result code names: begin
-  const ResultCode = Object.freeze({
-    Success: 0,
-    DialogOk: 1,
-    NoSelectionAnswer: 7900,
-    CardUnreadable: 8800,
-    TacFailed: 8900,
-    SealFailed: 8950,
-    PageRefused: 8960,
-    InvalidArgument: 8970,
-    Busy: 8980,
-    Cancelled: 8990,
-    NoNativeHost: 8991,
-    NativeHostEnded: 8992,
-    RoadMismatch: 8993,
-    BlockD5Refused: 9810,
-    BlockD1Refused: 9811,
-    BlockD2Refused: 9812,
-    BlockD3Refused: 9813,
-    BlockD4Refused: 9814,
-    BlockD11Refused: 9821,
-    BlockD12Refused: 9822,
-    ParametersUnsplittable: 9899,
-    WrongCard: 9940,
-    TimedOut: 9950,
-    PinPadCard6620: 26144,
-  });
-  // result code names: end
+  // The result codes by their names in the control's code, put in at build time.
+  const ResultCode = "@RESULT_CODES@";
 
   const answer = (call, fields) => window.postMessage({...fields, korvaden: 1, to: "page", call}, origin);
 
