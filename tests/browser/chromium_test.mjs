@@ -42,13 +42,12 @@ async function theBankPage(browser) {
   check("neither touched the card", road.cardLogSize() === cardLog);
   // The page writes another origin into a request of its own making: the
   // host is given the page's real one, which the deployment allows.
-  const answer = await page.evaluate((version) => new Promise((settle) => {
-    window.addEventListener("message", (event) => event.data.to === "page" && !event.data.taken && settle(event.data));
-    window.postMessage({korvaden: 1, to: "extension", call: 77, version, member: "GetAPIVersion",
-                        origin: "https://other.korvaden.test", args: []}, window.location.origin);
-  }), road.extensionVersion);
-  check("an origin the page writes into its request is not the one checked", answer.version === version,
+  const answer = await road.channelRequest(page, {call: 77, version: road.extensionVersion, member: "GetAPIVersion",
+                                                  origin: "https://other.korvaden.test"});
+  check("an origin the page writes into its request is not the one checked", answer?.version === version,
         JSON.stringify(answer));
+  const stale = await road.channelRequest(page, {call: 78, version: "0.9", member: "GetAPIVersion"});
+  check("a page API of another version than the extension: 8993", stale?.retVal === 8993, JSON.stringify(stale));
   return page;
 }
 
@@ -110,13 +109,9 @@ async function hostilePages(browser) {
     const page = await road.openPage(browser, url);
     check(`${what}: no window.korvaden`, await page.evaluate(() => window.korvaden === undefined));
     // The page writes the bank's origin into a request of its own making.
-    const answered = await page.evaluate((version) => new Promise((settle) => {
-      window.addEventListener("message", (event) => event.data.to === "page" && settle(true));
-      window.postMessage({korvaden: 1, to: "extension", call: 1, version, member: "FidoVerify",
-                          origin: "https://webatm.korvaden.test", args: []}, "*");
-      setTimeout(() => settle(false), 1500);
-    }), road.extensionVersion);
-    check(`${what}: a request written into the channel gets no answer`, !answered);
+    const answer = await road.channelRequest(page, {call: 1, version: road.extensionVersion, member: "FidoVerify",
+                                                    args: road.fido("P611AE"), origin: road.bankOrigin});
+    check(`${what}: a request written into the channel gets no answer`, answer === null, JSON.stringify(answer));
     check(`${what}: no host started, no card command`,
           (await road.hostProcesses()).length === 0 && road.cardLogSize() === cardLog);
     await page.close();

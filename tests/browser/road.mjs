@@ -144,6 +144,19 @@ export function pageCall(page, member, args) {
   }, member, args);
 }
 
+// A request the page writes into the channel itself, as a page without the
+// page API (or one that goes around it) would: the extension's answer, or
+// null when none came within `ms`.
+export function channelRequest(page, request, ms = 1500) {
+  return page.evaluate((request, ms) => new Promise((settle) => {
+    window.addEventListener("message", (event) => {
+      if (event.data.to === "page" && event.data.call === request.call && !event.data.taken) settle(event.data);
+    });
+    window.postMessage({korvaden: 1, to: "extension", args: [], ...request}, "*");
+    setTimeout(() => settle(null), ms);
+  }), request, ms);
+}
+
 export async function customer(...steps) {
   const {stdout} = await run("bash", [path.join(source, "tests/browser/customer.sh"), ...steps.map(String)],
                              {env: {...process.env, KORVADEN_SCREENS: env.KORVADEN_SCREENS}});
