@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installers as a customer runs them, under Wine in a prefix of their own:
 # each scope installs, registers what DllRegisterServer registers, lets the
-# page script drive the control against the virtual card, is upgraded in
+# page script drive the control against the virtual card, installs the
+# native host and registers it for Chrome, Edge and Firefox, is upgraded in
 # place by a newer installer, and uninstalls without a trace. Also: the
 # signatures, and the CAB for the object tag's codebase.
 # Usage: installer_test.sh WINDOWS_BUILD HOST_TOOLS_BUILD VERSION
@@ -13,6 +14,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 export KORVADEN_WINEPREFIX="$win/install-prefix"
 package="$win/package"
 clsid='{331B2E6C-3280-4BBD-A43D-F22A90BE0C8A}'
+deployment="$src/deploy/test"
+host_name="$(sed -n 's/^native_host_name=//p' "$deployment/deployment.txt")"
+extension_id="$(python3 "$src/tools/build/browser_extension.py" id "$deployment")"
+browser_keys=('Software\Google\Chrome' 'Software\Microsoft\Edge' 'Software\Mozilla')
 reader='Virtual PCD 00 00'
 work="$(mktemp -d)"
 card_pid=""
@@ -34,6 +39,8 @@ registry() {
 added() { comm -13 "$1" "$2"; }  # lines of $2 not in $1
 keys() { grep -c -v '\] .' || true; }  # counts the key lines of its input
 classes() { grep -i -e "$clsid" -e '{ae0eefe7-' -e '{0cb77c81-' | grep -v -i 'installer\\\\'; }
+host_registrations() { grep -i "nativemessaginghosts\\\\\\\\$host_name\] @=" || true; }
+unix_path() { sed 's|^C:|'"$KORVADEN_WINEPREFIX"'/drive_c|; s|\\|/|g' <<<"$1"; }
 files() { find "$KORVADEN_WINEPREFIX/drive_c" -type f ! -path '*/drive_c/windows/*' | sort; }
 installed_files() { files | comm -13 "$work/before.files" -; }
 msiexec_() {  # msiexec_ ARG...: time in ms on stdout, exit code
@@ -56,7 +63,7 @@ touch "$work/empty.js"
 (cd "$work" && wine_ cscript //nologo empty.js)
 
 # Signed, and signed by the build's certificate.
-for file in KORVADENIVESK.dll "korvaden-$version-user.msi" "korvaden-$version-machine.msi" KORVADENIVESK.cab; do
+for file in KORVADENIVESK.dll korvaden-native.exe "korvaden-$version-user.msi" "korvaden-$version-machine.msi" KORVADENIVESK.cab; do
   check "$file is signed and verifies" has "$(osslsigncode verify -CAfile "$package/test-signing/certificate.pem" \
     -in "$package/$file" 2>&1)" "Succeeded"
 done
@@ -79,12 +86,14 @@ export KORVADEN_CARD_PORT="$(sed -n 's/serving on port //p' "$work/card.out")"
 
 # A newer installer of the same module, for the upgrade.
 newer="${version%.*}.$(( ${version##*.} + 1 ))"
-bash "$src/tools/build/package.sh" "$win/src/control/win32/KORVADENIVESK.dll" "$newer" "$work/newer" >/dev/null
+bash "$src/tools/build/package.sh" "$win/src/control/win32/KORVADENIVESK.dll" "$win/src/native/korvaden-native.exe" \
+  "$newer" "$deployment" "$work/newer" >/dev/null
 
 for scope in user machine; do
   msi="$(winpath "$package/korvaden-$version-$scope.msi")"
-  hive=system classes_key='HKLM\Software\Classes'
-  [ "$scope" = user ] && hive=user classes_key='HKCU\Software\Classes'
+  hive=system root=HKLM
+  [ "$scope" = user ] && hive=user root=HKCU
+  classes_key="$root\\Software\\Classes"
   registry > "$work/before.reg"
   files > "$work/before.files"
   ms="$(msiexec_ /i "$msi")"
@@ -93,15 +102,37 @@ for scope in user machine; do
   added "$work/before.reg" "$work/installed.reg" > "$work/added.reg"
   classes < "$work/added.reg" > "$work/msi-classes.reg"
   module="$(wine_ reg query "$classes_key\\CLSID\\$clsid\\InprocServer32" /ve | LC_ALL=C sed -n 's/.*REG_SZ *//p' | tr -d '\r')"
-  files="$(installed_files)"
-  module_dir="$(dirname "$(sed 's|^C:|'"$KORVADEN_WINEPREFIX"'/drive_c|; s|\\|/|g' <<<"$module")")"
+  module_dir="$(dirname "$(unix_path "$module")")"
   check "$scope: the class names the installed module" test -f "$module_dir/KORVADENIVESK.dll"
   [ -f "$module_dir/KORVADENIVESK.dll" ] || continue
   echo "$scope: installed in $ms ms to $module; keys written: $(keys < "$work/added.reg")" \
        "($(keys < "$work/msi-classes.reg") of the control's classes)"
   check "$scope: the control's classes only in the $hive hive" test "$(grep -c -v "^$hive " "$work/msi-classes.reg")" -eq 0
-  check "$scope: one file, the signed module" test "$(installed_files | wc -l)" -eq 1
-  check "$scope: it is the signed module" cmp -s "$files" "$package/KORVADENIVESK.dll"
+  check "$scope: four files: the module, the native host and its two manifests" test "$(installed_files | wc -l)" -eq 4
+  check "$scope: it is the signed module" cmp -s "$module_dir/KORVADENIVESK.dll" "$package/KORVADENIVESK.dll"
+  check "$scope: beside it the signed native host" cmp -s "$module_dir/korvaden-native.exe" "$package/korvaden-native.exe"
+
+  # Each browser finds the host's manifest through its key in the scope's hive.
+  grep -i nativemessaginghosts "$work/added.reg" > "$work/host.reg"
+  echo "$scope: the native host's keys written: $(keys < "$work/host.reg")"
+  check "$scope: the native host's keys only in the $hive hive" test "$(grep -c -v "^$hive " "$work/host.reg")" -eq 0
+  for key in "${browser_keys[@]}"; do
+    manifest="$(wine_ reg query "$root\\$key\\NativeMessagingHosts\\$host_name" /ve |
+      LC_ALL=C sed -n 's/.*REG_SZ *//p' | tr -d '\r')"
+    kind=chromium
+    [ "$key" = 'Software\Mozilla' ] && kind=firefox
+    check "$scope: ${key##*\\} finds the $kind manifest" cmp -s "$(unix_path "$manifest")" "$package/$host_name.$kind.json"
+  done
+  check "$scope: the manifests name the host beside them" \
+    has "$(cat "$module_dir/$host_name".*.json)" '"path": "korvaden-native.exe"'
+  check "$scope: and only the deployment's extension" test "$(grep -h -c -e "chrome-extension://$extension_id/" \
+    -e "$(sed -n 's/^firefox_extension_id=//p' "$deployment/deployment.txt")" "$module_dir/$host_name".*.json |
+    awk '{ sum += $1 } END { print sum }')" -eq 2
+  # The installed host answers as a browser would start it.
+  hello="$(echo '{"id":1,"member":"hello"}' | timeout 60 "$tools/tools/native_driver/korvaden-native-driver" \
+    "$src/tools/test/wine-run.sh" "$module_dir/korvaden-native.exe" "chrome-extension://$extension_id/" 2>/dev/null)"
+  check "$scope: the installed host answers through the framing with its version" \
+    has "$hello" "\"host\":\"$(api_version "$version")\""
 
   # The page script creates the control (through a ProgID this test names
   # for cscript's sake: the control registers none) and reaches the card.
@@ -132,14 +163,16 @@ for scope in user machine; do
     test "$(added "$work/before.reg" "$work/upgraded.reg" | products)" -eq "$(products < "$work/added.reg")"
   check "$scope: and it is the newer one, in the installers' numbering" test "$(added "$work/before.reg" "$work/upgraded.reg" |
     grep -o '"DisplayVersion"="[^"]*"' | sort -u)" = "\"DisplayVersion\"=\"$(bash "$src/tools/build/package.sh" --msi-version "$newer")\""
-  check "$scope: still one file" test "$(installed_files | wc -l)" -eq 1
+  check "$scope: still four files" test "$(installed_files | wc -l)" -eq 4
+  check "$scope: one registration of the native host for each browser" \
+    test "$(host_registrations < "$work/upgraded.reg" | wc -l)" -eq 3
 
   # An older package refuses to replace the newer control (Windows
   # Installer's 1603, which Wine's exit status takes modulo 256).
   msiexec_ /i "$msi" >/dev/null
   check "$scope: the older installer refuses" test $? -eq 67
   check "$scope: and the newer control stays, alone" diff <(classes < "$work/upgraded.reg") <(registry | classes)
-  check "$scope: its file untouched" cmp -s "$(installed_files)" "$work/newer/KORVADENIVESK.dll"
+  check "$scope: its file untouched" cmp -s "$module_dir/KORVADENIVESK.dll" "$work/newer/KORVADENIVESK.dll"
 
   # The other scope's installer refuses while this scope holds the control:
   # a per-user copy would hide the machine's from this user.
@@ -154,6 +187,7 @@ for scope in user machine; do
   registry > "$work/removed.reg"
   echo "$scope: uninstalled in $ms ms; keys removed: $(comm -23 "$work/upgraded.reg" "$work/removed.reg" | keys)"
   check "$scope: no key of the control left" test "$(classes < "$work/removed.reg" | wc -l)" -eq 0
+  check "$scope: no registration of the native host left" test -z "$(host_registrations < "$work/removed.reg")"
   # Windows Installer's own folders of products and components may stay,
   # empty, as on any Windows that ever ran an installer.
   left="$(added "$work/before.reg" "$work/removed.reg" | grep -v -i -E \

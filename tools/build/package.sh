@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
-# Makes what a bank hands out: the signed module, the two installers
-# (per user, per machine) and the CAB for the object tag's codebase, each
-# signed with Authenticode and verified.
-# Usage: package.sh MODULE VERSION OUT_DIR [CERT_PEM KEY_PEM [TIMESTAMP_URL]]
+# Makes what a bank hands out: the signed module and native host, the two
+# installers (per user, per machine), which install both and register the
+# host for Chrome, Edge and Firefox, and the CAB for the object tag's
+# codebase, each signed with Authenticode and verified.
+# Usage: package.sh MODULE NATIVE_HOST VERSION DEPLOYMENT OUT_DIR [CERT_PEM KEY_PEM [TIMESTAMP_URL]]
 #        package.sh --msi-version VERSION   (prints the installers' version)
 # Without a certificate, a throw-away test certificate is made in
 # OUT_DIR/test-signing (never a release's: the bank's is passed in).
 set -euo pipefail
 module="$1"
-version="$2"
-out="${3:-}"
-cert="${4:-}"
-key="${5:-}"
-timestamp="${6:-}"
-resources="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../resources/installer" && pwd)"
+native_host="${2:-}"
+version="${3:-}"
+deployment="${4:-}"
+out="${5:-}"
+cert="${6:-}"
+key="${7:-}"
+timestamp="${8:-}"
+tools="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+resources="$(cd "$tools/../../resources/installer" && pwd)"
 
 # Windows Installer orders versions by major.minor.build, with the minor at
 # most 255 and the build at most 65535 (and ignores a fourth field); the
@@ -69,11 +73,19 @@ sign() {  # sign UNSIGNED SIGNED
 }
 
 sign "$module" "$out/KORVADENIVESK.dll"
+sign "$native_host" "$out/korvaden-native.exe"
+# The host's manifests name it beside them, and only the deployment's extension.
+host_name="$(sed -n 's/^native_host_name=//p' "$deployment/deployment.txt")"
+for browser in chromium firefox; do
+  python3 "$tools/browser_extension.py" host-manifest "$browser" "$deployment" korvaden-native.exe \
+    "$out/$host_name.$browser.json"
+done
 
 for scope in perUser perMachine; do
-  cp "$resources/korvaden.wxs" "$out/KORVADENIVESK.dll" "$work/"
+  cp "$resources/korvaden.wxs" "$out/KORVADENIVESK.dll" "$out/korvaden-native.exe" "$out/$host_name".*.json "$work/"
   wixl -a x64 -D Version="$version" -D MsiVersion="$msi" -D ProductCode="$(product_code "$scope" "$version")" \
-    -D Scope="$scope" -D Module=KORVADENIVESK.dll -o "$work/$scope.msi" "$work/korvaden.wxs"
+    -D Scope="$scope" -D Module=KORVADENIVESK.dll -D NativeHost=korvaden-native.exe -D HostName="$host_name" \
+    -o "$work/$scope.msi" "$work/korvaden.wxs"
   name="user"
   [ "$scope" = perMachine ] && name="machine"
   sign "$work/$scope.msi" "$out/korvaden-$version-$name.msi"
