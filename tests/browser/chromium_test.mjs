@@ -198,6 +198,7 @@ async function brokenRoads(browser) {
 const server = await road.startPageServer();
 const browser = await road.launchChromium({profile});
 await road.runSteps(browser, server, async () => {
+  console.log(`The extension loaded from ${road.extensionSource}`);
   const page = await theBankPage(browser);
   await theDemoPage(page);
   await theMembers(page);

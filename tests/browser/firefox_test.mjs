@@ -13,6 +13,7 @@ const demo = `${road.bankOrigin}:${road.pagePort}/demo.html`;
 const server = await road.startPageServer();
 const browser = await road.launchFirefox({home: path.join(road.work, "firefox-home")});
 await road.runSteps(browser, server, async () => {
+  console.log(`The extension loaded from ${road.extensionSource}`);
   const page = await road.openPage(browser, demo);
   await page.waitForFunction(() => window.korvaden !== undefined, {timeout: 10000});
   const installed = await page.evaluate(() => window.korvaden.GetInstallation());

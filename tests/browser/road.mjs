@@ -3,7 +3,7 @@
 // card in the virtual reader, the bank's tool, and counted checks. The shell
 // wrapper (browser_test.sh) starts pcscd and the card and names everything in
 // the environment.
-import {execFile, spawn} from "node:child_process";
+import {execFile, execFileSync, spawn} from "node:child_process";
 import {once} from "node:events";
 import fs from "node:fs";
 import https from "node:https";
@@ -18,8 +18,19 @@ export const build = env.KORVADEN_BUILD;
 export const source = env.KORVADEN_SOURCE;
 export const work = env.KORVADEN_WORK;
 export const reader = env.KORVADEN_READER;
-export const extensionDir = path.join(build, "web/extension");
-export const extensionVersion = JSON.parse(fs.readFileSync(path.join(extensionDir, "manifest.json"))).version;
+const madeExtension = path.join(build, "web/extension");
+export const extensionVersion = JSON.parse(fs.readFileSync(path.join(madeExtension, "manifest.json"))).version;
+// The extension as the stores get it, where the build packed it (the linux
+// preset), else the folder the build made.
+const packed = (kind) => path.join(build, "package", `korvaden-extension-${extensionVersion}.${kind}`);
+export const extensionSource = fs.existsSync(packed("zip")) ? "its packages" : "the folder the build made";
+function chromiumExtension() {
+  if (!fs.existsSync(packed("zip"))) return madeExtension;
+  const folder = path.join(work, "extension-from-zip");
+  execFileSync("python3", ["-m", "zipfile", "-e", packed("zip"), folder]);
+  return folder;
+}
+const firefoxExtension = () => (fs.existsSync(packed("xpi")) ? packed("xpi") : madeExtension);
 export const pagePort = 8443;
 export const bankOrigin = "https://webatm.korvaden.test";
 
@@ -84,6 +95,7 @@ export async function launchChromium({profile, hostEnv = {}}) {
   await run("python3", [path.join(source, "tools/build/browser_extension.py"), "host-manifest", "chromium",
                         env.KORVADEN_DEPLOYMENT, env.KORVADEN_HOST, path.join(profile, "NativeMessagingHosts",
                         `${env.KORVADEN_HOST_NAME}.json`)]);
+  const extension = chromiumExtension();
   const rules = ["webatm.korvaden.test:443", "webatm.korvaden.test:9443", "other.korvaden.test:443"]
                     .map((from) => `MAP ${from} 127.0.0.1:${pagePort}`).join(", ");
   return puppeteer.launch({
@@ -93,7 +105,7 @@ export async function launchChromium({profile, hostEnv = {}}) {
     env: {...process.env, ...hostEnv},
     args: [
       ...(process.getuid() === 0 ? ["--no-sandbox"] : []),
-      `--load-extension=${extensionDir}`, `--disable-extensions-except=${extensionDir}`,
+      `--load-extension=${extension}`, `--disable-extensions-except=${extension}`,
       `--host-resolver-rules=${rules}`, "--ignore-certificate-errors",
       "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run",
       "--disable-quic", "--disable-gpu",
@@ -125,7 +137,7 @@ export async function launchFirefox({home}) {
     env: {...process.env, HOME: home},
     extraPrefsFirefox: {"network.dns.forceResolve": "127.0.0.1"},
   });
-  await browser.installExtension(extensionDir);
+  await browser.installExtension(firefoxExtension());
   return browser;
 }
 

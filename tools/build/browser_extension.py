@@ -12,6 +12,10 @@ deployment (its folder holds deployment.txt and extension-public.pem).
       the native host's manifest, naming only the deployment's extension
   browser_extension.py id DEPLOYMENT
       the extension's ID in Chromium-based browsers
+  browser_extension.py package EXTENSION_DIR OUT
+      the made extension's files in one archive (a zip for the Chromium
+      stores, an .xpi for Firefox), at its root, in name order, with no
+      times or owners of this build: the same files give the same bytes
 """
 import base64
 import hashlib
@@ -20,6 +24,7 @@ import pathlib
 import re
 import subprocess
 import sys
+import zipfile
 
 RESULT_CODES = pathlib.Path(__file__).resolve().parents[2] / "src/base/result_codes.h"
 HOST_NAME = re.compile(r"^[a-z0-9_]+(\.[a-z0-9_]+)*$")
@@ -105,6 +110,17 @@ def make_host_manifest(browser, folder, host_path, out):
     write_if_changed(out, json.dumps(manifest, indent=2) + "\n")
 
 
+def make_package(extension, out):
+    out.parent.mkdir(parents=True, exist_ok=True)
+    with zipfile.ZipFile(out.with_suffix(out.suffix + ".tmp"), "w", zipfile.ZIP_DEFLATED, compresslevel=9) as archive:
+        for path in sorted(extension.iterdir()):
+            entry = zipfile.ZipInfo(path.name, date_time=(1980, 1, 1, 0, 0, 0))
+            entry.external_attr = 0o100644 << 16
+            entry.compress_type = zipfile.ZIP_DEFLATED
+            archive.writestr(entry, path.read_bytes())
+    out.with_suffix(out.suffix + ".tmp").replace(out)
+
+
 def write_if_changed(path, text):
     if not path.exists() or path.read_text() != text:
         path.write_text(text)
@@ -115,6 +131,8 @@ def main(argv):
         make_extension(pathlib.Path(argv[1]), pathlib.Path(argv[2]), argv[3], pathlib.Path(argv[4]))
     elif len(argv) == 5 and argv[0] == "host-manifest" and argv[1] in ("chromium", "firefox"):
         make_host_manifest(argv[1], pathlib.Path(argv[2]), argv[3], pathlib.Path(argv[4]))
+    elif len(argv) == 3 and argv[0] == "package":
+        make_package(pathlib.Path(argv[1]), pathlib.Path(argv[2]))
     elif len(argv) == 2 and argv[0] == "id":
         print(chromium_id(pathlib.Path(argv[1])))
     else:
