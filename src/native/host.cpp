@@ -79,6 +79,7 @@ class Exchange {
         break;
     }
     if (!allowed) return Answer(MemberAnswer(request.id, kResultPageRefused, {}));
+    if (request.valueRefused) return Answer(MemberAnswer(request.id, kResultInvalidArgument, {}));
     std::unique_lock lock(state_);
     if (pending_ || running_) {
       lock.unlock();

@@ -1,6 +1,9 @@
 #include "native/protocol.h"
 
+#include <algorithm>
+#include <charconv>
 #include <limits>
+#include <optional>
 
 #include "base/text_checks.h"
 #include "base/utf8_text.h"
@@ -41,6 +44,51 @@ bool IsUtf8(std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// The UTF-16 unit of a "\\uXXXX" escape at `at`, if one is there.
+std::optional<std::uint16_t> HexUnit(std::span<const std::uint8_t> bytes, std::size_t at) {
+  if (at + 6 > bytes.size() || bytes[at] != '\\' || bytes[at + 1] != 'u') return std::nullopt;
+  const char* digits = reinterpret_cast<const char*>(bytes.data() + at + 2);
+  std::uint16_t unit = 0;
+  const auto [end, error] = std::from_chars(digits, digits + 4, unit, 16);
+  if (error != std::errc() || end != digits + 4) return std::nullopt;
+  return unit;
+}
+
+bool IsHighSurrogate(std::uint16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(std::uint16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// A browser writes a text's unpaired UTF-16 surrogate (a page's "\uD800") as
+// an escape, which the JSON parser refuses as no JSON at all, with no id to
+// answer. Such an escape is read as U+FFFD instead: Big5 cannot carry it, so
+// the value is refused (8970), not the request. Null when there is none.
+std::optional<SecureBytes> UnpairedSurrogatesReplaced(std::span<const std::uint8_t> frame) {
+  std::optional<SecureBytes> mended;
+  for (std::size_t i = 0; i < frame.size();) {
+    if (frame[i] != '\\') {
+      ++i;
+      continue;
+    }
+    const std::optional<std::uint16_t> unit = HexUnit(frame, i);
+    if (!unit) {
+      i += 2;  // another escape, "\\" among them
+      continue;
+    }
+    if (IsHighSurrogate(*unit)) {
+      const std::optional<std::uint16_t> next = HexUnit(frame, i + 6);
+      if (next && IsLowSurrogate(*next)) {
+        i += 12;
+        continue;
+      }
+    }
+    if (IsHighSurrogate(*unit) || IsLowSurrogate(*unit)) {
+      if (!mended) mended.emplace(frame.begin(), frame.end());
+      std::copy_n("FFFD", 4, mended->begin() + static_cast<std::ptrdiff_t>(i + 2));
+    }
+    i += 6;
+  }
+  return mended;
+}
+
 ProtocolError Error(const json& id, std::string_view name, std::string message) {
   return {id, name, std::move(message)};
 }
@@ -51,10 +99,15 @@ bool TakeArgument(const json& value, const Parameter& parameter, Request& reques
   SecureString text;
   int number = 0;
   if (parameter.kind == ParameterKind::Integer) {
-    if (value.is_number_integer()) {
-      const auto wide = value.get<std::int64_t>();
-      if (wide < std::numeric_limits<int>::min() || wide > std::numeric_limits<int>::max()) return false;
-      number = static_cast<int>(wide);
+    // A number that is no 32-bit integer is a value the control refuses, as
+    // a script's that its dispatch cannot convert.
+    if (value.is_number()) {
+      const bool fits = value.is_number_unsigned()  ? value.get<std::uint64_t>() <= std::numeric_limits<int>::max()
+                        : value.is_number_integer() ? value.get<std::int64_t>() >= std::numeric_limits<int>::min() &&
+                                                          value.get<std::int64_t>() <= std::numeric_limits<int>::max()
+                                                    : false;
+      if (fits) number = static_cast<int>(value.get<std::int64_t>());
+      request.valueRefused |= !fits;
     } else if (!value.is_null()) {
       return false;
     }
@@ -131,6 +184,8 @@ std::vector<Argument> Request::Arguments() const {
 
 std::variant<Request, ProtocolError> ParseRequest(std::span<const std::uint8_t> frame) {
   if (!IsUtf8(frame)) return Error(nullptr, errors::kNotUtf8, "the request is not UTF-8");
+  const std::optional<SecureBytes> mended = UnpairedSurrogatesReplaced(frame);
+  if (mended) frame = *mended;
   const json message = json::parse(frame.begin(), frame.end(), nullptr, false);
   if (message.is_discarded()) return Error(nullptr, errors::kNotJson, "the request is not JSON");
   return FromJson(message);

@@ -49,6 +49,9 @@ struct Request {
   const MemberCall* call = nullptr;
   std::vector<SecureString> texts;  // one per parameter; empty for an integer
   std::vector<int> numbers;         // one per parameter; 0 for a text
+  // A value no member can take (a number that is no 32-bit integer): the
+  // call is answered 8970 without the member.
+  bool valueRefused = false;
 
   // The arguments for `call`, pointing into `texts`.
   std::vector<Argument> Arguments() const;
