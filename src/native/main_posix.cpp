@@ -6,8 +6,11 @@
 // none, a member that needs a window ends as cancelled.
 #include <glib.h>
 
+#include <cstdio>
+
 #include "control/control_core.h"
 #include "crypto/random.h"
+#include "native/crash_dumps.h"
 #include "native/host.h"
 #include "native/no_windows.h"
 #include "native/standard_streams.h"
@@ -16,6 +19,10 @@
 
 int main() {
   using namespace korvaden;
+  if (!native::KeepSecretsOutOfCrashDumps()) {
+    std::fputs("korvaden-native: the process cannot be kept out of crash dumps; it does not run\n", stderr);
+    return 1;
+  }
   g_set_prgname("korvaden-native");
   const bool windowed = gtk::DisplayNamed();
   native::NoWindows none;

@@ -4,6 +4,7 @@
 
 #include "control/control_core.h"
 #include "crypto/random.h"
+#include "native/crash_dumps.h"
 #include "native/host.h"
 #include "native/standard_streams.h"
 #include "reader/pcsc_system.h"
@@ -42,6 +43,7 @@ void CloseWindowsOf(DWORD thread) {
 
 int main() {
   using namespace korvaden;
+  if (!native::KeepSecretsOutOfCrashDumps()) return 1;
   HINSTANCE module = GetModuleHandleW(nullptr);
   TakeTheHiddenStart(module);
   ui::Win32CardPrompts prompts{module};
