@@ -53,20 +53,29 @@ inline constexpr ResultCode kResultInvalidArgument{8970};
 // a member was called while another member call was still running
 // Customer: a request is still running; wait for it to end
 inline constexpr ResultCode kResultBusy{8980};
-// reader or card not reachable, a dialog cancelled, or the card not re-inserted
+// the user's member lock could not be taken: its folder is missing, not the user's own, or open to other users;
+// nothing reached the card
+// Customer: the card program cannot run under this computer account; call the bank's support
+inline constexpr ResultCode kResultSessionLockUnusable{8981};
+// reader or card not reachable, a dialog cancelled, the card not re-inserted, or (given by the browser extension)
+// the page was left while the call ran
 // Customer: the request was stopped; check that the reader is connected and the card inserted, then try again
 inline constexpr ResultCode kResultCancelled{8990};
 // given by the browser extension, never by the control: it could not start the native host (not installed, or its
-// manifest does not name this extension), or the extension did not take the page's call
+// manifest does not name this extension)
 // Customer: the bank's card program for this browser is missing; install it, then reload the page
 inline constexpr ResultCode kResultNoNativeHost{8991};
 // given by the browser extension: the native host ended before it answered (it crashed or was stopped)
 // Customer: the card program stopped; try again, or reinstall it
 inline constexpr ResultCode kResultNativeHostEnded{8992};
-// given by the browser extension: the page API, the extension and the native host do not fit together (another
-// protocol or major version), or the host could not take the request
+// given by the browser extension: the extension and the native host do not fit together (another protocol or major
+// version), or the host could not take the request
 // Customer: the card program and the browser extension do not fit; update both, then reload the page
 inline constexpr ResultCode kResultRoadMismatch{8993};
+// given by the browser extension: the extension was removed, disabled or updated while the page was open, so the
+// page's copy of the page API no longer reaches it; nothing was started
+// Customer: the bank's browser extension changed while this page was open; reload the page
+inline constexpr ResultCode kResultExtensionChanged{8994};
 // the parameter block `BHO_D5` is shorter than one cipher block or has an odd length
 // Customer: the request could not be read; reload the page and try again, or call the bank
 inline constexpr ResultCode kResultBlockD5Refused{9810};

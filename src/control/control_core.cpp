@@ -24,7 +24,7 @@ ResultCode ControlCore::RunMember(std::initializer_list<std::string_view> pageVa
   m_trnsMsg.clear();
   if (pageRefused_) return kResultPageRefused;
   const MemberGate::Pass pass = gate_.Enter();
-  if (!pass.entered()) return kResultBusy;
+  if (!pass.entered()) return pass.refusal();
   // The cipher and the MAC would stop at a NUL, and no value has a use for
   // control characters: nothing goes to the card.
   if (HasControlCharacter(pageValues)) return kResultInvalidArgument;

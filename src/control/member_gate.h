@@ -3,6 +3,7 @@
 // arrives while another is still inside (through a dialog's message loop, on
 // any control) must be refused. A gate that reaches the user's session also
 // refuses while any other process of the user runs a member.
+#include "base/result_codes.h"
 #include "control/session_lock.h"
 
 namespace korvaden {
@@ -13,14 +14,18 @@ class MemberGate {
   explicit MemberGate(Reach reach = Reach::Process) : reach_(reach) {}
 
   // Held for the length of one call; `entered()` is false when another call
-  // held the gate already, and such a pass leaves the gate as it was.
+  // held the gate already (or the session's lock could not be used), and
+  // such a pass leaves the gate as it was.
   class Pass {
    public:
     Pass(bool& busy, Reach reach) : busy_(busy) {
       if (busy_) return;
       if (reach == Reach::UserSession) {
         session_ = SessionLock::TryAcquire();
-        if (!session_.held()) return;
+        if (!session_.held()) {
+          refusal_ = session_.unusable() ? kResultSessionLockUnusable : kResultBusy;
+          return;
+        }
       }
       entered_ = busy_ = true;
     }
@@ -30,10 +35,13 @@ class MemberGate {
     Pass(const Pass&) = delete;
     Pass& operator=(const Pass&) = delete;
     bool entered() const { return entered_; }
+    // Why a pass that did not enter did not: 8980 or 8981.
+    ResultCode refusal() const { return refusal_; }
 
    private:
     bool& busy_;
     bool entered_ = false;
+    ResultCode refusal_ = kResultBusy;
     SessionLock session_;
   };
 

@@ -14,7 +14,8 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 
 SessionLock SessionLock::TryAcquire() {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, kMutexName);
-  if (mutex == nullptr) return SessionLock();
+  // Another user's object of that name, or none to be had: not "busy".
+  if (mutex == nullptr) return Unusable();
   const DWORD wait = WaitForSingleObject(mutex, 0);
   // An abandoned mutex is one whose holder died: it is ours now.
   if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
