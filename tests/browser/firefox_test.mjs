@@ -3,6 +3,7 @@
 // host's PIN pad and confirmation, each message opened by the bank.
 import path from "node:path";
 
+import {everyCallEnds} from "./every_call_ends.mjs";
 import * as road from "./road.mjs";
 
 const {check} = road;
@@ -32,4 +33,9 @@ await road.runSteps(browser, server, async () => {
   check("Reissue_iVeskAppCert through the pad and the confirmation: 0", code === 0, String(code));
   check("the bank reads the password", (await road.reason(message)) === "135790");
   await page.close();
+  await everyCallEnds(browser, {
+    demo,
+    otherOrigin: `https://other.korvaden.test:${road.pagePort}/demo.html`,
+    removeExtension: () => browser.uninstallExtension(road.firefoxExtensionId),
+  });
 });

@@ -95,22 +95,26 @@ export async function launchChromium({profile, hostEnv = {}}) {
   await run("python3", [path.join(source, "tools/build/browser_extension.py"), "host-manifest", "chromium",
                         env.KORVADEN_DEPLOYMENT, env.KORVADEN_HOST, path.join(profile, "NativeMessagingHosts",
                         `${env.KORVADEN_HOST_NAME}.json`)]);
-  const extension = chromiumExtension();
   const rules = ["webatm.korvaden.test:443", "webatm.korvaden.test:9443", "other.korvaden.test:443"]
                     .map((from) => `MAP ${from} 127.0.0.1:${pagePort}`).join(", ");
-  return puppeteer.launch({
+  const browser = await puppeteer.launch({
     executablePath: "/usr/bin/chromium",
     headless: true,
+    // The extension installed over a pipe, so that the test may remove it as
+    // a customer would.
+    pipe: true,
+    enableExtensions: true,
     userDataDir: profile,
     env: {...process.env, ...hostEnv},
     args: [
       ...(process.getuid() === 0 ? ["--no-sandbox"] : []),
-      `--load-extension=${extension}`, `--disable-extensions-except=${extension}`,
       `--host-resolver-rules=${rules}`, "--ignore-certificate-errors",
       "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run",
       "--disable-quic", "--disable-gpu",
     ],
   });
+  await browser.installExtension(chromiumExtension());
+  return browser;
 }
 
 // The extension's ID as the browser made it from the manifest's key.
@@ -137,9 +141,10 @@ export async function launchFirefox({home}) {
     env: {...process.env, HOME: home},
     extraPrefsFirefox: {"network.dns.forceResolve": "127.0.0.1"},
   });
-  await browser.installExtension(firefoxExtension());
+  firefoxExtensionId = await browser.installExtension(firefoxExtension());
   return browser;
 }
+export let firefoxExtensionId = "";
 
 export async function openPage(browser, url) {
   const page = await browser.newPage();
@@ -175,11 +180,17 @@ export async function customer(...steps) {
   return stdout;
 }
 
-export async function bank(args, input) {
-  const child = spawn(path.join(build, "tools/bank/korvaden-bank"), args);
+// The bank's tool; `input` is its standard input, none when it reads none
+// (a tool that exits before it read its input is no failure of the test).
+export async function bank(args, input = null) {
+  const child = spawn(path.join(build, "tools/bank/korvaden-bank"), args,
+                      {stdio: [input === null ? "ignore" : "pipe", "pipe", "inherit"]});
   let out = "";
   child.stdout.on("data", (chunk) => (out += chunk));
-  child.stdin.end(input);
+  if (input !== null) {
+    child.stdin.on("error", () => {});
+    child.stdin.end(input);
+  }
   await once(child, "close");
   return out;
 }
@@ -191,7 +202,7 @@ export const reason = async (trnsMsg) => ((await opened(trnsMsg)).replace(/\n/g,
 export async function blocks(session, member) {
   const out = await bank(["blocks", "--d1", `2812000001234567890123456${reader}`, "--d2", session, "--d3",
                           "ATM0000187654321XXXXXXXX20231201093000", "--d4", "654321", "--d11", "2571", "--d12",
-                          "A123456789"], "");
+                          "A123456789"]);
   const value = (name) => (out.match(new RegExp(`^${name}=(.*)$`, "m")) || [, ""])[1];
   const names = ["BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11"];
   if (member === "BondingDevice_Apply") names.push("BHO_D12");

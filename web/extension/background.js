@@ -55,6 +55,8 @@ function run(page, origin, request) {
     finish({retVal: stage === "hello" ? ResultCode.NoNativeHost : ResultCode.NativeHostEnded});
   });
   host.onMessage.addListener((message) => {
+    // A request the host could not take at all (its id unread) ends the call.
+    if (typeof message.error === "string" && message.id === null) return finish({retVal: ResultCode.RoadMismatch});
     if (stage === "hello" && message.id === 1) {
       if (message.protocol !== hostProtocol || major(message.host) !== major(version)) {
         return finish({retVal: ResultCode.RoadMismatch, host: String(message.host)});

@@ -13,28 +13,44 @@
   const ResultCode = "@RESULT_CODES@";
 
   const answer = (call, fields) => window.postMessage({...fields, korvaden: 1, to: "page", call}, origin);
+  // The ports of the calls that run, each with a way to end it unanswered.
+  const open = new Set();
+
+  // The page API asks, in its own dispatch, whether the extension listens.
+  window.addEventListener("korvaden-listening", (event) => event.preventDefault());
+  // A page that is left ends its calls: Firefox keeps a port of a page in the
+  // back/forward cache open, and with it the host and its windows.
+  window.addEventListener("pagehide", () => {
+    for (const end of open) end();
+    open.clear();
+  });
 
   window.addEventListener("message", (event) => {
     const request = event.data;
     if (event.source !== window || event.origin !== origin) return;
     if (request === null || typeof request !== "object" || request.korvaden !== 1 || request.to !== "extension") return;
     if (!Number.isInteger(request.call) || typeof request.member !== "string" || !Array.isArray(request.args)) return;
-    answer(request.call, {taken: true});
-    // The page API of another version (a page left open across an update).
-    if (request.version !== version) return answer(request.call, {retVal: ResultCode.RoadMismatch});
+    // The page API of another version: a page left open across an update.
+    if (request.version !== version) return answer(request.call, {retVal: ResultCode.ExtensionChanged});
     let port;
     try {
       port = browserApi.runtime.connect({name: "korvaden-call"});
     } catch {
-      return answer(request.call, {retVal: ResultCode.NoNativeHost});  // the extension was removed or updated under the page
+      return answer(request.call, {retVal: ResultCode.ExtensionChanged});  // removed or updated under the page
     }
     let answered = false;
-    port.onMessage.addListener((message) => {
+    const end = () => {
       answered = true;
       port.disconnect();
+    };
+    open.add(end);
+    port.onMessage.addListener((message) => {
+      open.delete(end);
+      end();
       answer(request.call, message);
     });
     port.onDisconnect.addListener(() => {
+      open.delete(end);
       if (!answered) answer(request.call, {retVal: ResultCode.NativeHostEnded});
     });
     port.postMessage({member: request.member, args: request.args});

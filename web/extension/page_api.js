@@ -12,9 +12,9 @@
   const ResultCode = "@RESULT_CODES@";
 
   const version = "@VERSION@";
-  // How long the content script may take to take a call before the page is
-  // told that the extension is not there to answer.
-  const takeLimitMs = 3000;
+  // The request must fit the host's frame of 64 KiB with its id, origin and
+  // member name: longer arguments are refused as values, like the control's.
+  const argumentsLimit = 60 * 1024;
   // Each member's parameter count, and which parameter is an integer.
   const members = {
     TransIVESK: {count: 14, integerAt: 12},
@@ -26,7 +26,7 @@
     BondingDevice_Apply: {count: 8},
   };
 
-  const waiting = new Map();  // call number -> {timer, settle}
+  const waiting = new Map();  // call number -> settle
   let lastCall = 0;
   let running = false;
   let trnsMsg = "";
@@ -35,39 +35,57 @@
     const answer = event.data;
     if (event.source !== window || event.origin !== window.location.origin) return;
     if (answer === null || typeof answer !== "object" || answer.korvaden !== 1 || answer.to !== "page") return;
-    const call = waiting.get(answer.call);
-    if (call === undefined) return;
-    if (answer.taken === true) {
-      clearTimeout(call.timer);
-      return;
-    }
+    const settle = waiting.get(answer.call);
+    if (settle === undefined) return;
     waiting.delete(answer.call);
-    clearTimeout(call.timer);
-    call.settle(answer);
+    settle(answer);
   });
+
+  // A page that is left (another page, the back/forward cache, a closed tab)
+  // ends its calls: the content script closes their ports, which ends the
+  // host, and the promises settle now, so that a page brought back from the
+  // cache finds them settled and can call again.
+  window.addEventListener("pagehide", () => {
+    for (const settle of waiting.values()) settle({retVal: ResultCode.Cancelled});
+    waiting.clear();
+  });
+
+  // The content script takes a call in the page's own dispatch of this event
+  // by cancelling it; nobody cancels it once the extension was removed,
+  // disabled or updated under the page. So no timer decides: a page whose
+  // thread is busy after the call still gets the member's own answer.
+  const extensionListens = () => !window.dispatchEvent(new CustomEvent("korvaden-listening", {cancelable: true}));
 
   // One request to the extension; always settles, with the extension's answer
   // or with the code of the road that broke.
   function send(member, args) {
+    if (!extensionListens()) return Promise.resolve({retVal: ResultCode.ExtensionChanged});
     return new Promise((settle) => {
       const call = ++lastCall;
-      const timer = setTimeout(() => {
-        waiting.delete(call);
-        settle({retVal: ResultCode.NoNativeHost});
-      }, takeLimitMs);
-      waiting.set(call, {timer, settle});
+      waiting.set(call, settle);
       window.postMessage({korvaden: 1, to: "extension", call, version, member, args}, window.location.origin);
     });
   }
 
   // A value as the control takes a script's: null and undefined are empty
-  // (or 0); anything else becomes a text, or an integer where one is wanted.
+  // (or 0); anything else becomes a text, or a 32-bit integer where one is
+  // wanted. Undefined for a value that cannot reach the card: a text with an
+  // unpaired surrogate, a number that is not a 32-bit integer, a value that
+  // cannot be converted at all.
   function argument(value, integer) {
     if (value === null || value === undefined) return null;
-    if (!integer) return String(value);
-    const number = Number(value);
-    return Number.isInteger(number) ? number : undefined;
+    try {
+      if (!integer) {
+        const text = String(value);
+        return text.isWellFormed() ? text : undefined;
+      }
+      const number = Number(value);
+      return Number.isInteger(number) && number >= -(2 ** 31) && number < 2 ** 31 ? number : undefined;
+    } catch {
+      return undefined;
+    }
   }
+  const tooLong = (args) => new TextEncoder().encode(JSON.stringify(args)).length > argumentsLimit;
 
   const korvaden = {};
   for (const [name, {count, integerAt}] of Object.entries(members)) {
@@ -76,7 +94,7 @@
       if (running) return Promise.resolve(ResultCode.Busy);
       const args = [];
       for (let i = 0; i < count; ++i) args.push(argument(values[i], i === integerAt));
-      if (args.includes(undefined)) return Promise.resolve(ResultCode.InvalidArgument);
+      if (args.includes(undefined) || tooLong(args)) return Promise.resolve(ResultCode.InvalidArgument);
       running = true;
       return send(name, args).then((answer) => {
         running = false;
