@@ -28,10 +28,13 @@ ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }
 left() { find "$root" -mindepth 1 ! -path "$root/var" ! -path "$root/var/lib" ! -path "$root/var/lib/dpkg*" | sort; }
 files_left() { find "$root" -type f ! -path "$root/var/lib/dpkg/*" -printf '%P\n' | sort; }
 
-lint="$(lintian "$deb" 2>&1 | grep -v 'running with root privileges')"
+lint="$(lintian --display-info "$deb" 2>&1 | grep -v 'running with root privileges')"
 [ -n "$lint" ] && sed 's/^/  lintian: /' <<<"$lint"
 check "lintian reports no error" test "$(grep -c '^E:' <<<"$lint")" -eq 0
+check "lintian finds the host hardened (no hardening-* tag)" test "$(grep -c ' hardening-' <<<"$lint")" -eq 0
 check "the package depends on pcscd" has "$(dpkg-deb -f "$deb" Depends)" "pcscd"
+check "and on the font the windows' Chinese texts are tested with" has "$(dpkg-deb -f "$deb" Depends)" \
+  "fonts-arphic-uming"
 echo "package: $(stat -c %s "$deb") bytes, $(dpkg-deb -c "$deb" | grep -c -v '^d') files"
 
 start=$(date +%s%N)

@@ -66,7 +66,7 @@ Version: $version
 Architecture: $(dpkg --print-architecture)
 Maintainer: Korvaden <support@korvaden.example>
 Installed-Size: $(du -sk --exclude=DEBIAN "$root" | cut -f1)
-Depends: $depends, pcscd
+Depends: $depends, pcscd, fonts-arphic-uming | fonts-noto-cjk
 Section: misc
 Priority: optional
 Homepage: https://webatm.korvaden.example/
