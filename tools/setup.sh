@@ -16,7 +16,7 @@ packages=(
   imagemagick fonts-arphic-uming fonts-liberation fonts-wine
   wixl msitools gcab osslsigncode
   nlohmann-json3-dev python3 libgtk-4-dev x11-utils
-  chromium firefox-esr lintian
+  chromium firefox-esr lintian gdb
 )
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)

@@ -3,7 +3,13 @@
 // in the user's session, the browser going away, no PIN left behind.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <thread>
 
 #include "bank.h"
@@ -162,8 +168,10 @@ TEST_F(NativeHost, OneMemberAtATimeInTheUsersSession) {
   EXPECT_EQ(results, (std::map<int, int>{{1, 0}, {2, 8980}}));
   // And a second host process, while the first is inside a member.
   NativeHostProcess second(kNativeHost);
+  const std::size_t commandsBefore = stack.CardLog().size();
   host.Send(MemberRequest(3, "FidoVerify", kFido));
-  std::this_thread::sleep_for(20ms);
+  // Inside its member once the card hears from it.
+  ASSERT_TRUE(test::Eventually([&] { return stack.CardLog().size() > commandsBefore; }, 20s));
   const json refused = second.Call(MemberRequest(4, "FidoVerify", kFido));
   EXPECT_EQ(host.Receive().value_or(json()).value("retVal", -1), 0);
   EXPECT_EQ(refused.value("retVal", -1), 8980);
@@ -201,6 +209,120 @@ TEST_F(NativeHost, WithNoDisplayAMemberThatNeedsAWindowEnds8990AndSaysSo) {
   EXPECT_EQ(host.Call(MemberRequest(1, "FidoVerify", args)).value("retVal", -1), 8990);
   EXPECT_NE(host.Errors().find("no window on this system: the card prompt"), std::string::npos) << host.Errors();
   for (const std::string& command : stack.CardLog()) EXPECT_NE(command.substr(2, 2), "20") << "no VERIFY: " << command;
+}
+
+TEST_F(NativeHost, ADisplayThatDoesNotOpenEnds8990AndSaysSo) {
+  Insert();
+  NativeHostProcess host({"env", "-u", "WAYLAND_DISPLAY", "DISPLAY=:4095", kNativeHost[0], kNativeHost[1]});
+  std::vector<std::string> args = kFido;
+  args[6] = "P611AD";
+  args[7] = "123456";
+  const json answer = host.Call(MemberRequest(1, "FidoVerify", args));
+  EXPECT_EQ(answer.is_object() ? answer.value("retVal", -1) : -1, 8990) << answer.dump() << host.Errors();
+  EXPECT_NE(host.Errors().find("does not open"), std::string::npos) << host.Errors();
+}
+
+// A frame up to the bound is a request; values no card can take are the
+// member's 8970, and the host goes on.
+TEST_F(NativeHost, TakesAFrameOfTheWholeBoundAndRefusesValuesAsValues) {
+  Insert();
+  NativeHostProcess host(kNativeHost);
+  std::string hello = R"({"id": 1, "member": "hello", "padding": ""})";
+  hello.insert(hello.size() - 2, 65536 - hello.size(), 'x');
+  ASSERT_EQ(hello.size(), 65536u);
+  host.SendBytes(NativeHostProcess::Framed(hello));
+  EXPECT_EQ(host.Receive().value_or(json()).value("protocol", 0), 1);
+
+  const std::string surrogate =
+      R"({"id": 2, "origin": "https://webatm.korvaden.test", "member": "FidoVerify", "args": [")" +
+      std::string(kReader) + R"(", "S\uD800", "1234567890123456", "20230731123456",
+                                "12345678", "WEBATM01", "P611XX", ""]})";
+  host.SendBytes(NativeHostProcess::Framed(surrogate));
+  const json refused = host.Receive().value_or(json());
+  EXPECT_EQ(refused.value("retVal", -1), 8970) << refused.dump();
+  EXPECT_EQ(refused["id"], 2);
+  json transfer = MemberRequest(3, "TransIVESK",
+                                {kReader, "123456", "2510", "", "81200000", "1234567890123456", "12345678", "WEBATM01",
+                                 "1", "123456789", "100", "20230731123456", "0", "SESSION0123456789ABCDEF"});
+  transfer["args"][12] = 1LL << 40;
+  EXPECT_EQ(host.Call(transfer).value("retVal", -1), 8970);
+  EXPECT_TRUE(stack.CardLog().empty());
+  EXPECT_EQ(host.Call(MemberRequest(4, "FidoVerify", kFido)).value("retVal", -1), 0);
+}
+
+// The lock follows from who the user is: hosts that browsers started with
+// other environments still take turns, and nobody else's file stops them.
+TEST_F(NativeHost, OneLockPerUserWhateverTheEnvironment) {
+  Insert();
+  const std::string elsewhere = ::testing::TempDir() + "korvaden-runtime";
+  std::filesystem::create_directories(elsewhere);
+  const std::string own = std::getenv("XDG_RUNTIME_DIR") != nullptr ? std::getenv("XDG_RUNTIME_DIR") : "";
+  setenv("XDG_RUNTIME_DIR", elsewhere.c_str(), 1);
+  std::optional<SessionLock> held = SessionLock::TryAcquire();
+  if (own.empty())
+    unsetenv("XDG_RUNTIME_DIR");
+  else
+    setenv("XDG_RUNTIME_DIR", own.c_str(), 1);
+  ASSERT_TRUE(held->held()) << "the lock's folder: " << UserLockFolder();
+  for (const std::vector<std::string>& environment :
+       {std::vector<std::string>{"-u", "XDG_RUNTIME_DIR"}, {"XDG_RUNTIME_DIR="}, {"XDG_RUNTIME_DIR=/nonexistent"}}) {
+    std::vector<std::string> command{"env"};
+    command.insert(command.end(), environment.begin(), environment.end());
+    command.insert(command.end(), kNativeHost.begin(), kNativeHost.end());
+    NativeHostProcess host(command);
+    EXPECT_EQ(host.Call(MemberRequest(1, "FidoVerify", kFido)).value("retVal", -1), 8980) << environment[0];
+  }
+  held.reset();
+  EXPECT_TRUE(stack.CardLog().empty());
+  NativeHostProcess nowhere({"env", "XDG_RUNTIME_DIR=/nonexistent", kNativeHost[0], kNativeHost[1]});
+  EXPECT_EQ(nowhere.Call(MemberRequest(1, "FidoVerify", kFido)).value("retVal", -1), 0) << nowhere.Errors();
+
+  // Another user holds a lock where the user's lock once was, in /tmp.
+  if (getuid() != 0) GTEST_SKIP() << "another user's lock needs root to make";
+  const std::string old = "/tmp/korvaden-member-" + std::to_string(getuid()) + ".lock";
+  std::filesystem::remove(old);
+  NativeHostProcess squatter({"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "flock", old, "cat"});
+  const std::string tryLock = "flock --nonblock " + old + " true 2>/dev/null";
+  ASSERT_TRUE(test::Eventually([&] { return std::system(tryLock.c_str()) != 0; }, 10s)) << "nobody's lock not held";
+  Insert();
+  NativeHostProcess host({"env", "-u", "XDG_RUNTIME_DIR", kNativeHost[0], kNativeHost[1]});
+  EXPECT_EQ(host.Call(MemberRequest(1, "FidoVerify", kFido)).value("retVal", -1), 0);
+}
+
+// Not dumpable and no core, checked from outside: no process of the user's
+// may read the host's memory, and a crash writes nothing.
+TEST_F(NativeHost, KeepsItsMemoryFromCoresAndFromTheUsersOtherProcesses) {
+  const auto file = [](const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  NativeHostProcess host(kNativeHost);
+  ASSERT_EQ(host.Call({{"id", 1}, {"member", "hello"}}).value("protocol", 0), 1);
+  const std::string proc = "/proc/" + std::to_string(host.pid());
+  EXPECT_NE(file(proc + "/limits").find("Max core file size        0                    0"), std::string::npos)
+      << file(proc + "/limits");
+  EXPECT_EQ(file(proc + "/coredump_filter"), "00000010\n");
+
+  if (getuid() != 0) GTEST_SKIP() << "a second user for the host needs root";
+  // As nobody, a process that started the host (or `cat`, which echoes the
+  // framing) and had an answer from it tries to open its memory.
+  const auto nobodyOpensTheMemoryOf = [](const std::vector<std::string>& command) {
+    std::string line = "setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 " KORVADEN_TESTS_SOURCE
+                       "/pcsc/memory_of_a_child.py";
+    for (const std::string& part : command) line += " '" + part + "'";
+    return std::system(line.c_str());
+  };
+  EXPECT_EQ(nobodyOpensTheMemoryOf({"cat"}), 0) << "the same user reads a process's memory that allows it";
+  EXPECT_EQ(nobodyOpensTheMemoryOf(kNativeHost), 1 << 8) << "the same user reads the host's memory";
+  const std::vector<std::string> asNobody = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+  std::vector<std::string> command = asNobody;
+  command.insert(command.end(), kNativeHost.begin(), kNativeHost.end());
+  NativeHostProcess nobodysHost(command);
+
+  // nobody has no runtime folder and a home that does not exist: no folder
+  // for the lock, which is said as such, not as "busy".
+  if (std::filesystem::exists("/run/user/65534") || std::filesystem::exists("/nonexistent")) return;
+  EXPECT_EQ(nobodysHost.Call(MemberRequest(2, "FidoVerify", kFido)).value("retVal", -1), 8981);
 }
 
 TEST_F(NativeHost, NoPinLeftInItsMemory) {

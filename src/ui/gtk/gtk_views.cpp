@@ -85,7 +85,10 @@ bool OpenDisplay() {
     // the host 80 MB (a software GL loads LLVM) and a fifth of a second.
     setenv("GSK_RENDERER", "cairo", 0);
     setenv("GDK_DEBUG", "gl-disable", 0);
-    return gtk_init_check() != FALSE;
+    if (gtk_init_check()) return true;
+    std::cerr << "korvaden-native: the display named by DISPLAY or WAYLAND_DISPLAY does not open; "
+                 "members that need a window end as cancelled\n";
+    return false;
   }();
   return opened;
 }
