@@ -436,8 +436,9 @@ TEST(CardPrompt, ShowsEachStagesPictureAndTakesNoInput) {
 }
 
 TEST(CardPrompt, TheWaitsHoldInputBackFromTheOpenDialog) {
-  // A customer who presses "取消" while the card prompt is up over the
-  // confirmation presses nothing: the flow in the confirmation's "確定" goes on.
+  // A customer who presses "取消", or Esc, while the card prompt is up over
+  // the confirmation presses nothing: the flow in the confirmation's "確定"
+  // goes on.
   test::CardBench bench;
   CIVESKAppConfirm presenter(bench.platform);
   presenter.accountLabel = texts::kCardlessAccountLabel;
@@ -453,6 +454,7 @@ TEST(CardPrompt, TheWaitsHoldInputBackFromTheOpenDialog) {
                           auto prompt = prompts.Open();
                           prompt->ShowStage(1);
                           test::ClickWidget(test::ItemOf(dialog, kIdAppConfirmCancel));
+                          PressKey(dialog, "Escape");
                           prompts.Sleep(std::chrono::milliseconds(300));
                           heldBack = gtk_widget_get_mapped(GTK_WIDGET(dialog));
                           prompt.reset();

@@ -7,7 +7,8 @@
 #   customer COMMAND...   wait ID (a window with control ID) | pause MS |
 #                         shot NAME | click ID | keys DIGITS | code | wrongcode |
 #                         key KEY | gone (the window went away) |
-#                         box (a message box: prints its text, presses OK)
+#                         box (a message box: prints its text, presses OK) |
+#                         count (prints how many of the host's windows are shown)
 # Needs $screens (the screenshots' folder); with `member_started` (date +%s%N)
 # each wait prints the time since then, as "found ID after N ms".
 export LC_ALL=C.UTF-8
@@ -86,7 +87,12 @@ customer() {
       keys) xc_keys "$2"; shift 2 ;;
       code) xc_keys "$(xc_code)"; shift ;;
       wrongcode) code="$(xc_code)"; xc_keys "${code:0:5}$(( (${code:5:1} + 1) % 10 ))"; shift ;;
-      key) xdotool windowfocus --sync "$xc_win" key "$2"; shift 2 ;;
+      key)
+        # Under load a window is found before the X server lets it take the
+        # focus: the key goes only to a window that has it.
+        xc_until 30 xdotool windowfocus --sync "$xc_win" || { echo "customer: the window took no focus" >&2; return 1; }
+        xdotool key --clearmodifiers "$2"
+        shift 2 ;;
       gone) xc_until 30 xc_not_shown "$xc_win" || { echo "customer: the window stayed" >&2; return 1; }; shift ;;
       box)
         xc_until 30 xc_find_box || { echo "customer: no box" >&2; return 1; }
@@ -94,6 +100,7 @@ customer() {
         xc_click_at "$xc_box" $(xc_place "$(xc_described "$xc_box")" 1)
         xc_until 30 xc_not_shown "$xc_box"
         shift ;;
+      count) { xc_windows || true; } | wc -l; shift ;;
       *) echo "customer: what is $1?" >&2; return 1 ;;
     esac
   done

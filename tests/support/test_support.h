@@ -1,9 +1,11 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bank.h"
@@ -67,5 +69,17 @@ class ScriptedRandom final : public RandomSource {
 };
 
 std::vector<std::uint8_t> FromHex(std::string_view hex);
+
+// Whether `condition` comes true within `limit`: a test waits for what it
+// waits for, never for a fixed time that a loaded machine may overrun.
+template <class Condition>
+bool Eventually(Condition condition, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
 
 }  // namespace korvaden::test
