@@ -123,6 +123,10 @@ void PressKey(GtkWindow* window, const char* key) {
   Xdotool("windowfocus --sync " + std::to_string(XidOf(window)) + " key " + key);
 }
 
+void MoveWindow(GtkWindow* window, int x, int y) {
+  Xdotool("windowmove --sync " + std::to_string(XidOf(window)) + " " + std::to_string(x) + " " + std::to_string(y));
+}
+
 Description Described(GtkWindow* window) {
   Description description;
   Atom type;

@@ -48,6 +48,8 @@ bool Shown(GtkWindow* window, int id);
 void Click(GtkWindow* window, int id);
 void ClickWidget(GtkWidget* widget);
 void PressKey(GtkWindow* window, const char* key);
+// Moves the window on the X display, as a customer drags it.
+void MoveWindow(GtkWindow* window, int x, int y);
 
 struct Place {
   int x = 0, y = 0, width = 0, height = 0;

@@ -453,6 +453,8 @@ TEST(CardPrompt, TheWaitsHoldInputBackFromTheOpenDialog) {
                         [&] {
                           auto prompt = prompts.Open();
                           prompt->ShowStage(1);
+                          // Beside the dialog, so that the click lands on it.
+                          test::MoveWindow(WindowWith(kIdPromptPictureArea), 700, 500);
                           test::ClickWidget(test::ItemOf(dialog, kIdAppConfirmCancel));
                           PressKey(dialog, "Escape");
                           prompts.Sleep(std::chrono::milliseconds(300));
