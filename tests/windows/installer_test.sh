@@ -218,5 +218,18 @@ for scope in user machine; do
     diff "$work/self-classes.reg" "$work/msi-classes.reg"
 done
 
+# A user's own registration of the native host, left without the control
+# (an older install, or one by hand), would answer that user's browsers
+# instead of the machine's host: the machine's installer refuses while the
+# installing user has one, for any browser.
+for key in "${browser_keys[@]}"; do
+  wine_ reg add "HKCU\\$key\\NativeMessagingHosts\\$host_name" /ve /d 'C:\old\host.json' /f >/dev/null
+  registry > "$work/stale.reg"
+  msiexec_ /i "$(winpath "$package/korvaden-$version-machine.msi")" >/dev/null
+  check "the machine installer refuses while this user registers a host for ${key##*\\}" test $? -eq 67
+  check "and writes nothing" diff "$work/stale.reg" <(registry)
+  wine_ reg delete "HKCU\\$key\\NativeMessagingHosts\\$host_name" /f >/dev/null
+done
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
