@@ -54,6 +54,14 @@ class ControlCore {
   void SetPage(std::optional<std::string_view> pageUrl);
   bool PageRefused() const { return pageRefused_; }
 
+  // A call with a value no member can take before its flow starts (a
+  // script's number that is no 32-bit integer): 8970 as for any refused
+  // value (8960 on a refused page), and no older message stays readable.
+  ResultCode RefuseValues() {
+    m_trnsMsg.clear();
+    return pageRefused_ ? kResultPageRefused : kResultInvalidArgument;
+  }
+
   // The last sealed message: empty before the first call and after a failed one.
   const std::string& TrnsMsg() const { return m_trnsMsg; }
   std::string GetAPIVersion() const;

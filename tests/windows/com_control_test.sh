@@ -153,6 +153,10 @@ check "the page sees 8970 for a short PCODE" has "$page" "TransIVESK=8970"
 check "the page reaches the account services" has "$page" "CardLess_Reset=9810"
 check "FidoVerify from the page" has "$page" "FidoVerify=0"
 check "FidoVerifyOB from the page" has "$page" "FidoVerifyOB=0"
+for value in "2^40" "1.5" "yes"; do
+  check "a ShowVerifyDialog of $value: 8970, not a script error" has "$page" "ShowVerifyDialog $value=8970"
+done
+check "an unpaired surrogate: 8970" has "$page" "surrogate=8970"
 trnsmsg="$(sed -n '/^TrnsMsg=/,$p' <<<"$page" | sed '1s/^TrnsMsg=//')"
 check "the page's TrnsMsg opens at the bank" has "$(printf '%s' "$trnsmsg" | "$tools/tools/bank/korvaden-bank" unseal)" \
   "<session_id>PAGE-SESSION-0002</session_id>"

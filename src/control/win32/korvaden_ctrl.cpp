@@ -1,9 +1,12 @@
 #include "control/win32/korvaden_ctrl.h"
 
+#include <cmath>
+#include <cstdint>
 #include <new>
 #include <vector>
 
 #include "base/sleeper.h"
+#include "control/members.h"
 #include "control/win32/bstr_text.h"
 #include "control/win32/module_objects.h"
 #include "crypto/deployment_keys.h"
@@ -24,6 +27,33 @@ struct ControlState {
 };
 
 namespace {
+
+// The member that dispatch id `id` names, when it takes arguments.
+const MemberCall* MemberOf(ITypeInfo* info, DISPID id) {
+  BSTR name = nullptr;
+  UINT count = 0;
+  if (FAILED(info->GetNames(id, &name, 1, &count)) || count == 0) return nullptr;
+  const std::string narrow = AnsiText(name);
+  SysFreeString(name);
+  return FindMemberCall(narrow);
+}
+
+// Whether each integer parameter's value is a 32-bit integer as it stands:
+// none, or a number (or the text of one) without a fraction. Dispatch's own
+// conversion would make 2^40 a script error and round 1.5 to 2.
+bool IntegersWhole(const MemberCall& member, const DISPPARAMS& params) {
+  for (std::size_t i = 0; i < member.parameters.size() && i < params.cArgs; ++i) {
+    if (member.parameters[i].kind != ParameterKind::Integer || params.cNamedArgs != 0) continue;
+    VARIANT& value = params.rgvarg[params.cArgs - 1 - i];  // the last argument comes first
+    if (value.vt == VT_EMPTY) continue;
+    VARIANT number;
+    VariantInit(&number);
+    if (FAILED(VariantChangeType(&number, &value, 0, VT_R8))) return false;
+    const double whole = number.dblVal;
+    if (std::trunc(whole) != whole || whole < INT32_MIN || whole > INT32_MAX) return false;
+  }
+  return true;
+}
 
 constexpr wchar_t kWindowClass[] = L"KORVADENIVESKCtrlWindow";
 constexpr char kDrawnText[] = "KORVADENIVESKCtrl";
@@ -162,6 +192,17 @@ STDMETHODIMP CKorvadenIveskCtrl::Invoke(DISPID id, REFIID, LCID, WORD flags, DIS
     }
     DISPPARAMS emptied = *params;
     emptied.rgvarg = args.data();
+    const MemberCall* member = MemberOf(info, id);
+    if (member != nullptr && !IntegersWhole(*member, emptied)) {
+      UpdatePage();
+      const ResultCode refused = core_.RefuseValues();
+      if (result != nullptr) {
+        VariantInit(result);
+        result->vt = VT_I4;
+        result->lVal = AsInteger(refused);
+      }
+      return S_OK;
+    }
     return DispInvoke(static_cast<IKorvadenIveskCtrl*>(this), info, id, flags, &emptied, result, exception, argError);
   });
 }
