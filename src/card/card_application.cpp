@@ -94,6 +94,8 @@ bool CardApplication::ReadRecord(std::uint8_t record, Bytes& data) {
 }
 
 ResultCode CardApplication::CountAccounts() {
+  // A second count on the same client counts the card again, not on top.
+  accountCount = 0;
   if (!SelectAccountFile()) return lastResult;
   Bytes data;
   for (std::uint8_t record = kMainAccountRecord; record <= kLastAccountRecord; ++record) {

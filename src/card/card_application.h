@@ -39,7 +39,7 @@ class CardApplication {
   // 0 when the card accepted the PIN or gave no status word (lastResult then
   // tells why), its status word otherwise; 8970 for a PIN over 36 characters.
   ResultCode VerifyPin(std::string_view pin);
-  // Counts the accounts of records 3 to 10 into accountCount.
+  // Counts the accounts of records 3 to 10 into accountCount, from 0.
   ResultCode CountAccounts();
   [[nodiscard]] std::string ReadIssuerId();
   [[nodiscard]] std::string ReadMainAccount();

@@ -84,6 +84,9 @@ TEST_F(OneRealAccount, BlankAndZeroAccountsAreEmpty) {
   EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);
   EXPECT_EQ(client.card.accountCount, 1);
   EXPECT_EQ(RecordsRead(0), (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10}));
+  // Counted again on the same client: the same card, the same count.
+  EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);
+  EXPECT_EQ(client.card.accountCount, 1);
 }
 
 TEST(CardAccounts, FailedMiddleRecordIsSkippedAndOnlyTheLastCounts) {
