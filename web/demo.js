@@ -24,7 +24,7 @@ var KorvadenDemo = {
     BondingDevice_Apply: ["BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11", "BHO_D12", "MSGTitle"]
   },
 
-  // What each result code means, made from the control's code by tools/build/result-codes.py.
+  // What each result code means, made from the control's code by tools/build/result_codes.py.
   // result codes: begin
   meanings: {
     "0": "success; TrnsMsg holds the sealed message",

@@ -15,7 +15,7 @@ enum class StatusWord : std::uint32_t {};
 
 // What a member gives: one of the codes below, each with its meaning in the
 // comment above it and, after "Customer:", what the page tells the customer
-// (tools/build/result-codes.py makes the tables of the README and
+// (tools/build/result_codes.py makes the tables of the README and
 // docs/integration.md from them), or:
 // Table: a status word | the card rejected the PIN (for example 25538 for 63C2) | wrong PIN; 63Cn: n tries left
 // Table: negative | a PC/SC error from selecting the card's account file | the reader failed; check it, retry

@@ -26,7 +26,7 @@ import subprocess
 import sys
 import zipfile
 
-RESULT_CODES = pathlib.Path(__file__).resolve().parents[2] / "src/base/result_codes.h"
+import result_codes as result_code_table
 HOST_NAME = re.compile(r"^[a-z0-9_]+(\.[a-z0-9_]+)*$")
 FIREFOX_ID = re.compile(r"^[A-Za-z0-9._-]+@[a-z0-9.-]+$")
 
@@ -66,8 +66,8 @@ def content_matches(origins):
 
 
 def result_codes():
-    pairs = re.findall(r"inline constexpr ResultCode kResult(\w+)\{(\d+)\};", RESULT_CODES.read_text())
-    return "Object.freeze({" + ", ".join(f"{name}: {code}" for name, code in pairs) + "})"
+    names, _ = result_code_table.parsed()
+    return "Object.freeze({" + ", ".join(f"{name}: {code}" for name, code in names.items()) + "})"
 
 
 def make_extension(source, folder, version, out):

@@ -14,12 +14,15 @@ JS_BEGIN, JS_END = "// result codes: begin", "// result codes: end"
 HEADER = ROOT / "src/base/result_codes.h"
 
 
-def rows():
-    """(code, meaning, what the customer is told), the codes first."""
-    rows, comment, customer = [], [], ""
+def parsed():
+    """The header read once: (names, rows). `names` maps each code's name (the
+    constant without its kResult prefix) to its number; `rows` are (code,
+    meaning, what the customer is told), the codes first, then the header's
+    "Table:" rows."""
+    names, codes, others, comment, customer = {}, [], [], [], ""
     for line in HEADER.read_text().splitlines():
         if line.startswith("// Table: "):
-            rows.append(tuple(part.strip() for part in line[len("// Table: "):].split("|", 2)))
+            others.append(tuple(part.strip() for part in line[len("// Table: "):].split("|", 2)))
         elif line.startswith("// Customer: "):
             customer = line[len("// Customer: "):].strip()
             continue
@@ -27,12 +30,16 @@ def rows():
             comment.append(line[2:].strip())
             continue
         else:
-            code = re.match(r"inline constexpr ResultCode k\w+\{(\d+)\};", line)
+            code = re.match(r"inline constexpr ResultCode kResult(\w+)\{(\d+)\};", line)
             if code:
-                rows.insert(len(rows) - sum(1 for r in rows if not r[0].isdigit()),
-                            (code.group(1), " ".join(comment), customer))
+                names[code.group(1)] = int(code.group(2))
+                codes.append((code.group(2), " ".join(comment), customer))
         comment, customer = [], ""
-    return rows
+    return names, codes + others
+
+
+def rows():
+    return parsed()[1]
 
 
 def table():
@@ -59,9 +66,10 @@ def main():
             if not check and begin in text:
                 path.write_text(made)
     if check and stale:
-        print("result-code table out of date in: " + ", ".join(stale) + " (run tools/build/result-codes.py)")
+        print("result-code table out of date in: " + ", ".join(stale) + " (run tools/build/result_codes.py)")
         return 1
     return 0
 
 
-sys.exit(main())
+if __name__ == "__main__":
+    sys.exit(main())
