@@ -16,7 +16,8 @@ STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** o
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (outer != nullptr && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-  return create_(outer, riid, object);
+  // The control's members allocate as it is made: no exception leaves.
+  return Guarded([&] { return create_(outer, riid, object); });
 }
 
 STDMETHODIMP ClassFactory::LockServer(BOOL lock) {

@@ -153,14 +153,21 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
 
 STDAPI DllCanUnloadNow() { return ModuleLockCount() == 0 ? S_OK : S_FALSE; }
 
-STDAPI DllRegisterServer() { return Register(); }
+// Registration builds its keys' texts: running out of memory is an HRESULT.
+STDAPI DllRegisterServer() {
+  return Guarded([] { return Register(); });
+}
 
-STDAPI DllUnregisterServer() { return Unregister(); }
+STDAPI DllUnregisterServer() {
+  return Guarded([] { return Unregister(); });
+}
 
 STDAPI DllInstall(BOOL install, LPCWSTR command) {
-  const PerUserClasses classes(IsUserCommand(command));
-  if (!install) return Unregister();
-  const HRESULT result = Register();
-  if (FAILED(result)) Unregister();
-  return result;
+  return Guarded([&] {
+    const PerUserClasses classes(IsUserCommand(command));
+    if (!install) return Unregister();
+    const HRESULT result = Register();
+    if (FAILED(result)) Unregister();
+    return result;
+  });
 }
