@@ -6,6 +6,9 @@
 import * as road from "./road.mjs";
 
 const {check} = road;
+// A page left ends its call within 1 s. The sanitizers' build spends more of
+// its own at the host's exit (the leak check), so it is held to 3 s.
+const exitLimitMs = process.env.KORVADEN_SANITIZED === "ON" ? 3000 : 1000;
 
 // The customer's windows of the test build that are on screen now.
 async function windowsShown() {
@@ -27,11 +30,14 @@ async function leaveAndComeBack(browser, demo, away, what) {
   }, args);
   await road.customer("wait", 230);
   const [host] = await road.hostProcesses();
+  // From the moment the page is left, not from when the next page has loaded.
   const left = Date.now();
-  await page.goto(away, {waitUntil: "load"});
+  const navigated = page.goto(away, {waitUntil: "load"});
   await road.until("the host's exit", async () => (await road.hostProcesses()).length === 0, 5);
   const took = Date.now() - left;
-  check(`the page left to ${what}: the host ${host} ended ${took} ms after (at most 1000)`, took <= 1000);
+  await navigated;
+  check(`the page left to ${what}: the host ${host} ended ${took} ms after (at most ${exitLimitMs})`,
+        took <= exitLimitMs);
   check(`and no window of it is left`, (await windowsShown()) === "0");
   // A page brought back from the cache fires no load event to wait for.
   await page.evaluate(() => history.back()).catch(() => {});
