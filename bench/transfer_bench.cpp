@@ -93,9 +93,10 @@ int main() {
     korvaden::MemberGate gate;
     korvaden::ControlCore core(platform, gate);
     const auto start = Clock::now();
-    const korvaden::ResultCode result = core.TransIVESK(
-        korvaden::test::PcscStack::kReaderName, "123456", "2510", "", "81200000", "1234567890123456", "12345678",
-        "WEBATM01", "1", "123456789", "100", "20230731123456", 0, "SESSION0123456789ABCDEF");
+    const korvaden::ResultCode result =
+        core.Call(korvaden::Member::TransIVESK,
+                  {korvaden::test::PcscStack::kReaderName, "123456", "2510", "", "81200000", "1234567890123456",
+                   "12345678", "WEBATM01", "1", "123456789", "100", "20230731123456", 0, "SESSION0123456789ABCDEF"});
     const auto total = Clock::now() - start;
     if (korvaden::Failed(result)) {
       std::fprintf(stderr, "TransIVESK failed with %d\n", korvaden::AsInteger(result));

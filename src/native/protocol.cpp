@@ -178,7 +178,10 @@ std::string Dump(const json& answer) { return answer.dump(-1, ' ', false, json::
 
 std::vector<Argument> Request::Arguments() const {
   std::vector<Argument> arguments;
-  for (std::size_t i = 0; i < texts.size(); ++i) arguments.push_back({texts[i].view(), numbers[i]});
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const bool integer = call->parameters[i].kind == ParameterKind::Integer;
+    arguments.push_back(integer ? Argument(numbers[i]) : Argument(texts[i].view()));
+  }
   return arguments;
 }
 

@@ -111,20 +111,22 @@ TEST(AllocationSweep, AccountServices) {
   FlowBench reissue;
   scripted(reissue, pad);
   ExpectSurvives("Reissue_iVeskAppCert", Sweep(reissue, [&] {
-                   std::ignore = reissue.core.Reissue_iVeskAppCert(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
-                                                                   b("BHO_D4"), b("BHO_D11"), "t");
+                   std::ignore = reissue.core.Call(
+                       Member::Reissue_iVeskAppCert,
+                       {b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"});
                  }));
   FlowBench apply;
   scripted(apply, cardlessPad);
   ExpectSurvives("CardLess_Apply", Sweep(apply, [&] {
-                   std::ignore = apply.core.CardLess_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
-                                                           b("BHO_D4"), b("BHO_D11"), "t");
+                   std::ignore = apply.core.Call(Member::CardLess_Apply, {b("BHO_D5"), b("BHO_D1"), b("BHO_D2"),
+                                                                          b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"});
                  }));
   FlowBench bonding;
   scripted(bonding, pad);
   ExpectSurvives("BondingDevice_Apply", Sweep(bonding, [&] {
-                   std::ignore = bonding.core.BondingDevice_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"),
-                                                                  b("BHO_D4"), b("BHO_D11"), b("BHO_D12"), "t");
+                   std::ignore = bonding.core.Call(Member::BondingDevice_Apply,
+                                                   {b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"),
+                                                    b("BHO_D11"), b("BHO_D12"), "t"});
                  }));
 }
 

@@ -29,13 +29,15 @@ TEST(ControlCore, TrnsMsgFollowsTheLastCall) {
 TEST(ControlCore, EmptyArgumentsAreEmptyTexts) {
   FlowBench bench;
   const std::string_view none;
-  EXPECT_EQ(bench.core.FidoVerify(test::kReaderName, none, "1234567890123456", none, none, none, none, none),
-            kResultSuccess);
+  EXPECT_EQ(
+      bench.core.Call(Member::FidoVerify, {test::kReaderName, none, "1234567890123456", none, none, none, none, none}),
+      kResultSuccess);
   const auto opened = bank::OpenSealed(bench.core.TrnsMsg(), test::TestBankKeys());
   EXPECT_NE(opened.value.find("<session_id></session_id>"), std::string::npos);
   // The control seals what the page gave; the bank takes no empty session or date.
   EXPECT_FALSE(bank::Unseal(bench.core.TrnsMsg(), test::TestBankKeys()).ok);
-  EXPECT_EQ(bench.core.TransIVESK(none, none, none, none, none, none, none, none, none, none, none, none, 0, none),
+  EXPECT_EQ(bench.core.Call(Member::TransIVESK,
+                            {none, none, none, none, none, none, none, none, none, none, none, none, 0, none}),
             kResultInvalidArgument);  // a PCODE of fewer than 4 characters
 }
 
@@ -46,7 +48,7 @@ TEST(ControlCore, NestedCallIsRefusedAndLeavesTheFirstUntouched) {
   std::vector<ResultCode> nested;
   bench.dialogs.onTransfer = [&] {
     nested.push_back(bench.Fido({}));
-    nested.push_back(other.FidoVerify(test::kReaderName, "S", "1234567890123456", "", "", "", "", ""));
+    nested.push_back(other.Call(Member::FidoVerify, {test::kReaderName, "S", "1234567890123456", "", "", "", "", ""}));
   };
   TransferArgs args;
   args.showVerifyDialog = 1;
@@ -60,7 +62,9 @@ TEST(ControlCore, NestedCallIsRefusedAndLeavesTheFirstUntouched) {
 TEST(ControlCore, ARefusedCallLeavesNoOlderMessage) {
   FlowBench bench;
   ControlCore other{bench.platform, bench.gate};
-  const auto verify = [&] { return other.FidoVerify(test::kReaderName, "S", "1234567890123456", "", "", "", "", ""); };
+  const auto verify = [&] {
+    return other.Call(Member::FidoVerify, {test::kReaderName, "S", "1234567890123456", "", "", "", "", ""});
+  };
   ASSERT_EQ(verify(), kResultSuccess);
   ASSERT_FALSE(other.TrnsMsg().empty());
   bench.dialogs.onTransfer = [&] { EXPECT_EQ(verify(), kResultBusy); };

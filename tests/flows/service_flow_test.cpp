@@ -19,19 +19,19 @@ const std::string kCardlessPad = "type 97531086; field 2; type 97531086; field 4
 ResultCode RunService(FlowBench& bench, ServiceKind kind, const Blocks& b) {
   switch (kind) {
     case ServiceKind::ReissueAppCert:
-      return bench.core.Reissue_iVeskAppCert(b["BHO_D5"], b["BHO_D1"], b["BHO_D2"], b["BHO_D3"], b["BHO_D4"],
-                                             b["BHO_D11"], kTitle);
+      return bench.core.Call(Member::Reissue_iVeskAppCert,
+                             {b["BHO_D5"], b["BHO_D1"], b["BHO_D2"], b["BHO_D3"], b["BHO_D4"], b["BHO_D11"], kTitle});
     case ServiceKind::CardlessApply:
-      return bench.core.CardLess_Apply(b["BHO_D5"], b["BHO_D1"], b["BHO_D2"], b["BHO_D3"], b["BHO_D4"], b["BHO_D11"],
-                                       kTitle);
+      return bench.core.Call(Member::CardLess_Apply,
+                             {b["BHO_D5"], b["BHO_D1"], b["BHO_D2"], b["BHO_D3"], b["BHO_D4"], b["BHO_D11"], kTitle});
     case ServiceKind::CardlessReset:
-      return bench.core.CardLess_Reset(b["BHO_D5"], b["BHO_D1"], b["BHO_D2"], b["BHO_D3"], b["BHO_D4"], b["BHO_D11"],
-                                       kTitle);
+      return bench.core.Call(Member::CardLess_Reset,
+                             {b["BHO_D5"], b["BHO_D1"], b["BHO_D2"], b["BHO_D3"], b["BHO_D4"], b["BHO_D11"], kTitle});
     case ServiceKind::BondingDevice:
       break;
   }
-  return bench.core.BondingDevice_Apply(b["BHO_D5"], b["BHO_D1"], b["BHO_D2"], b["BHO_D3"], b["BHO_D4"], b["BHO_D11"],
-                                        b["BHO_D12"], kTitle);
+  return bench.core.Call(Member::BondingDevice_Apply, {b["BHO_D5"], b["BHO_D1"], b["BHO_D2"], b["BHO_D3"], b["BHO_D4"],
+                                                       b["BHO_D11"], b["BHO_D12"], kTitle});
 }
 
 std::string ReasonOf(const std::string& document) {

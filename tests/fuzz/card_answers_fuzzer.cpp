@@ -74,12 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Platform platform{module, bench.sleeper, bench.prompts, bench.random, bench.boxes, bench.dialogs, bench.keys};
   MemberGate gate;
   ControlCore core(platform, gate);
-  ExpectOpensOnlyOnSuccess(
-      core.TransIVESK(test::kReaderName, "123456", "2510", "", "81200000", "1234567890123456", "12345678", "WEBATM01",
-                      "1", "123456789", "100", "20230731123456", 0, "FUZZ-SESSION"),
-      core);
-  ExpectOpensOnlyOnSuccess(core.FidoVerify(test::kReaderName, "FUZZ-SESSION", "1234567890123456", "20230731123456",
-                                           "12345678", "WEBATM01", "P611XX", "123456"),
+  ExpectOpensOnlyOnSuccess(core.Call(Member::TransIVESK, {test::kReaderName, "123456", "2510", "", "81200000",
+                                                          "1234567890123456", "12345678", "WEBATM01", "1", "123456789",
+                                                          "100", "20230731123456", 0, "FUZZ-SESSION"}),
                            core);
+  ExpectOpensOnlyOnSuccess(
+      core.Call(Member::FidoVerify, {test::kReaderName, "FUZZ-SESSION", "1234567890123456", "20230731123456",
+                                     "12345678", "WEBATM01", "P611XX", "123456"}),
+      core);
   return 0;
 }

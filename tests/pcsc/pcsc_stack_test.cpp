@@ -160,8 +160,9 @@ class CardMembersThroughPcscd : public PcscStackTest {
 
 TEST_F(CardMembersThroughPcscd, TransIVESK) {
   Insert();
-  ASSERT_EQ(core.TransIVESK(kReader, "123456", "2510", "", "81200000", "1234567890123456", "12345678", "WEBATM01", "1",
-                            "123456789", "100", "20230731123456", 0, "SESSION0123456789ABCDEF"),
+  ASSERT_EQ(core.Call(Member::TransIVESK,
+                      {kReader, "123456", "2510", "", "81200000", "1234567890123456", "12345678", "WEBATM01", "1",
+                       "123456789", "100", "20230731123456", 0, "SESSION0123456789ABCDEF"}),
             kResultSuccess);
   const std::string document = Opened();
   EXPECT_EQ(document,
@@ -188,8 +189,8 @@ TEST_F(CardMembersThroughPcscd, NoPinLeftInMemory) {
     stack.StopCard();
     Insert(settings);
     const std::string what = settings.empty() ? "a wrong PIN" : settings[0];
-    EXPECT_EQ(core.FidoVerify(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
-                              "WEBATM01", "P611XX", "975310"),
+    EXPECT_EQ(core.Call(Member::FidoVerify, {kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456",
+                                             "12345678", "WEBATM01", "P611XX", "975310"}),
               expected)
         << what;
     EXPECT_EQ(test::HitsInWritableMemory("975310FFFF").size(), 0u) << what;
@@ -200,8 +201,8 @@ TEST_F(CardMembersThroughPcscd, NoPinLeftInMemory) {
 
 TEST_F(CardMembersThroughPcscd, FidoVerifyWithReinsertion) {
   Insert({"remove_after=B2#12", "reinsert_after_ms=1200"});  // out after the first session's reads
-  ASSERT_EQ(core.FidoVerify(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
-                            "WEBATM01", "P611AD", "123456"),
+  ASSERT_EQ(core.Call(Member::FidoVerify, {kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456",
+                                           "12345678", "WEBATM01", "P611AD", "123456"}),
             kResultSuccess);
   EXPECT_EQ(prompts.stages, (std::vector<int>{1, 2}));
   const std::string document = Opened();
@@ -214,8 +215,8 @@ TEST_F(CardMembersThroughPcscd, FidoVerifyWithReinsertion) {
 
 TEST_F(CardMembersThroughPcscd, FidoVerifyOB) {
   Insert();
-  ASSERT_EQ(core.FidoVerifyOB(kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456", "12345678",
-                              "WEBATM01", "01", "02", "A123456789", ""),
+  ASSERT_EQ(core.Call(Member::FidoVerifyOB, {kReader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456",
+                                             "12345678", "WEBATM01", "01", "02", "A123456789", ""}),
             kResultSuccess);
   const std::string document = Opened();
   EXPECT_EQ(document,
@@ -250,9 +251,9 @@ TEST_F(CardMembersThroughPcscd, AccountServices) {
 
   dialogs.pinPadScripts = {sixDigitPad, pad, pad, sixDigitPad};
   dialogs.appConfirmScripts = {"confirm", "confirm", "confirm", "confirm"};
-  ASSERT_EQ(
-      core.Reissue_iVeskAppCert(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"),
-      kResultSuccess);
+  ASSERT_EQ(core.Call(Member::Reissue_iVeskAppCert,
+                      {b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"}),
+            kResultSuccess);
   std::string document = Opened();
   EXPECT_EQ(reasonOf(document), "246810");
   ExpectTacAccepted(document);
@@ -260,9 +261,10 @@ TEST_F(CardMembersThroughPcscd, AccountServices) {
 
   for (int apply = 0; apply < 2; ++apply) {
     const ResultCode result =
-        apply == 0
-            ? core.CardLess_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t")
-            : core.CardLess_Reset(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t");
+        apply == 0 ? core.Call(Member::CardLess_Apply,
+                               {b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"})
+                   : core.Call(Member::CardLess_Reset,
+                               {b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"), "t"});
     ASSERT_EQ(result, kResultSuccess);
     document = Opened();
     const auto password =
@@ -271,8 +273,8 @@ TEST_F(CardMembersThroughPcscd, AccountServices) {
     ExpectTacAccepted(document);
   }
 
-  ASSERT_EQ(core.BondingDevice_Apply(b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"), b("BHO_D11"),
-                                     b("BHO_D12"), "t"),
+  ASSERT_EQ(core.Call(Member::BondingDevice_Apply, {b("BHO_D5"), b("BHO_D1"), b("BHO_D2"), b("BHO_D3"), b("BHO_D4"),
+                                                    b("BHO_D11"), b("BHO_D12"), "t"}),
             kResultSuccess);
   document = Opened();
   const auto password =

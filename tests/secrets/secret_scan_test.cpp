@@ -98,8 +98,9 @@ TEST_F(SecretScan, TheCipherStepWipesItsCopyOfTheKey) {
 }
 
 TEST_F(SecretScan, NothingOfATransferIsLeft) {
-  ASSERT_EQ(core.TransIVESK(test::kReaderName, "123456", "2510", "", "81200000", "1234567890123456", "12345678",
-                            "WEBATM01", "1", "123456789", "100", "20230731123456", 0, "SCAN-SESSION-0001"),
+  ASSERT_EQ(core.Call(Member::TransIVESK,
+                      {test::kReaderName, "123456", "2510", "", "81200000", "1234567890123456", "12345678", "WEBATM01",
+                       "1", "123456789", "100", "20230731123456", 0, "SCAN-SESSION-0001"}),
             kResultSuccess);
   ExpectNothingLeft("TransIVESK", kTransferStart);
 }
@@ -109,7 +110,8 @@ TEST_F(SecretScan, NothingOfACardlessApplicationIsLeft) {
   bench.dialogs.pinPadScripts.emplace_back("type 97531086; field 2; type 97531086; code; confirm");
   bench.dialogs.appConfirmScripts = {"confirm"};
   ControlCore drawingCore(bench.platform, gate);  // the keypad and the code need the system's numbers
-  ASSERT_EQ(drawingCore.CardLess_Apply(kBlocks[0], kBlocks[1], kBlocks[2], kBlocks[3], kBlocks[4], kBlocks[5], "t"),
+  ASSERT_EQ(drawingCore.Call(Member::CardLess_Apply,
+                             {kBlocks[0], kBlocks[1], kBlocks[2], kBlocks[3], kBlocks[4], kBlocks[5], "t"}),
             kResultSuccess);
   const char* what = "CardLess_Apply";
   const SecureString ivKeyText = bench.keys.ivBlockKey.Joined();
@@ -127,8 +129,8 @@ TEST_F(SecretScan, NothingOfACardlessApplicationIsLeft) {
 }
 
 TEST_F(SecretScan, NothingOfAVerificationIsLeft) {
-  ASSERT_EQ(core.FidoVerify(test::kReaderName, "SCAN-SESSION-0002", "1234567890123456", "20230731123456", "12345678",
-                            "WEBATM01", "P611XX", "123456"),
+  ASSERT_EQ(core.Call(Member::FidoVerify, {test::kReaderName, "SCAN-SESSION-0002", "1234567890123456", "20230731123456",
+                                           "12345678", "WEBATM01", "P611XX", "123456"}),
             kResultSuccess);
   ExpectNothingLeft("FidoVerify", kFidoStart);
 }

@@ -32,17 +32,17 @@ class FlowBench : public CardBench {
   using CardBench::CardBench;
 
   ResultCode Transfer(const TransferArgs& a) {
-    return core.TransIVESK(a.readerName, a.txCode, a.pCode, a.pin, a.loginIssuerId, a.loginIssuerAccount,
-                           a.ifdCheckCode, a.ifdId, a.accountIndex, a.importAccount, a.money, a.transDateTime,
-                           a.showVerifyDialog, a.sessionId);
+    return core.Call(Member::TransIVESK, {a.readerName, a.txCode, a.pCode, a.pin, a.loginIssuerId, a.loginIssuerAccount,
+                                          a.ifdCheckCode, a.ifdId, a.accountIndex, a.importAccount, a.money,
+                                          a.transDateTime, a.showVerifyDialog, a.sessionId});
   }
   ResultCode Fido(const FidoArgs& a) {
-    return core.FidoVerify(a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime, a.ifdCheckCode, a.ifdId,
-                           a.txCode, a.pin);
+    return core.Call(Member::FidoVerify, {a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime,
+                                          a.ifdCheckCode, a.ifdId, a.txCode, a.pin});
   }
   ResultCode FidoOb(const FidoArgs& a) {
-    return core.FidoVerifyOB(a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime, a.ifdCheckCode, a.ifdId,
-                             a.txType, a.checkItem, a.id, a.pin);
+    return core.Call(Member::FidoVerifyOB, {a.readerName, a.sessionId, a.loginIssuerAccount, a.transDateTime,
+                                            a.ifdCheckCode, a.ifdId, a.txType, a.checkItem, a.id, a.pin});
   }
 
   // The document the bank opens from TrnsMsg; fails the test when it cannot.

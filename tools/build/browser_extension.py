@@ -5,7 +5,8 @@ deployment (its folder holds deployment.txt and extension-public.pem).
   browser_extension.py extension SOURCE DEPLOYMENT VERSION OUT
       the extension's folder: SOURCE's scripts with the deployment's origins,
       native host name and version put in, and the control's result codes
-      by their names in its code (kResultBusy is ResultCode.Busy); and
+      by their names in its code (kResultBusy is ResultCode.Busy) and its
+      members' parameters from the member table; and
       manifest.json with the content scripts' matches and the key that fixes
       the extension's ID
   browser_extension.py host-manifest chromium|firefox DEPLOYMENT HOST_PATH OUT
@@ -26,7 +27,9 @@ import subprocess
 import sys
 import zipfile
 
+import member_table
 import result_codes as result_code_table
+
 HOST_NAME = re.compile(r"^[a-z0-9_]+(\.[a-z0-9_]+)*$")
 FIREFOX_ID = re.compile(r"^[A-Za-z0-9._-]+@[a-z0-9.-]+$")
 
@@ -70,6 +73,15 @@ def result_codes():
     return "Object.freeze({" + ", ".join(f"{name}: {code}" for name, code in names.items()) + "})"
 
 
+def page_members():
+    """Each member's parameters in their order, as the page API checks them."""
+    entries = []
+    for name, parameters in member_table.members().items():
+        listed = ", ".join(f'{{name: "{p}", integer: {str(kind == "Integer").lower()}}}' for p, kind in parameters)
+        entries.append(f"{name}: Object.freeze([{listed}])")
+    return "Object.freeze({" + ", ".join(entries) + "})"
+
+
 def make_extension(source, folder, version, out):
     values = deployment_values(folder)
     origins = values["allowed_origins"].split()
@@ -78,6 +90,7 @@ def make_extension(source, folder, version, out):
         "@NATIVE_HOST_NAME@": values["native_host_name"],
         "@VERSION@": version,
         '"@RESULT_CODES@"': result_codes(),
+        '"@MEMBERS@"': page_members(),
     }
     out.mkdir(parents=True, exist_ok=True)
     for script in sorted(source.glob("*.js")):
@@ -139,4 +152,5 @@ def main(argv):
         sys.exit(__doc__)
 
 
-main(sys.argv[1:])
+if __name__ == "__main__":
+    main(sys.argv[1:])

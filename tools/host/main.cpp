@@ -20,16 +20,18 @@ namespace {
 
 using namespace korvaden;
 
-constexpr const char* kUsage =
-    "usage: korvaden-host [--customer FILE] [--wait-card SECONDS] [--wait-reader NAME] MEMBER ARG...\n"
-    "  --wait-card waits for a card in the member's reader (or in --wait-reader's, for the services)\n"
-    "  TransIVESK ReaderName TxCODE PCODE PIN LoginIssuerID LoginIssuerAccount IFD_CHK_Code IFD_Id\n"
-    "             AccountID_idx ImportAccount Money TransDateTime ShowVerifyDialog SessionID\n"
-    "  FidoVerify ReaderName SessionID LoginIssuerAccount TransDateTime IFD_CHK_Code IFD_Id TxCODE PIN\n"
-    "  FidoVerifyOB ReaderName SessionID LoginIssuerAccount TransDateTime IFD_CHK_Code IFD_Id TxType CheckItem ID PIN\n"
-    "  Reissue_iVeskAppCert|CardLess_Apply|CardLess_Reset BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11 MSGTitle\n"
-    "  BondingDevice_Apply BHO_D5 BHO_D1 BHO_D2 BHO_D3 BHO_D4 BHO_D11 BHO_D12 MSGTitle\n"
-    "  GetAPIVersion\n";
+// The usage, with each member's parameters as the member table lists them.
+std::string Usage() {
+  std::string usage =
+      "usage: korvaden-host [--customer FILE] [--wait-card SECONDS] [--wait-reader NAME] MEMBER ARG...\n"
+      "  --wait-card waits for a card in the member's reader (or in --wait-reader's, for the services)\n";
+  for (const MemberCall& member : kMemberCalls) {
+    usage += "  " + std::string(member.name);
+    for (const Parameter& parameter : member.parameters) usage += " " + std::string(parameter.name);
+    usage += "\n";
+  }
+  return usage + "  " + std::string(kVersionMember) + "\n";
+}
 
 // Waits until the PC/SC service runs and the reader holds a card, as a page
 // waits for the customer.
@@ -69,11 +71,11 @@ int main(int argc, char** argv) {
     if (args[0] == "--wait-card") waitSeconds = std::atoi(args[1].c_str());
     if (args[0] == "--wait-reader") waitReader = args[1];
     if (args[0] != "--customer" && args[0] != "--wait-card" && args[0] != "--wait-reader") {
-      return std::cerr << kUsage, 2;
+      return std::cerr << Usage(), 2;
     }
     args.erase(args.begin(), args.begin() + 2);
   }
-  if (args.empty()) return std::cerr << kUsage, 2;
+  if (args.empty()) return std::cerr << Usage(), 2;
 
   ReaderModule reader(SystemPcsc());
   host::ConsolePrompts prompts;
@@ -91,12 +93,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   const MemberCall* call = FindMemberCall(member);
-  if (call == nullptr || a.size() != call->parameters.size()) return std::cerr << kUsage, 2;
+  if (call == nullptr || a.size() != call->parameters.size()) return std::cerr << Usage(), 2;
   std::vector<Argument> arguments;
   for (std::size_t i = 0; i < a.size(); ++i) {
     Argument argument{a[i]};
     if (call->parameters[i].kind == ParameterKind::Integer && !ParseInteger(a[i], argument.number)) {
-      return std::cerr << call->parameters[i].name << " is not a number\n" << kUsage, 2;
+      return std::cerr << call->parameters[i].name << " is not a number\n" << Usage(), 2;
     }
     arguments.push_back(argument);
   }
@@ -107,7 +109,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  const ResultCode result = call->call(control, arguments);
+  const ResultCode result = control.Call(*call, arguments);
   host::ReportDialogs(customer);
   std::cout << "retVal=" << AsInteger(result) << "\n" << control.TrnsMsg() << "\n";
   return 0;

@@ -15,16 +15,9 @@
   // The request must fit the host's frame of 64 KiB with its id, origin and
   // member name: longer arguments are refused as values, like the control's.
   const argumentsLimit = 60 * 1024;
-  // Each member's parameter count, and which parameter is an integer.
-  const members = {
-    TransIVESK: {count: 14, integerAt: 12},
-    FidoVerify: {count: 8},
-    FidoVerifyOB: {count: 10},
-    Reissue_iVeskAppCert: {count: 7},
-    CardLess_Apply: {count: 7},
-    CardLess_Reset: {count: 7},
-    BondingDevice_Apply: {count: 8},
-  };
+  // Each member's parameters in their order, from the control's member table
+  // at build time: {name, integer}.
+  const members = "@MEMBERS@";
 
   const waiting = new Map();  // call number -> settle
   let lastCall = 0;
@@ -88,12 +81,11 @@
   const tooLong = (args) => new TextEncoder().encode(JSON.stringify(args)).length > argumentsLimit;
 
   const korvaden = {};
-  for (const [name, {count, integerAt}] of Object.entries(members)) {
+  for (const [name, parameters] of Object.entries(members)) {
     korvaden[name] = (...values) => {
       trnsMsg = "";
       if (running) return Promise.resolve(ResultCode.Busy);
-      const args = [];
-      for (let i = 0; i < count; ++i) args.push(argument(values[i], i === integerAt));
+      const args = parameters.map(({integer}, i) => argument(values[i], integer));
       if (args.includes(undefined) || tooLong(args)) return Promise.resolve(ResultCode.InvalidArgument);
       running = true;
       return send(name, args).then((answer) => {

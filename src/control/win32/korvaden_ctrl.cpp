@@ -1,8 +1,10 @@
 #include "control/win32/korvaden_ctrl.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include "base/sleeper.h"
@@ -22,7 +24,7 @@ struct ControlState {
   SystemRandom random;
   ui::Win32Dialogs dialogs{ModuleHandle(), random};
   DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{ModuleReader(), prompts, prompts, random, boxes, dialogs, keys};
+  Platform platform{ModuleReader(), prompts, prompts, random, boxes, dialogs, keys, ProcessSupportLog()};
   ControlCore core{platform, ModuleMemberGate()};
 };
 
@@ -209,8 +211,34 @@ STDMETHODIMP CKorvadenIveskCtrl::Invoke(DISPID id, REFIID, LCID, WORD flags, DIS
 
 // --- The members ----------------------------------------------------------------
 
-template <class Member>
-HRESULT CKorvadenIveskCtrl::RunMember(LONG* retVal, const Member& member) {
+namespace {
+
+// Whether the interface's type of an argument is the one of its parameter's kind.
+template <class Value>
+constexpr bool TypeFits(ParameterKind kind) {
+  return std::is_same_v<Value, LONG> == (kind == ParameterKind::Integer);
+}
+template <Member M, class... Values>
+constexpr bool TypesFit() {
+  const auto parameters = MemberCallOf(M).parameters;
+  if (parameters.size() != sizeof...(Values)) return false;
+  std::size_t i = 0;
+  return (TypeFits<Values>(parameters[i++].kind) && ...);
+}
+
+// An argument in the core's terms; a text is kept, in Big5 and in wiped
+// storage, in `kept` for the call's length.
+Argument Taken(BSTR value, SecureString& kept) {
+  kept = AnsiSecret(value);
+  return Argument(kept.view());
+}
+Argument Taken(LONG value, SecureString&) { return Argument(static_cast<int>(value)); }
+
+}  // namespace
+
+template <Member M, class... Values>
+HRESULT CKorvadenIveskCtrl::RunMember(LONG* retVal, Values... values) {
+  static_assert(TypesFit<M, Values...>(), "the interface's parameters are the member table's");
   if (retVal == nullptr) return E_POINTER;
   // A container may let go of its last reference while a dialog of the call
   // pumps messages: the control lives until the call is over.
@@ -218,69 +246,56 @@ HRESULT CKorvadenIveskCtrl::RunMember(LONG* retVal, const Member& member) {
   heldForTheCall.Reset(outer_);
   return Guarded([&] {
     UpdatePage();  // the page may have moved on since the control was sited
-    *retVal = AsInteger(member());
+    std::array<SecureString, sizeof...(Values)> kept;
+    std::size_t i = 0;
+    const std::array<Argument, sizeof...(Values)> arguments{Taken(values, kept[i++])...};
+    *retVal = AsInteger(core_.Call(MemberCallOf(M), arguments));
     return S_OK;
   });
-}
-
-template <class... Texts>
-HRESULT CKorvadenIveskCtrl::RunTextMember(LONG* retVal, ResultCode (ControlCore::*member)(TextParameter<Texts>...),
-                                          Texts... texts) {
-  return RunMember(retVal, [&] { return (core_.*member)(AnsiText(texts)...); });
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::TransIVESK(BSTR ReaderName, BSTR TxCODE, BSTR PCODE, BSTR PIN, BSTR LoginIssuerID,
                                             BSTR LoginIssuerAccount, BSTR IFD_CHK_Code, BSTR IFD_Id, BSTR AccountID_idx,
                                             BSTR ImportAccount, BSTR Money, BSTR TransDateTime, LONG ShowVerifyDialog,
                                             BSTR SessionID, LONG* retVal) {
-  return RunMember(retVal, [&] {
-    return core_.TransIVESK(AnsiText(ReaderName), AnsiText(TxCODE), AnsiText(PCODE), AnsiSecret(PIN),
-                            AnsiText(LoginIssuerID), AnsiText(LoginIssuerAccount), AnsiText(IFD_CHK_Code),
-                            AnsiText(IFD_Id), AnsiText(AccountID_idx), AnsiText(ImportAccount), AnsiText(Money),
-                            AnsiText(TransDateTime), ShowVerifyDialog, AnsiText(SessionID));
-  });
+  return RunMember<Member::TransIVESK>(retVal, ReaderName, TxCODE, PCODE, PIN, LoginIssuerID, LoginIssuerAccount,
+                                       IFD_CHK_Code, IFD_Id, AccountID_idx, ImportAccount, Money, TransDateTime,
+                                       ShowVerifyDialog, SessionID);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::FidoVerify(BSTR ReaderName, BSTR SessionID, BSTR LoginIssuerAccount,
                                             BSTR TransDateTime, BSTR IFD_CHK_Code, BSTR IFD_Id, BSTR TxCODE, BSTR PIN,
                                             LONG* retVal) {
-  return RunMember(retVal, [&] {
-    return core_.FidoVerify(AnsiText(ReaderName), AnsiText(SessionID), AnsiText(LoginIssuerAccount),
-                            AnsiText(TransDateTime), AnsiText(IFD_CHK_Code), AnsiText(IFD_Id), AnsiText(TxCODE),
-                            AnsiSecret(PIN));
-  });
+  return RunMember<Member::FidoVerify>(retVal, ReaderName, SessionID, LoginIssuerAccount, TransDateTime, IFD_CHK_Code,
+                                       IFD_Id, TxCODE, PIN);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::FidoVerifyOB(BSTR ReaderName, BSTR SessionID, BSTR LoginIssuerAccount,
                                               BSTR TransDateTime, BSTR IFD_CHK_Code, BSTR IFD_Id, BSTR TxType,
                                               BSTR CheckItem, BSTR ID, BSTR PIN, LONG* retVal) {
-  return RunMember(retVal, [&] {
-    return core_.FidoVerifyOB(AnsiText(ReaderName), AnsiText(SessionID), AnsiText(LoginIssuerAccount),
-                              AnsiText(TransDateTime), AnsiText(IFD_CHK_Code), AnsiText(IFD_Id), AnsiText(TxType),
-                              AnsiText(CheckItem), AnsiText(ID), AnsiSecret(PIN));
-  });
+  return RunMember<Member::FidoVerifyOB>(retVal, ReaderName, SessionID, LoginIssuerAccount, TransDateTime, IFD_CHK_Code,
+                                         IFD_Id, TxType, CheckItem, ID, PIN);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::Reissue_iVeskAppCert(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
                                                       BSTR BHO_D11, BSTR MSGTitle, LONG* retVal) {
-  return RunTextMember(retVal, &ControlCore::Reissue_iVeskAppCert, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11,
-                       MSGTitle);
+  return RunMember<Member::Reissue_iVeskAppCert>(retVal, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, MSGTitle);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::CardLess_Apply(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
                                                 BSTR BHO_D11, BSTR MSGTitle, LONG* retVal) {
-  return RunTextMember(retVal, &ControlCore::CardLess_Apply, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, MSGTitle);
+  return RunMember<Member::CardLess_Apply>(retVal, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, MSGTitle);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::CardLess_Reset(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
                                                 BSTR BHO_D11, BSTR MSGTitle, LONG* retVal) {
-  return RunTextMember(retVal, &ControlCore::CardLess_Reset, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, MSGTitle);
+  return RunMember<Member::CardLess_Reset>(retVal, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, MSGTitle);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::BondingDevice_Apply(BSTR BHO_D5, BSTR BHO_D1, BSTR BHO_D2, BSTR BHO_D3, BSTR BHO_D4,
                                                      BSTR BHO_D11, BSTR BHO_D12, BSTR MSGTitle, LONG* retVal) {
-  return RunTextMember(retVal, &ControlCore::BondingDevice_Apply, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11,
-                       BHO_D12, MSGTitle);
+  return RunMember<Member::BondingDevice_Apply>(retVal, BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, BHO_D12,
+                                                MSGTitle);
 }
 
 STDMETHODIMP CKorvadenIveskCtrl::get_TrnsMsg(BSTR* pVal) {

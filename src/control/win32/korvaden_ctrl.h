@@ -198,13 +198,10 @@ class CKorvadenIveskCtrl final : public IKorvadenIveskCtrl,
   bool HasInterface(REFIID riid);
   // Tells the core where the control is sited, after either site changed.
   void UpdatePage();
-  template <class Member>
-  HRESULT RunMember(LONG* retVal, const Member& member);
-  // A member whose parameters are all plain texts, passed on in their order.
-  template <class>
-  using TextParameter = std::string_view;
-  template <class... Texts>
-  HRESULT RunTextMember(LONG* retVal, ResultCode (ControlCore::*member)(TextParameter<Texts>...), Texts... texts);
+  // One member's call with the interface's arguments in their order, which
+  // the build holds to the member table's parameters.
+  template <Member M, class... Values>
+  HRESULT RunMember(LONG* retVal, Values... values);
 
   Inner inner_{*this};
   IUnknown* outer_;
