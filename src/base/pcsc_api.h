@@ -18,6 +18,7 @@ inline constexpr PcscResult kScardInsufficientBuffer{static_cast<std::int32_t>(0
 inline constexpr PcscResult kScardUnknownReader{static_cast<std::int32_t>(0x80100009u)};
 inline constexpr PcscResult kScardNoService{static_cast<std::int32_t>(0x8010001Du)};
 inline constexpr PcscResult kScardNoReaders{static_cast<std::int32_t>(0x8010002Eu)};
+inline constexpr PcscResult kScardTimeout{static_cast<std::int32_t>(0x8010000Au)};
 inline constexpr PcscResult kScardNoSmartcard{static_cast<std::int32_t>(0x8010000Cu)};
 inline constexpr PcscResult kScardCommError{static_cast<std::int32_t>(0x80100013u)};
 inline constexpr PcscResult kScardRemovedCard{static_cast<std::int32_t>(0x80100069u)};

@@ -1,12 +1,14 @@
 #pragma once
 // What the core reaches outside itself: the PC/SC service (through the
 // module-wide reader state), time, randomness, the deployment's keys and the
-// user interface. The product wires the real ones; tests wire their own.
+// user interface, and the support log. The product wires the real ones;
+// tests wire their own.
 #include "base/card_prompt.h"
 #include "base/dialogs.h"
 #include "base/message_box.h"
 #include "base/random_source.h"
 #include "base/sleeper.h"
+#include "base/support_log.h"
 #include "crypto/deployment_keys.h"
 #include "reader/reader_module.h"
 
@@ -20,6 +22,7 @@ struct Platform {
   MessageBoxes& messageBoxes;
   Dialogs& dialogs;
   const DeploymentKeys& keys;
+  SupportLog& log = SilentLog();
 };
 
 }  // namespace korvaden

@@ -1,5 +1,7 @@
 #include "control/control_core.h"
 
+#include <chrono>
+
 #include "base/text_checks.h"
 #include "card/transaction_client.h"
 #include "control/site_lock.h"
@@ -16,96 +18,100 @@ constexpr std::string_view kFidoObProcessingCode = "2566";
 constexpr std::string_view kFidoAmount = "0000000000000000";
 constexpr std::string_view kFidoObAmountBase = "00000000000000";
 
+// The cipher and the MAC would stop at a NUL, and no value has a use for
+// control characters.
+bool AnyTextHasControlCharacter(const MemberCall& member, std::span<const Argument> arguments) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (member.parameters[i].kind != ParameterKind::Integer && HasControlCharacter(arguments[i].text)) return true;
+  }
+  return false;
+}
+
+template <Member M>
+ParameterBlocks BlocksOf(MemberArguments<M> a) {
+  return {a["BHO_D5"], a["BHO_D1"], a["BHO_D2"], a["BHO_D3"], a["BHO_D4"], a["BHO_D11"], std::nullopt};
+}
+
 }  // namespace
 
-template <class Flow>
-ResultCode ControlCore::RunMember(std::initializer_list<std::string_view> pageValues, const Flow& flow) {
+ResultCode ControlCore::Call(const MemberCall& member, std::span<const Argument> arguments) {
+  const auto start = std::chrono::steady_clock::now();
+  const ResultCode result = CallUnlogged(member, arguments);
+  if (!platform_.log.Enabled()) return result;
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  platform_.log.Write("member " + std::string(member.name) + " origin " + pageOrigin_ + " result " +
+                      std::to_string(AsInteger(result)) + " in " + std::to_string(took.count()) + " ms");
+  return result;
+}
+
+ResultCode ControlCore::CallUnlogged(const MemberCall& member, std::span<const Argument> arguments) {
   // Whatever the call ends in, no older message stays readable.
   m_trnsMsg.clear();
   if (pageRefused_) return kResultPageRefused;
+  // A call that arrives while another is still inside (through a dialog's
+  // message loop) is refused and changes nothing.
   const MemberGate::Pass pass = gate_.Enter();
   if (!pass.entered()) return pass.refusal();
-  // The cipher and the MAC would stop at a NUL, and no value has a use for
-  // control characters: nothing goes to the card.
-  if (HasControlCharacter(pageValues)) return kResultInvalidArgument;
+  if (arguments.size() != member.parameters.size() || AnyTextHasControlCharacter(member, arguments)) {
+    return kResultInvalidArgument;
+  }
   TransATMiVeskClient client(platform_);
-  const ResultCode result = flow(client);
+  const ResultCode result = RunFlow(client, member, arguments);
   if (result == kResultSuccess && client.card.statusWord == kStatusOk) m_trnsMsg = client.sealedMessage;
   return result;
 }
 
-ResultCode ControlCore::TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE,
-                                   std::string_view PIN, std::string_view LoginIssuerID,
-                                   std::string_view LoginIssuerAccount, std::string_view IFD_CHK_Code,
-                                   std::string_view IFD_Id, std::string_view AccountID_idx,
-                                   std::string_view ImportAccount, std::string_view Money,
-                                   std::string_view TransDateTime, int ShowVerifyDialog, std::string_view SessionID) {
-  const std::string inBankCode = platform_.keys.bankCode + "00000";
-  const TransferRequest request{ReaderName,         TxCODE,       PCODE,         PIN,           LoginIssuerID,
-                                LoginIssuerAccount, IFD_CHK_Code, IFD_Id,        AccountID_idx, inBankCode,
-                                ImportAccount,      Money,        TransDateTime, SessionID,     ShowVerifyDialog};
-  return RunMember({ReaderName, TxCODE, PCODE, PIN, LoginIssuerID, LoginIssuerAccount, IFD_CHK_Code, IFD_Id,
-                    AccountID_idx, ImportAccount, Money, TransDateTime, SessionID},
-                   [&](TransATMiVeskClient& client) { return RunCardTransaction(client, request); });
-}
-
-ResultCode ControlCore::FidoVerify(std::string_view ReaderName, std::string_view SessionID,
-                                   std::string_view LoginIssuerAccount, std::string_view TransDateTime,
-                                   std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxCODE,
-                                   std::string_view PIN) {
-  const FidoRequest request{ReaderName,   TxCODE, kFidoProcessingCode, PIN,           LoginIssuerAccount,
-                            IFD_CHK_Code, IFD_Id, kFidoAmount,         TransDateTime, SessionID};
-  return RunMember({ReaderName, SessionID, LoginIssuerAccount, TransDateTime, IFD_CHK_Code, IFD_Id, TxCODE, PIN},
-                   [&](TransATMiVeskClient& client) { return RunFidoVerify(client, request); });
-}
-
-ResultCode ControlCore::FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID,
-                                     std::string_view LoginIssuerAccount, std::string_view TransDateTime,
-                                     std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view TxType,
-                                     std::string_view CheckItem, std::string_view ID, std::string_view PIN) {
-  const FidoObRequest request{
-      ReaderName,        kFidoObProcessingCode, PIN,    LoginIssuerAccount, IFD_CHK_Code, IFD_Id,
-      kFidoObAmountBase, TransDateTime,         TxType, CheckItem,          ID,           SessionID};
-  return RunMember(
-      {ReaderName, SessionID, LoginIssuerAccount, TransDateTime, IFD_CHK_Code, IFD_Id, TxType, CheckItem, ID, PIN},
-      [&](TransATMiVeskClient& client) { return RunFidoVerifyOb(client, request); });
-}
-
-ResultCode ControlCore::RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title) {
-  const ServiceRequest request{blocks, title};
-  return RunMember({blocks.d5, blocks.d1, blocks.d2, blocks.d3, blocks.d4, blocks.d11, blocks.d12.value_or(""), title},
-                   [&](TransATMiVeskClient& client) { return RunServiceFlow(client, kind, request); });
-}
-
-ResultCode ControlCore::Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                             std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                             std::string_view MSGTitle) {
-  return RunService(ServiceKind::ReissueAppCert, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
-                    MSGTitle);
-}
-
-ResultCode ControlCore::CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                       std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                       std::string_view MSGTitle) {
-  return RunService(ServiceKind::CardlessApply, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
-                    MSGTitle);
-}
-
-ResultCode ControlCore::CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                       std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                       std::string_view MSGTitle) {
-  return RunService(ServiceKind::CardlessReset, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, std::nullopt},
-                    MSGTitle);
-}
-
-ResultCode ControlCore::BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                            std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                            std::string_view BHO_D12, std::string_view MSGTitle) {
-  return RunService(ServiceKind::BondingDevice, {BHO_D5, BHO_D1, BHO_D2, BHO_D3, BHO_D4, BHO_D11, BHO_D12}, MSGTitle);
+ResultCode ControlCore::RunFlow(TransATMiVeskClient& client, const MemberCall& member,
+                                std::span<const Argument> arguments) {
+  switch (member.member) {
+    case Member::TransIVESK: {
+      const MemberArguments<Member::TransIVESK> a(arguments);
+      const std::string inBankCode = platform_.keys.bankCode + "00000";
+      return RunCardTransaction(
+          client, {a["ReaderName"], a["TxCODE"], a["PCODE"], a["PIN"], a["LoginIssuerID"], a["LoginIssuerAccount"],
+                   a["IFD_CHK_Code"], a["IFD_Id"], a["AccountID_idx"], inBankCode, a["ImportAccount"], a["Money"],
+                   a["TransDateTime"], a["SessionID"], a.Number("ShowVerifyDialog")});
+    }
+    case Member::FidoVerify: {
+      const MemberArguments<Member::FidoVerify> a(arguments);
+      return RunFidoVerify(client,
+                           {a["ReaderName"], a["TxCODE"], kFidoProcessingCode, a["PIN"], a["LoginIssuerAccount"],
+                            a["IFD_CHK_Code"], a["IFD_Id"], kFidoAmount, a["TransDateTime"], a["SessionID"]});
+    }
+    case Member::FidoVerifyOB: {
+      const MemberArguments<Member::FidoVerifyOB> a(arguments);
+      return RunFidoVerifyOb(client, {a["ReaderName"], kFidoObProcessingCode, a["PIN"], a["LoginIssuerAccount"],
+                                      a["IFD_CHK_Code"], a["IFD_Id"], kFidoObAmountBase, a["TransDateTime"],
+                                      a["TxType"], a["CheckItem"], a["ID"], a["SessionID"]});
+    }
+    case Member::Reissue_iVeskAppCert: {
+      const MemberArguments<Member::Reissue_iVeskAppCert> a(arguments);
+      return RunServiceFlow(client, ServiceKind::ReissueAppCert, {BlocksOf(a), a["MSGTitle"]});
+    }
+    case Member::CardLess_Apply: {
+      const MemberArguments<Member::CardLess_Apply> a(arguments);
+      return RunServiceFlow(client, ServiceKind::CardlessApply, {BlocksOf(a), a["MSGTitle"]});
+    }
+    case Member::CardLess_Reset: {
+      const MemberArguments<Member::CardLess_Reset> a(arguments);
+      return RunServiceFlow(client, ServiceKind::CardlessReset, {BlocksOf(a), a["MSGTitle"]});
+    }
+    case Member::BondingDevice_Apply: {
+      const MemberArguments<Member::BondingDevice_Apply> a(arguments);
+      ParameterBlocks blocks = BlocksOf(a);
+      blocks.d12 = a["BHO_D12"];
+      return RunServiceFlow(client, ServiceKind::BondingDevice, {blocks, a["MSGTitle"]});
+    }
+  }
+  return kResultInvalidArgument;
 }
 
 void ControlCore::SetPage(std::optional<std::string_view> pageUrl) {
   pageRefused_ = pageUrl && !OriginAllowed(*pageUrl, platform_.keys.allowedOrigins);
+  const std::optional<Origin> origin = pageUrl ? OriginOf(*pageUrl) : std::nullopt;
+  pageOrigin_ = !pageUrl ? "(local program)"
+                : origin ? origin->scheme + "://" + origin->host + ":" + std::to_string(origin->port)
+                         : "(not a web origin)";
 }
 
 // Needs no client: constructing one would, inside another call, drop that

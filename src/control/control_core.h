@@ -4,48 +4,31 @@
 // Windows control is a thin shell over it that converts BSTRs.
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "base/result_codes.h"
 #include "card/platform.h"
 #include "control/member_gate.h"
-#include "crypto/param_blocks.h"
+#include "control/members.h"
 
 namespace korvaden {
 
-enum class ServiceKind;
+class TransATMiVeskClient;
 
 class ControlCore {
  public:
   // `gate` is the module's: every control of the module shares it.
   ControlCore(Platform& platform, MemberGate& gate) : platform_(platform), gate_(gate) {}
 
-  ResultCode TransIVESK(std::string_view ReaderName, std::string_view TxCODE, std::string_view PCODE,
-                        std::string_view PIN, std::string_view LoginIssuerID, std::string_view LoginIssuerAccount,
-                        std::string_view IFD_CHK_Code, std::string_view IFD_Id, std::string_view AccountID_idx,
-                        std::string_view ImportAccount, std::string_view Money, std::string_view TransDateTime,
-                        int ShowVerifyDialog, std::string_view SessionID);
-  ResultCode FidoVerify(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
-                        std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
-                        std::string_view TxCODE, std::string_view PIN);
-  ResultCode FidoVerifyOB(std::string_view ReaderName, std::string_view SessionID, std::string_view LoginIssuerAccount,
-                          std::string_view TransDateTime, std::string_view IFD_CHK_Code, std::string_view IFD_Id,
-                          std::string_view TxType, std::string_view CheckItem, std::string_view ID,
-                          std::string_view PIN);
-
-  ResultCode Reissue_iVeskAppCert(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                  std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                  std::string_view MSGTitle);
-  ResultCode CardLess_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                            std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                            std::string_view MSGTitle);
-  ResultCode CardLess_Reset(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                            std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                            std::string_view MSGTitle);
-  ResultCode BondingDevice_Apply(std::string_view BHO_D5, std::string_view BHO_D1, std::string_view BHO_D2,
-                                 std::string_view BHO_D3, std::string_view BHO_D4, std::string_view BHO_D11,
-                                 std::string_view BHO_D12, std::string_view MSGTitle);
+  // One call of `member`: `arguments` holds one argument per parameter, in
+  // the table's order (a call with another count is refused as a value).
+  ResultCode Call(const MemberCall& member, std::span<const Argument> arguments);
+  // The same for a program that spells its call out.
+  ResultCode Call(Member member, std::initializer_list<Argument> arguments) {
+    return Call(MemberCallOf(member), {arguments.begin(), arguments.size()});
+  }
 
   // Where the control is sited. A local program does not site it (none): it
   // could reach the reader anyway. In a browser it gets the page's URL, or an
@@ -67,16 +50,14 @@ class ControlCore {
   std::string GetAPIVersion() const;
 
  private:
-  // Runs a flow with a fresh client; a call that arrives while another is
-  // still inside (through a dialog's message loop) is refused and changes
-  // nothing. `pageValues` are every text the page gave.
-  template <class Flow>
-  ResultCode RunMember(std::initializer_list<std::string_view> pageValues, const Flow& flow);
-  ResultCode RunService(ServiceKind kind, const ParameterBlocks& blocks, std::string_view title);
+  // The member's flow with the client the call made for it.
+  ResultCode CallUnlogged(const MemberCall& member, std::span<const Argument> arguments);
+  ResultCode RunFlow(TransATMiVeskClient& client, const MemberCall& member, std::span<const Argument> arguments);
 
   Platform& platform_;
   MemberGate& gate_;
   bool pageRefused_ = false;
+  std::string pageOrigin_ = "(local program)";  // for the support log: the page's scheme, host and port
   std::string m_trnsMsg;
 };
 

@@ -64,21 +64,31 @@ class Exchange {
     WriteFrame(out_, json);
   }
 
+  // A request answered with a protocol error, and its line in the support log.
+  void Refuse(const ProtocolError& error) {
+    parts_.log.Write("protocol " + std::string(error.name));  // the message may quote the request
+    Answer(ErrorAnswer(error));
+  }
+
   // The reader thread: answers what needs no member, hands a member call on.
   void Take(std::variant<Request, ProtocolError>&& parsed) {
-    if (auto* error = std::get_if<ProtocolError>(&parsed)) return Answer(ErrorAnswer(*error));
+    if (auto* error = std::get_if<ProtocolError>(&parsed)) return Refuse(*error);
     Request& request = std::get<Request>(parsed);
     const bool allowed = OriginAllowed(request.origin, parts_.allowedOrigins);
     switch (request.kind) {
       case RequestKind::Hello:
         return Answer(HelloAnswer(request.id, parts_.hostVersion));
       case RequestKind::Version:
-        if (!allowed) return Answer(ErrorAnswer({request.id, errors::kOriginRefused, "not an allowed origin"}));
+        if (!allowed) return Refuse({request.id, errors::kOriginRefused, "not an allowed origin"});
         return Answer(VersionAnswer(request.id, parts_.control.GetAPIVersion()));
       case RequestKind::Member:
         break;
     }
-    if (!allowed) return Answer(MemberAnswer(request.id, kResultPageRefused, {}));
+    if (!allowed) {
+      parts_.log.Write("member " + std::string(request.call->name) + " origin " + request.origin + " result " +
+                       std::to_string(AsInteger(kResultPageRefused)) + ": not an allowed origin");
+      return Answer(MemberAnswer(request.id, kResultPageRefused, {}));
+    }
     if (request.valueRefused) return Answer(MemberAnswer(request.id, kResultInvalidArgument, {}));
     std::unique_lock lock(state_);
     if (pending_ || running_) {
@@ -112,7 +122,7 @@ class Exchange {
     control.SetPage(request.origin);
     const std::vector<Argument> arguments = request.Arguments();
     try {
-      const ResultCode result = request.call->call(control, arguments);
+      const ResultCode result = control.Call(*request.call, arguments);
       return MemberAnswer(request.id, result, control.TrnsMsg());
     } catch (const std::exception&) {  // out of memory: the call ends, the host stays
       return ErrorAnswer({request.id, errors::kInternal, "the host ran out of memory"});
@@ -171,7 +181,7 @@ int RunHost(const HostParts& parts, ByteStream& in, ByteStream& out) {
         try {
           exchange.Take(ParseRequest(frame));
         } catch (const std::exception&) {
-          exchange.Answer(ErrorAnswer({nullptr, errors::kInternal, "the host ran out of memory"}));
+          exchange.Refuse({nullptr, errors::kInternal, "the host ran out of memory"});
         }
         Cleanse(frame.data(), frame.size());
         WipeStack();
@@ -179,9 +189,9 @@ int RunHost(const HostParts& parts, ByteStream& in, ByteStream& out) {
       }
       if (read != FrameRead::End) {
         exitCode = 1;
-        exchange.Answer(ErrorAnswer(
+        exchange.Refuse(
             {nullptr, read == FrameRead::TooLong ? errors::kFrameTooLong : errors::kTruncatedFrame,
-             read == FrameRead::TooLong ? "a frame is at most 65536 bytes" : "the stream ended inside a frame"}));
+             read == FrameRead::TooLong ? "a frame is at most 65536 bytes" : "the stream ended inside a frame"});
       }
       break;
     }

@@ -65,6 +65,7 @@ struct HostParts {
   const std::vector<std::string>& allowedOrigins;
   Abandonment& abandonment;
   std::string hostVersion;
+  SupportLog& log;  // a line for each request refused
 };
 
 // Until the stream ends: 0 then, 1 when a frame could not be followed.

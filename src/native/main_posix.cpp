@@ -14,6 +14,7 @@
 #include "native/host.h"
 #include "native/no_windows.h"
 #include "native/standard_streams.h"
+#include "reader/logged_pcsc.h"
 #include "reader/pcsc_system.h"
 #include "ui/gtk/gtk_views.h"
 
@@ -34,14 +35,16 @@ int main() {
   CardPromptFactory& shownPrompts = windowed ? static_cast<CardPromptFactory&>(prompts) : none;
   Dialogs& shownDialogs = windowed ? static_cast<Dialogs&>(dialogs) : none;
   Sleeper& sleeper = windowed ? static_cast<Sleeper&>(prompts) : SystemSleeper();
-  native::Abandonment abandonment(SystemPcsc(), sleeper, shownBoxes, [windowed] {
+  LoggedPcsc pcsc(SystemPcsc(), ProcessSupportLog());
+  native::Abandonment abandonment(pcsc, sleeper, shownBoxes, [windowed] {
     if (windowed) gtk::CloseAllWindows();
   });
   ReaderModule reader(abandonment);
   const DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{reader, abandonment, shownPrompts, random, abandonment, shownDialogs, keys};
+  Platform platform{reader, abandonment, shownPrompts, random, abandonment, shownDialogs, keys, ProcessSupportLog()};
   MemberGate gate(MemberGate::Reach::UserSession);
   ControlCore control(platform, gate);
   native::StandardStreams streams;
-  return native::RunHost({control, keys.allowedOrigins, abandonment, control.GetAPIVersion()}, streams, streams);
+  return native::RunHost({control, keys.allowedOrigins, abandonment, control.GetAPIVersion(), ProcessSupportLog()},
+                         streams, streams);
 }

@@ -7,6 +7,7 @@
 #include "native/crash_dumps.h"
 #include "native/host.h"
 #include "native/standard_streams.h"
+#include "reader/logged_pcsc.h"
 #include "reader/pcsc_system.h"
 #include "ui/win32/win32_views.h"
 
@@ -49,14 +50,16 @@ int main() {
   ui::Win32CardPrompts prompts{module};
   ui::Win32MessageBoxes boxes;
   const DWORD memberThread = GetCurrentThreadId();
-  native::Abandonment abandonment(SystemPcsc(), prompts, boxes, [memberThread] { CloseWindowsOf(memberThread); });
+  LoggedPcsc pcsc(SystemPcsc(), ProcessSupportLog());
+  native::Abandonment abandonment(pcsc, prompts, boxes, [memberThread] { CloseWindowsOf(memberThread); });
   ReaderModule reader(abandonment);
   SystemRandom random;
   ui::Win32Dialogs dialogs{module, random};
   const DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{reader, abandonment, prompts, random, abandonment, dialogs, keys};
+  Platform platform{reader, abandonment, prompts, random, abandonment, dialogs, keys, ProcessSupportLog()};
   MemberGate gate(MemberGate::Reach::UserSession);
   ControlCore control(platform, gate);
   native::StandardStreams streams;
-  return native::RunHost({control, keys.allowedOrigins, abandonment, control.GetAPIVersion()}, streams, streams);
+  return native::RunHost({control, keys.allowedOrigins, abandonment, control.GetAPIVersion(), ProcessSupportLog()},
+                         streams, streams);
 }

@@ -10,9 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <regex>
 #include <thread>
 
 #include "bank.h"
+#include "base/support_log.h"
+#include "base/user_folder.h"
 #include "control/session_lock.h"
 #include "native_host_process.h"
 #include "support/memory_scan.h"
@@ -144,6 +147,54 @@ TEST_F(NativeHost, OnlyTheDeploymentsOriginsReachTheCard) {
   EXPECT_TRUE(stack.CardLog().empty());
   EXPECT_EQ(host.Call(MemberRequest(2, "FidoVerify", kFido, "https://WEBATM.korvaden.test:443")).value("retVal", -1),
             0);
+}
+
+// The support log, turned on by its switch for one host: a line for the
+// member, the reader that is not there, the refused page and the request
+// that is no JSON, and none of the call's values or its message. Off, it
+// writes nothing.
+TEST_F(NativeHost, TheSupportLogHasALinePerEventAndNoValue) {
+  Insert();
+  const std::filesystem::path folder = PrivateUserFolder(UserFolderKind::State);
+  ASSERT_FALSE(folder.empty());
+  const std::filesystem::path file = folder / "support.log";
+  std::filesystem::remove(file);
+  std::filesystem::remove(file.string() + ".1");
+  {
+    NativeHostProcess quiet(
+        {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", kSupportLogVariable, kNativeHost[0], kNativeHost[1]});
+    EXPECT_EQ(quiet.Call(MemberRequest(1, "FidoVerify", kFido)).value("retVal", -1), 0);
+  }
+  EXPECT_FALSE(std::filesystem::exists(file)) << "the log is off unless turned on";
+
+  // No display: the message box of the missing reader ends by itself.
+  NativeHostProcess host({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", std::string(kSupportLogVariable) + "=1",
+                          kNativeHost[0], kNativeHost[1]});
+  const json done = host.Call(MemberRequest(1, "FidoVerify", kFido));
+  ASSERT_EQ(done.value("retVal", -1), 0);
+  std::vector<std::string> elsewhere = kFido;
+  elsewhere[0] = "No Such Reader 00 00";
+  EXPECT_NE(host.Call(MemberRequest(2, "FidoVerify", elsewhere)).value("retVal", 0), 0);
+  EXPECT_EQ(host.Call(MemberRequest(3, "FidoVerify", kFido, "https://evil.example")).value("retVal", -1), 8960);
+  host.SendBytes(NativeHostProcess::Framed("{\"id\": 4, \"member\": \"hel"));
+  EXPECT_EQ(host.Receive().value_or(json()).value("error", ""), "not_json");
+  host.CloseInput();
+  EXPECT_TRUE(host.WaitForExit(5s));
+
+  std::ifstream in(file);
+  const std::string log((std::istreambuf_iterator<char>(in)), {});
+  std::filesystem::remove(file);
+  const auto count = [&](const std::string& pattern) {
+    const std::regex line("(^|\n)[^\n]* " + pattern + "[^\n]*");
+    return std::distance(std::sregex_iterator(log.begin(), log.end(), line), std::sregex_iterator());
+  };
+  EXPECT_EQ(count("member FidoVerify origin https://webatm\\.korvaden\\.test:443 result 0 in \\d+ ms"), 1) << log;
+  EXPECT_EQ(count("pcsc SCard\\w+ failed 80100009"), 1) << log;
+  EXPECT_EQ(count("member FidoVerify origin https://evil\\.example result 8960"), 1) << log;
+  EXPECT_EQ(count("protocol not_json"), 1) << log;
+  for (const std::string& value : {kFido[1], kFido[2], kFido[3], kFido[6], elsewhere[0], done.value("TrnsMsg", "")}) {
+    EXPECT_EQ(log.find(value), std::string::npos) << value << " in\n" << log;
+  }
 }
 
 TEST_F(NativeHost, OneMemberAtATimeInTheUsersSession) {

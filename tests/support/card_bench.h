@@ -10,6 +10,7 @@
 #include "card/platform.h"
 #include "crypto/deployment_keys.h"
 #include "crypto/random.h"
+#include "reader/logged_pcsc.h"
 #include "scripted_customer.h"
 #include "support/test_support.h"
 #include "virtual_card.h"
@@ -53,6 +54,12 @@ class FailableRandom final : public RandomSource {
 // The customer at the dialogs: answers from scripts, records what was shown.
 using ScriptedDialogs = customer::ScriptedCustomer;
 
+// The support log's lines, kept for the test to read.
+struct RecordingLog final : SupportLog {
+  void Write(std::string_view line) override { lines.emplace_back(line); }
+  std::vector<std::string> lines;
+};
+
 struct CardBench {
   explicit CardBench(card::CardProfile profile = {}) : card(std::move(profile)) {
     readers.AddReader(kReaderName, &card);
@@ -63,14 +70,16 @@ struct CardBench {
 
   card::VirtualCard card;
   card::VirtualReaders readers;
-  ReaderModule module{readers};
+  RecordingLog log;
+  LoggedPcsc loggedReaders{readers, log};
+  ReaderModule module{loggedReaders};
   CountingSleeper sleeper;
   RecordingPrompts prompts;
   FailableRandom random;
   RecordingMessageBoxes boxes;
   ScriptedDialogs dialogs;
   DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{module, sleeper, prompts, random, boxes, dialogs, keys};
+  Platform platform{module, sleeper, prompts, random, boxes, dialogs, keys, log};
 };
 
 }  // namespace korvaden::test

@@ -4,12 +4,14 @@
 
 #include "control/win32/com_base.h"
 #include "korvaden_h.h"
+#include "reader/logged_pcsc.h"
 #include "reader/pcsc_system.h"
 
 namespace korvaden::com {
 
 ReaderModule& ModuleReader() {
-  static ReaderModule reader(SystemPcsc());
+  static LoggedPcsc pcsc(SystemPcsc(), ProcessSupportLog());
+  static ReaderModule reader(pcsc);
   return reader;
 }
 
