@@ -32,8 +32,8 @@ SecureBytes Xor(SecureBytes a, const SecureBytes& b) {
 
 std::uint8_t LetterValue(char c) { return static_cast<std::uint8_t>(static_cast<unsigned char>(c) - 0x40); }
 
-std::string Encipher(const SecureBytes& block, std::string_view hsmPublicPem, MessageBoxes& boxes) {
-  return block.empty() ? std::string() : HsmRsaEncrypt(block, hsmPublicPem, boxes);
+HsmCipher Encipher(const SecureBytes& block, std::string_view hsmPublicPem) {
+  return block.empty() ? HsmCipher{} : HsmRsaEncrypt(block, hsmPublicPem);
 }
 
 }  // namespace
@@ -58,14 +58,14 @@ SecureBytes BuildBondingPinBlock(std::string_view password, std::string_view ide
   return Xor(PasswordField(password), identity);
 }
 
-std::string MakeCardlessPinBlock(std::string_view password, std::string_view referenceDigits,
-                                 std::string_view hsmPublicPem, MessageBoxes& boxes) {
-  return Encipher(BuildCardlessPinBlock(password, referenceDigits), hsmPublicPem, boxes);
+HsmCipher MakeCardlessPinBlock(std::string_view password, std::string_view referenceDigits,
+                               std::string_view hsmPublicPem) {
+  return Encipher(BuildCardlessPinBlock(password, referenceDigits), hsmPublicPem);
 }
 
-std::string MakeBondingPinBlock(std::string_view password, std::string_view identityNumber,
-                                std::string_view hsmPublicPem, MessageBoxes& boxes) {
-  return Encipher(BuildBondingPinBlock(password, identityNumber), hsmPublicPem, boxes);
+HsmCipher MakeBondingPinBlock(std::string_view password, std::string_view identityNumber,
+                              std::string_view hsmPublicPem) {
+  return Encipher(BuildBondingPinBlock(password, identityNumber), hsmPublicPem);
 }
 
 }  // namespace korvaden

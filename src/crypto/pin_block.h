@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/message_box.h"
 #include "base/secure_memory.h"
+#include "crypto/rsa.h"
 
 namespace korvaden {
 
@@ -18,9 +18,9 @@ namespace korvaden {
 [[nodiscard]] SecureBytes BuildBondingPinBlock(std::string_view password, std::string_view identityNumber);
 
 // HsmRsaEncrypt of the block; empty when the block is refused or the key fails.
-[[nodiscard]] std::string MakeCardlessPinBlock(std::string_view password, std::string_view referenceDigits,
-                                               std::string_view hsmPublicPem, MessageBoxes& boxes);
-[[nodiscard]] std::string MakeBondingPinBlock(std::string_view password, std::string_view identityNumber,
-                                              std::string_view hsmPublicPem, MessageBoxes& boxes);
+[[nodiscard]] HsmCipher MakeCardlessPinBlock(std::string_view password, std::string_view referenceDigits,
+                                             std::string_view hsmPublicPem);
+[[nodiscard]] HsmCipher MakeBondingPinBlock(std::string_view password, std::string_view identityNumber,
+                                            std::string_view hsmPublicPem);
 
 }  // namespace korvaden

@@ -58,15 +58,11 @@ std::string RsaEncryptChunks(std::string_view text, std::string_view serverPubli
   return result;
 }
 
-std::string HsmRsaEncrypt(std::span<const std::uint8_t> bytes, std::string_view hsmPublicPem, MessageBoxes& boxes) {
+HsmCipher HsmRsaEncrypt(std::span<const std::uint8_t> bytes, std::string_view hsmPublicPem) {
   const RsaKey key = LoadPublicKey(hsmPublicPem);
-  if (!key) {
-    boxes.Show("PEM_read_bio_RSA_PUBKEY failed!!\n", "", MessageIcon::Warning);
-    boxes.Show("HSM RSA readHSMRSAPuK error", "", MessageIcon::Warning);
-    return {};
-  }
+  if (!key) return {{}, true};
   const Bytes cipher = RsaEncrypt(key.get(), bytes);
-  return cipher.empty() ? std::string() : base64Encode(cipher);
+  return {cipher.empty() ? std::string() : base64Encode(cipher), false};
 }
 
 }  // namespace korvaden

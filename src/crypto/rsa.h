@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "base/message_box.h"
 
 namespace korvaden {
 
@@ -15,9 +14,14 @@ namespace korvaden {
 // "%". Empty when the key cannot be read or a piece fails.
 [[nodiscard]] std::string RsaEncryptChunks(std::string_view text, std::string_view serverPublicPem);
 
+// A text enciphered under the HSM key: empty when it could not be, and then
+// whether the key itself could not be read.
+struct HsmCipher {
+  std::string text;
+  bool keyUnreadable = false;
+};
+
 // Base64 (lines of 64) of the RSA ciphertext of `bytes` under the HSM key.
-// An unreadable key is reported in message boxes and gives an empty text.
-[[nodiscard]] std::string HsmRsaEncrypt(std::span<const std::uint8_t> bytes, std::string_view hsmPublicPem,
-                                        MessageBoxes& boxes);
+[[nodiscard]] HsmCipher HsmRsaEncrypt(std::span<const std::uint8_t> bytes, std::string_view hsmPublicPem);
 
 }  // namespace korvaden

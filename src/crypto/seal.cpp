@@ -49,35 +49,22 @@ std::string TripleDesEncryptBase64(std::string_view plain, std::string_view keyT
   return encoded;
 }
 
-SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random,
-                            MessageBoxes& boxes) {
+SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random) {
   // The cipher takes the text only up to a NUL: the MAC after it would be
   // lost, and the server could not open the message.
-  if (message.find('\0') != std::string_view::npos) {
-    boxes.Show("Error DES", "", MessageIcon::Error);
-    return {};
-  }
+  if (message.find('\0') != std::string_view::npos) return {SealFailure::Cipher, {}};
   const std::string mac = ComputeMessageMac(message, keys.macKey.Joined());
-  if (mac.empty()) return {};  // the server would refuse a message without its MAC
+  if (mac.empty()) return {SealFailure::Mac, {}};  // the server would refuse a message without its MAC
   SecureString plain(message);
   plain += mac;
   const SecureString sessionKey = MakeSessionKey(random);
-  if (random.Failed()) {  // a key of zeros would open to anyone
-    boxes.Show("Error RAND", "", MessageIcon::Error);
-    return {};
-  }
+  if (random.Failed()) return {SealFailure::Random, {}};  // a key of zeros would open to anyone
 
   const std::string cipherPart = TripleDesEncryptBase64(plain, sessionKey);
-  if (cipherPart.empty()) {
-    boxes.Show("Error DES", "", MessageIcon::Error);
-    return {};
-  }
+  if (cipherPart.empty()) return {SealFailure::Cipher, {}};
   const std::string keyPart = RsaEncryptChunks(sessionKey, keys.serverPublicPem);
-  if (keyPart.empty()) {
-    boxes.Show("Error RSA", "", MessageIcon::Error);
-    return {};
-  }
-  return {true, cipherPart + "%" + keyPart};
+  if (keyPart.empty()) return {SealFailure::ServerKey, {}};
+  return {SealFailure::None, cipherPart + "%" + keyPart};
 }
 
 }  // namespace korvaden

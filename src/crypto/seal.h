@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "base/message_box.h"
 #include "base/random_source.h"
 #include "base/secure_memory.h"
 #include "crypto/deployment_keys.h"
@@ -18,16 +17,19 @@ namespace korvaden {
 // characters of `keyText`; Base64 without line breaks. Empty on failure.
 [[nodiscard]] std::string TripleDesEncryptBase64(std::string_view plain, std::string_view keyText);
 
+// Why a message was not sealed: the cipher refused it (a NUL inside, or over
+// 65536 characters), the MAC or a random draw failed, or the server's key
+// did not take the message key.
+enum class SealFailure { None, Cipher, Mac, Random, ServerKey };
+
 struct SealedMessage {
-  bool sealed = false;
+  SealFailure failure = SealFailure::None;
   std::string text;  // cipher part "%" key part "%"; empty unless sealed
+  bool sealed() const { return failure == SealFailure::None; }
 };
 
-// Never gives a partial text: any failure (unreadable key, a failed random
-// draw, cipher failure, a message over 65536 characters) is reported in a message box and leaves the
-// result unsealed and empty.
-[[nodiscard]] SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random,
-                                          MessageBoxes& boxes);
+// Never gives a partial text: any failure leaves the result empty and says which.
+[[nodiscard]] SealedMessage SealForServer(std::string_view message, const DeploymentKeys& keys, RandomSource& random);
 
 inline constexpr std::size_t kMaxSealedPlainLength = 65536;
 

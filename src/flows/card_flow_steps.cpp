@@ -101,8 +101,16 @@ ResultCode CardFlowSteps::SealMessage(const MessageValues& values) {
   if (!document) return kResultCardUnreadable;
   client_.plainMessage = std::move(*document);
   Platform& platform = client_.platform();
-  SealedMessage sealed = SealForServer(client_.plainMessage, platform.keys, platform.random, platform.messageBoxes);
-  if (!sealed.sealed) return kResultSealFailed;
+  SealedMessage sealed = SealForServer(client_.plainMessage, platform.keys, platform.random);
+  if (!sealed.sealed()) {
+    // A MAC that fails has no box of its own.
+    const char* box = sealed.failure == SealFailure::Cipher   ? "Error DES"
+                      : sealed.failure == SealFailure::Random  ? "Error RAND"
+                      : sealed.failure == SealFailure::ServerKey ? "Error RSA"
+                                                                 : nullptr;
+    if (box != nullptr) platform.messageBoxes.Show(box, "", MessageIcon::Error);
+    return kResultSealFailed;
+  }
   client_.sealedMessage = std::move(sealed.text);
   return kResultSuccess;
 }

@@ -15,6 +15,16 @@ namespace {
 constexpr std::string_view kNoAmount = "00000000000000";
 constexpr std::string_view kMainAccountIndex = "01";
 
+// The enciphered PIN block as the message's reason; an HSM key that cannot be
+// read is told as the bank's own tools name it.
+SecureString ReasonOf(const HsmCipher& block, MessageBoxes& boxes) {
+  if (block.keyUnreadable) {
+    boxes.Show("PEM_read_bio_RSA_PUBKEY failed!!\n", "", MessageIcon::Warning);
+    boxes.Show("HSM RSA readHSMRSAPuK error", "", MessageIcon::Warning);
+  }
+  return SecureString(block.text);
+}
+
 struct ServiceProfile {
   const char* caption;
   PinPadKind pad;
@@ -138,12 +148,12 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
       break;
     case ServiceKind::CardlessApply:
     case ServiceKind::CardlessReset:
-      reason = SecureString(MakeCardlessPinBlock(password, CardlessAccountDigits(tacAccount),
-                                                 platform.keys.hsmPublicPem, platform.messageBoxes));
+      reason = ReasonOf(MakeCardlessPinBlock(password, CardlessAccountDigits(tacAccount), platform.keys.hsmPublicPem),
+                        platform.messageBoxes);
       break;
     case ServiceKind::BondingDevice:
-      reason = SecureString(
-          MakeBondingPinBlock(password, params.IdentityNumber, platform.keys.hsmPublicPem, platform.messageBoxes));
+      reason = ReasonOf(MakeBondingPinBlock(password, params.IdentityNumber, platform.keys.hsmPublicPem),
+                        platform.messageBoxes);
       break;
   }
   // An unreadable HSM key leaves no PIN block: the password would be lost.

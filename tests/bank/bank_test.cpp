@@ -185,9 +185,8 @@ TEST(BankInput, VerifyTacTakesOnlyWholeKeysAndInputs) {
 
 TEST(BankInput, PinBlocksOfMalformedFieldsAreRefused) {
   const DeploymentKeys keys = BuiltInDeployment();
-  test::RecordingMessageBoxes boxes;
   // Under reference digits of zeros the PIN field is the block itself.
-  const auto field = [&](std::vector<std::uint8_t> block) { return HsmRsaEncrypt(block, keys.hsmPublicPem, boxes); };
+  const auto field = [&](std::vector<std::uint8_t> block) { return HsmRsaEncrypt(block, keys.hsmPublicPem).text; };
   const std::string zeros(12, '0');
   EXPECT_EQ(RunBank({"pinblock", "--cardless", zeros, field({0x06, 0x12, 0x34, 0x56, 0xFF, 0xFF, 0xFF, 0xFF})}).out,
             "123456\n");
@@ -211,7 +210,6 @@ TEST(BankInput, PinBlocksOfMalformedFieldsAreRefused) {
     EXPECT_EQ(run.out, "") << what;
     EXPECT_FALSE(run.err.empty()) << what;
   }
-  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST(BankInput, BlocksRefusesWhatTheControlCouldNotTake) {

@@ -38,31 +38,29 @@ TEST(PinBlock, BondingIdentityField) {
 
 TEST(PinBlock, BankRecoversThePasswords) {
   const DeploymentKeys keys = BuiltInDeployment();
-  RecordingMessageBoxes boxes;
-  const std::string cardless = MakeCardlessPinBlock("98765432", "123456890123", keys.hsmPublicPem, boxes);
+  const std::string cardless = MakeCardlessPinBlock("98765432", "123456890123", keys.hsmPublicPem).text;
   EXPECT_EQ(cardless.size(), 344u + 6);  // 256 bytes: six lines with line feeds
   auto recovered = bank::RecoverPassword(cardless, bank::PinBlockKind::Cardless, "123456890123", TestBankKeys());
   ASSERT_TRUE(recovered.ok) << recovered.error;
   EXPECT_EQ(recovered.value, "98765432");
 
-  const std::string bonding = MakeBondingPinBlock("246810", "AB12345678", keys.hsmPublicPem, boxes);
+  const std::string bonding = MakeBondingPinBlock("246810", "AB12345678", keys.hsmPublicPem).text;
   recovered = bank::RecoverPassword(bonding, bank::PinBlockKind::Bonding, "AB12345678", TestBankKeys());
   ASSERT_TRUE(recovered.ok) << recovered.error;
   EXPECT_EQ(recovered.value, "246810");
   EXPECT_FALSE(bank::RecoverPassword(bonding, bank::PinBlockKind::Bonding, "A123456789", TestBankKeys()).ok);
-  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST(PinBlock, RefusedInputOrUnreadableKeyGivesEmptyText) {
   const DeploymentKeys keys = BuiltInDeployment();
-  RecordingMessageBoxes boxes;
-  EXPECT_EQ(MakeCardlessPinBlock("1234567890123", "123456890123", keys.hsmPublicPem, boxes), "");
-  EXPECT_EQ(MakeBondingPinBlock("123456", "A1234567890", keys.hsmPublicPem, boxes), "");
-  EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(MakeBondingPinBlock("123456", "A123456789", "garbage", boxes), "");
-  ASSERT_EQ(boxes.shown.size(), 2u);
-  EXPECT_EQ(boxes.shown[1].text, "HSM RSA readHSMRSAPuK error");
-  EXPECT_EQ(boxes.shown[1].caption, "");
+  for (const HsmCipher& refused : {MakeCardlessPinBlock("1234567890123", "123456890123", keys.hsmPublicPem),
+                                   MakeBondingPinBlock("123456", "A1234567890", keys.hsmPublicPem)}) {
+    EXPECT_EQ(refused.text, "");
+    EXPECT_FALSE(refused.keyUnreadable);
+  }
+  const HsmCipher unreadable = MakeBondingPinBlock("123456", "A123456789", "garbage");
+  EXPECT_EQ(unreadable.text, "");
+  EXPECT_TRUE(unreadable.keyUnreadable);
 }
 
 }  // namespace

@@ -19,23 +19,19 @@ const std::string kDocument =
 
 TEST(Seal, BankOpensTheDocumentAndChecksItsMac) {
   SystemRandom random;
-  RecordingMessageBoxes boxes;
-  const SealedMessage sealed = SealForServer(kDocument, BuiltInDeployment(), random, boxes);
-  ASSERT_TRUE(sealed.sealed);
+  const SealedMessage sealed = SealForServer(kDocument, BuiltInDeployment(), random);
+  ASSERT_TRUE(sealed.sealed());
   const auto opened = bank::OpenSealed(sealed.text, TestBankKeys());
   ASSERT_TRUE(opened.ok) << opened.error;
   EXPECT_EQ(opened.value, kDocument);
-  EXPECT_TRUE(boxes.shown.empty());
 }
 
 // Sealing that cannot give a message the bank opens gives nothing, and says why.
-void ExpectNothingSealed(std::string_view document, RandomSource& random, const char* box) {
-  RecordingMessageBoxes boxes;
-  const SealedMessage sealed = SealForServer(document, BuiltInDeployment(), random, boxes);
-  EXPECT_FALSE(sealed.sealed) << box;
-  EXPECT_EQ(sealed.text, "") << box;
-  ASSERT_EQ(boxes.shown.size(), 1u) << box;
-  EXPECT_EQ(boxes.shown[0].text, box);
+void ExpectNothingSealed(std::string_view document, RandomSource& random, SealFailure failure) {
+  const SealedMessage sealed = SealForServer(document, BuiltInDeployment(), random);
+  EXPECT_EQ(sealed.failure, failure);
+  EXPECT_FALSE(sealed.sealed());
+  EXPECT_EQ(sealed.text, "");
 }
 
 TEST(Seal, WhatTheBankCouldNotOpenIsNotSealed) {
@@ -43,17 +39,16 @@ TEST(Seal, WhatTheBankCouldNotOpenIsNotSealed) {
   // sixteen "0" anyone could use.
   test::ScriptedRandom failing;
   failing.failing = true;
-  ExpectNothingSealed(kDocument, failing, "Error RAND");
+  ExpectNothingSealed(kDocument, failing, SealFailure::Random);
   // Found by fuzzing: the cipher stopped at a NUL and dropped the MAC, so the
   // seal reported success with a message the bank could not open.
   SystemRandom random;
-  ExpectNothingSealed(std::string_view("INFO: Ruiwgnin nt\0\0\0", 20), random, "Error DES");
+  ExpectNothingSealed(std::string_view("INFO: Ruiwgnin nt\0\0\0", 20), random, SealFailure::Cipher);
 }
 
 TEST(Seal, ShapeOfTheSealedText) {
   SystemRandom random;
-  RecordingMessageBoxes boxes;
-  const std::string text = SealForServer(kDocument, BuiltInDeployment(), random, boxes).text;
+  const std::string text = SealForServer(kDocument, BuiltInDeployment(), random).text;
   ASSERT_EQ(std::count(text.begin(), text.end(), '%'), 2);
   EXPECT_EQ(text.back(), '%');
   const std::string cipherPart = text.substr(0, text.find('%'));
@@ -62,13 +57,12 @@ TEST(Seal, ShapeOfTheSealedText) {
   const std::string keyPart = text.substr(cipherPart.size() + 1, text.size() - cipherPart.size() - 2);
   EXPECT_EQ(keyPart.size(), 172u + 3);  // 1024-bit key: lines of 64, 64 and 44, each with a line feed
   EXPECT_EQ(keyPart.find('\n'), 64u);
-  EXPECT_NE(SealForServer(kDocument, BuiltInDeployment(), random, boxes).text, text);
+  EXPECT_NE(SealForServer(kDocument, BuiltInDeployment(), random).text, text);
 }
 
 TEST(Seal, TamperedCipherOrWrongMacKeyIsRefusedByTheBank) {
   SystemRandom random;
-  RecordingMessageBoxes boxes;
-  std::string text = SealForServer(kDocument, BuiltInDeployment(), random, boxes).text;
+  std::string text = SealForServer(kDocument, BuiltInDeployment(), random).text;
   bank::BankKeys otherMac = TestBankKeys();
   otherMac.macKey = "AAECAwQFBgcICQoLDA0ODw==";
   EXPECT_EQ(bank::OpenSealed(text, otherMac).error, bank::kMessageDoesNotOpen);
@@ -91,9 +85,8 @@ TEST(Seal, KeyOfAnotherSizeWorksWithoutCodeChanges) {
   bank::BankKeys bankKeys = TestBankKeys();
   bankKeys.serverPrivatePem = bankKeys.hsmPrivatePem;
   SystemRandom random;
-  RecordingMessageBoxes boxes;
-  const SealedMessage sealed = SealForServer(kDocument, keys, random, boxes);
-  ASSERT_TRUE(sealed.sealed);
+  const SealedMessage sealed = SealForServer(kDocument, keys, random);
+  ASSERT_TRUE(sealed.sealed());
   const auto opened = bank::OpenSealed(sealed.text, bankKeys);
   ASSERT_TRUE(opened.ok) << opened.error;
   EXPECT_EQ(opened.value, kDocument);
@@ -103,34 +96,28 @@ TEST(Seal, UnreadableServerKeyFailsWithoutEndingTheProcess) {
   DeploymentKeys keys = BuiltInDeployment();
   keys.serverPublicPem = "-----BEGIN PUBLIC KEY-----\r\nnot a key\r\n-----END PUBLIC KEY-----";
   test::ScriptedRandom random({1, 2, 3});
-  RecordingMessageBoxes boxes;
-  const SealedMessage sealed = SealForServer(kDocument, keys, random, boxes);
-  EXPECT_FALSE(sealed.sealed);
+  const SealedMessage sealed = SealForServer(kDocument, keys, random);
+  EXPECT_FALSE(sealed.sealed());
   EXPECT_TRUE(sealed.text.empty());
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "Error RSA");
-  EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+  EXPECT_EQ(sealed.failure, SealFailure::ServerKey);
 }
 
 TEST(Seal, CipherFailureNeverLeaksTheMessageKey) {
   // A message beyond the cipher's 65536 characters cannot be enciphered whole.
   const std::string huge = kDocument + std::string(kMaxSealedPlainLength, 'x');
   test::ScriptedRandom random;  // all zeros: the key would be "0000000000000000"
-  RecordingMessageBoxes boxes;
-  const SealedMessage sealed = SealForServer(huge, BuiltInDeployment(), random, boxes);
-  EXPECT_FALSE(sealed.sealed);
+  const SealedMessage sealed = SealForServer(huge, BuiltInDeployment(), random);
+  EXPECT_FALSE(sealed.sealed());
   EXPECT_EQ(sealed.text.find("0000000000000000"), std::string::npos);
   EXPECT_TRUE(sealed.text.empty());
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "Error DES");
+  EXPECT_EQ(sealed.failure, SealFailure::Cipher);
 }
 
 TEST(Seal, UnusableMacKeyFailsTheSeal) {
   DeploymentKeys keys = BuiltInDeployment();
   keys.macKey = KeyPieces{{"AAEC"}};
   SystemRandom random;
-  RecordingMessageBoxes boxes;
-  EXPECT_FALSE(SealForServer(kDocument, keys, random, boxes).sealed);
+  EXPECT_EQ(SealForServer(kDocument, keys, random).failure, SealFailure::Mac);
 }
 
 TEST(Deployment, StoredPiecesJoinIntoTheDeploymentFolderValues) {

@@ -209,6 +209,10 @@ TEST(ServiceFlows, AnUnreadableHsmKeyEndsLikeAnUnreadableServerKey) {
     EXPECT_EQ(RunService(bench, kind, Blocks()), kResultSealFailed);
     EXPECT_EQ(bench.core.TrnsMsg(), "");
     EXPECT_TRUE(bench.NothingLeftOpen());
+    // The customer is told, as the bank's own tools word it.
+    ASSERT_EQ(bench.boxes.shown.size(), 2u);
+    EXPECT_EQ(bench.boxes.shown[1].text, "HSM RSA readHSMRSAPuK error");
+    EXPECT_EQ(bench.boxes.shown[1].icon, MessageIcon::Warning);
   }
 }
 

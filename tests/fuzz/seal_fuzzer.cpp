@@ -14,9 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string document(reinterpret_cast<const char*>(data), size);
   static const DeploymentKeys keys = BuiltInDeployment();
   SystemRandom random;
-  test::RecordingMessageBoxes boxes;
-  const SealedMessage sealed = SealForServer(document, keys, random, boxes);
-  if (!sealed.sealed) {
+  const SealedMessage sealed = SealForServer(document, keys, random);
+  if (!sealed.sealed()) {
     if (!sealed.text.empty()) std::abort();
     return 0;
   }
