@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "reader/hex.h"
+#include "base/hex.h"
 
 namespace korvaden {
 namespace {

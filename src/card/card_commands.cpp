@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "reader/hex.h"
+#include "base/hex.h"
 
 namespace korvaden {
 namespace {

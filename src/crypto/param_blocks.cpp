@@ -8,7 +8,7 @@
 #include "base/result_codes.h"
 #include "crypto/base64.h"
 #include "crypto/des.h"
-#include "reader/hex.h"
+#include "base/hex.h"
 
 namespace korvaden {
 namespace {
@@ -28,12 +28,6 @@ std::string Cut(std::string_view text, std::size_t start, std::size_t count = st
 }
 
 }  // namespace
-
-int DecodeHexText(std::string_view text, std::span<std::uint8_t> out) {
-  if (text.size() % 2 != 0) return -1;
-  HexToBytes(text, text.size(), out);
-  return 0;
-}
 
 bool CParseEncParam::DecryptIvBlock(std::string_view hex, BlockIv& iv) const {
   if (hex.size() < 16 || hex.size() % 2 != 0) return false;

@@ -16,10 +16,6 @@ namespace korvaden {
 
 using BlockIv = std::array<std::uint8_t, 8>;
 
-// Pairs of hexadecimal digits (either case) into text.size() / 2 bytes, never
-// more than `out` holds. An odd length returns -1 and writes nothing.
-[[nodiscard]] int DecodeHexText(std::string_view text, std::span<std::uint8_t> out);
-
 struct ParameterBlocks {
   std::string_view d5, d1, d2, d3, d4, d11;
   std::optional<std::string_view> d12;  // only the device bonding has it

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "crypto/rsa.h"
-#include "reader/hex.h"
+#include "base/hex.h"
 
 namespace korvaden {
 namespace {

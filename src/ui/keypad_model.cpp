@@ -4,8 +4,7 @@
 #include <tuple>
 
 #include "crypto/des.h"
-#include "crypto/param_blocks.h"
-#include "reader/hex.h"
+#include "base/hex.h"
 #include "ui/verification_code.h"
 
 namespace korvaden {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "card/ebcdic.h"
-#include "reader/hex.h"
+#include "base/hex.h"
 
 namespace korvaden {
 namespace {

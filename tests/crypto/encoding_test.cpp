@@ -6,7 +6,7 @@
 #include "crypto/base64.h"
 #include "crypto/mac.h"
 #include "crypto/random.h"
-#include "reader/hex.h"
+#include "base/hex.h"
 #include "support/test_support.h"
 
 namespace korvaden {

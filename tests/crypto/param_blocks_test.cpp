@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "crypto/deployment_keys.h"
+#include "base/hex.h"
 #include "crypto/param_blocks.h"
 #include "support/test_support.h"
 

@@ -2,7 +2,7 @@
 
 #include "crypto/deployment_keys.h"
 #include "crypto/pin_block.h"
-#include "reader/hex.h"
+#include "base/hex.h"
 #include "support/test_support.h"
 
 namespace korvaden {

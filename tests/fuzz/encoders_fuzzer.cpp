@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "crypto/base64.h"
-#include "reader/hex.h"
+#include "base/hex.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace korvaden;

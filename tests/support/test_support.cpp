@@ -1,6 +1,6 @@
 #include "support/test_support.h"
 
-#include "reader/hex.h"
+#include "base/hex.h"
 
 #include <stdexcept>
 

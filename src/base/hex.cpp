@@ -1,4 +1,4 @@
-#include "reader/hex.h"
+#include "base/hex.h"
 
 #include <cctype>
 
@@ -34,6 +34,12 @@ std::string BytesToHex(std::span<const std::uint8_t> bytes) {
     text += kDigits[b & 0x0F];
   }
   return text;
+}
+
+int DecodeHexText(std::string_view text, std::span<std::uint8_t> out) {
+  if (text.size() % 2 != 0) return -1;
+  HexToBytes(text, text.size(), out);
+  return 0;
 }
 
 }  // namespace korvaden
