@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "card/transaction_client.h"
+#include "flows/transaction_client.h"
 #include "reader/pcsc_system.h"
 #include "support/card_bench.h"
 #include "support/pcsc_stack.h"

@@ -46,11 +46,11 @@ long long DecimalPrefix(std::string_view text) {
 
 ResultCode CardApplication::Connect(std::string_view readerName) {
   if (const PcscResult connected = session_.Connect(readerName); Failed(connected)) {
-    lastResult = FromPcsc(connected);
-    return lastResult;
+    lastResult_ = FromPcsc(connected);
+    return lastResult_;
   }
-  lastResult = SelectApplication();
-  return lastResult;
+  lastResult_ = SelectApplication();
+  return lastResult_;
 }
 
 ResultCode CardApplication::SelectApplication() {
@@ -59,8 +59,8 @@ ResultCode CardApplication::SelectApplication() {
 }
 
 bool CardApplication::Keep(const CardAnswer& answer) {
-  lastResult = FromPcsc(answer.result);
-  statusWord = answer.statusWord;
+  lastResult_ = FromPcsc(answer.result);
+  statusWord_ = answer.statusWord;
   return answer.Ok();
 }
 
@@ -74,9 +74,9 @@ PcscResult CardApplication::SelectFile(std::string_view fileIdHex) {
 
 ResultCode CardApplication::VerifyPin(std::string_view pin) {
   if (pin.size() > kMaxPinLength) {
-    statusWord = kNoStatusWord;
-    lastResult = kResultInvalidArgument;
-    return lastResult;
+    statusWord_ = kNoStatusWord;
+    lastResult_ = kResultInvalidArgument;
+    return lastResult_;
   }
   SecureString field(pin.substr(0, kPinFieldDigits));
   while (field.size() < kPinFieldDigits) field += 'F';
@@ -84,10 +84,10 @@ ResultCode CardApplication::VerifyPin(std::string_view pin) {
   HexToBytes(field, kPinFieldDigits, block);
   const CardAnswer answer = CardVerifyPin(session_.module(), session_.card(), kVerifyPinP2,
                                           std::span<const std::uint8_t, 8>(block.data(), 8));
-  return Keep(answer) ? kResultSuccess : FromStatusWord(statusWord);
+  return Keep(answer) ? kResultSuccess : FromStatusWord(statusWord_);
 }
 
-bool CardApplication::SelectAccountFile() { return SelectFile("1001") == kScardSuccess && statusWord == kStatusOk; }
+bool CardApplication::SelectAccountFile() { return SelectFile("1001") == kScardSuccess && statusWord_ == kStatusOk; }
 
 bool CardApplication::ReadRecord(std::uint8_t record, Bytes& data) {
   return Keep(CardReadRecord(session_.module(), session_.card(), record, 0x00, data));
@@ -95,19 +95,19 @@ bool CardApplication::ReadRecord(std::uint8_t record, Bytes& data) {
 
 ResultCode CardApplication::CountAccounts() {
   // A second count on the same client counts the card again, not on top.
-  accountCount = 0;
-  if (!SelectAccountFile()) return lastResult;
+  accountCount_ = 0;
+  if (!SelectAccountFile()) return lastResult_;
   Bytes data;
   for (std::uint8_t record = kMainAccountRecord; record <= kLastAccountRecord; ++record) {
     if (!ReadRecord(record, data)) {
-      lastResult = kResultCardUnreadable;
+      lastResult_ = kResultCardUnreadable;
       continue;
     }
     const std::string account = RecordText(data, kAccountLength);
     const std::string_view trimmed = TrimBlanks(account);
-    if (!trimmed.empty() && trimmed != "0000000000000000") ++accountCount;
+    if (!trimmed.empty() && trimmed != "0000000000000000") ++accountCount_;
   }
-  return lastResult;
+  return lastResult_;
 }
 
 std::string CardApplication::ReadRecordText(std::uint8_t record, std::size_t length) {
@@ -127,11 +127,11 @@ std::string CardApplication::ReadMainAccount() {
 }
 
 ResultCode CardApplication::ReadCardData(std::string_view accountIndex, CardRecords& records) {
-  if (!SelectAccountFile()) return lastResult;
+  if (!SelectAccountFile()) return lastResult_;
   Bytes data;
   const auto fail = [this] {
-    lastResult = kResultCardUnreadable;
-    return lastResult;
+    lastResult_ = kResultCardUnreadable;
+    return lastResult_;
   };
   if (!ReadRecord(kIssuerRecord, data)) return fail();
   records.issuerId = RecordText(data, kIssuerIdLength);
@@ -153,9 +153,9 @@ std::optional<TacAnswer> CardApplication::ComputeTac(std::array<std::uint8_t, 2>
                                                      std::span<const std::uint8_t> input) {
   Bytes data;
   const CardAnswer answer = CardComputeTac(session_.module(), session_.card(), p1p2, input, data);
-  statusWord = answer.statusWord;
+  statusWord_ = answer.statusWord;
   auto parsed = answer.Ok() ? ParseTacAnswer(data) : std::nullopt;
-  lastResult = parsed ? kResultSuccess : kResultTacFailed;
+  lastResult_ = parsed ? kResultSuccess : kResultTacFailed;
   return parsed;
 }
 

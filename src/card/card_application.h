@@ -1,8 +1,9 @@
 #pragma once
 // The card's financial application as one client uses it over its reader
 // session: selection, the account records, PIN verification and the TAC.
-// Every operation keeps its outcome in lastResult and the card's last status
-// word in statusWord.
+// Every operation returns its outcome; the outcome of the last one, and the
+// card's last status word, stay readable (never writable) for the steps that
+// decide on what came before.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -36,21 +37,21 @@ class CardApplication {
   ResultCode Connect(std::string_view readerName);
   ResultCode SelectApplication();
   PcscResult SelectFile(std::string_view fileIdHex);
-  // 0 when the card accepted the PIN or gave no status word (lastResult then
-  // tells why), its status word otherwise; 8970 for a PIN over 36 characters.
+  // 0 when the card accepted the PIN or gave no status word (lastResult()
+  // then tells why), its status word otherwise; 8970 for a PIN over 36 characters.
   ResultCode VerifyPin(std::string_view pin);
-  // Counts the accounts of records 3 to 10 into accountCount, from 0.
+  // Counts the accounts of records 3 to 10 into accountCount(), from 0.
   ResultCode CountAccounts();
   [[nodiscard]] std::string ReadIssuerId();
   [[nodiscard]] std::string ReadMainAccount();
   ResultCode ReadCardData(std::string_view accountIndex, CardRecords& records);
-  // The serial and the code over `input`; none (lastResult 8900) on any failure.
+  // The serial and the code over `input`; none (lastResult() 8900) on any failure.
   [[nodiscard]] std::optional<TacAnswer> ComputeTac(std::array<std::uint8_t, 2> p1p2,
                                                     std::span<const std::uint8_t> input);
 
-  ResultCode lastResult = kResultSuccess;
-  StatusWord statusWord = kNoStatusWord;
-  std::int32_t accountCount = 0;
+  ResultCode lastResult() const { return lastResult_; }
+  StatusWord statusWord() const { return statusWord_; }
+  std::int32_t accountCount() const { return accountCount_; }
 
  private:
   // Reads a record after selecting "1001"; empty unless the read answered 9000.
@@ -61,6 +62,9 @@ class CardApplication {
   bool Keep(const CardAnswer& answer);
 
   ReaderSession& session_;
+  ResultCode lastResult_ = kResultSuccess;
+  StatusWord statusWord_ = kNoStatusWord;
+  std::int32_t accountCount_ = 0;
 };
 
 // The whole units of an amount text whose last `decimals` characters are the fraction.

@@ -3,12 +3,12 @@
 #include <chrono>
 
 #include "base/text_checks.h"
-#include "card/transaction_client.h"
 #include "control/site_lock.h"
 #include "control/version.h"
 #include "flows/card_transaction.h"
 #include "flows/fido_verification.h"
 #include "flows/service_flows.h"
+#include "flows/transaction_client.h"
 
 namespace korvaden {
 namespace {
@@ -57,7 +57,7 @@ ResultCode ControlCore::CallUnlogged(const MemberCall& member, std::span<const A
   }
   TransATMiVeskClient client(platform_);
   const ResultCode result = RunFlow(client, member, arguments);
-  if (result == kResultSuccess && client.card.statusWord == kStatusOk) m_trnsMsg = client.sealedMessage;
+  if (result == kResultSuccess && client.card.statusWord() == kStatusOk) m_trnsMsg = client.sealedMessage;
   return result;
 }
 

@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "base/result_codes.h"
-#include "card/platform.h"
 #include "control/member_gate.h"
 #include "control/members.h"
+#include "flows/platform.h"
 
 namespace korvaden {
 

@@ -43,7 +43,7 @@ ResultCode CardFlowSteps::CheckAccounts() {
     client_.reader.ReleaseReader();
     return kResultCardUnreadable;
   }
-  if (client_.card.accountCount == 0) {
+  if (client_.card.accountCount() == 0) {
     Tell(texts::kNoAccountsMessage);
     client_.reader.ReleaseReader();
     return kResultCardUnreadable;
@@ -54,10 +54,9 @@ ResultCode CardFlowSteps::CheckAccounts() {
 ResultCode CardFlowSteps::ReadRecords(std::string_view accountIndex, CardTransactionRecord& record) {
   CardRecords records;
   CardApplication& card = client_.card;
-  card.lastResult = card.ReadCardData(accountIndex, records);
-  if (Failed(card.lastResult)) return card.lastResult;
+  if (const ResultCode result = card.ReadCardData(accountIndex, records); Failed(result)) return result;
   // A refused file selection ends the read with 0 but no data: that is no success.
-  if (card.statusWord != kStatusOk || records.outAccount.size() < kAccountLength) return kResultCardUnreadable;
+  if (card.statusWord() != kStatusOk || records.outAccount.size() < kAccountLength) return kResultCardUnreadable;
   record.issuerId = std::move(records.issuerId);
   record.issuerRemark = std::move(records.issuerRemark);
   record.issuerAccount = std::move(records.issuerAccount);
@@ -81,11 +80,11 @@ ResultCode CardFlowSteps::VerifyPinIfGiven(std::string_view pin) {
   if (pin.empty()) return kResultSuccess;
   CardApplication& card = client_.card;
   const ResultCode result = card.VerifyPin(pin);
-  if (!Failed(result) && card.statusWord == kStatusOk) return kResultSuccess;
+  if (!Failed(result) && card.statusWord() == kStatusOk) return kResultSuccess;
   if (Failed(result)) return result;
   // No status word means no answer: the reader's code tells why. An exchange
   // that went through with no status word is no acceptance either.
-  return card.lastResult == kResultSuccess ? kResultCancelled : card.lastResult;
+  return card.lastResult() == kResultSuccess ? kResultCancelled : card.lastResult();
 }
 
 ResultCode CardFlowSteps::ComputeTac(const Bytes& input, CardTransactionRecord& record) {
@@ -104,8 +103,8 @@ ResultCode CardFlowSteps::SealMessage(const MessageValues& values) {
   SealedMessage sealed = SealForServer(client_.plainMessage, platform.keys, platform.random);
   if (!sealed.sealed()) {
     // A MAC that fails has no box of its own.
-    const char* box = sealed.failure == SealFailure::Cipher   ? "Error DES"
-                      : sealed.failure == SealFailure::Random  ? "Error RAND"
+    const char* box = sealed.failure == SealFailure::Cipher      ? "Error DES"
+                      : sealed.failure == SealFailure::Random    ? "Error RAND"
                       : sealed.failure == SealFailure::ServerKey ? "Error RSA"
                                                                  : nullptr;
     if (box != nullptr) platform.messageBoxes.Show(box, "", MessageIcon::Error);

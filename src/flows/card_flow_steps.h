@@ -9,7 +9,7 @@
 
 #include "base/result_codes.h"
 #include "base/secure_memory.h"
-#include "card/transaction_client.h"
+#include "flows/transaction_client.h"
 #include "flows/transaction_message.h"
 
 namespace korvaden {

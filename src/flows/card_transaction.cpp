@@ -41,7 +41,7 @@ ResultCode RunCardTransaction(TransATMiVeskClient& client, const TransferRequest
   const std::string accountIndex = ZeroPadLeft(r.accountIndex, 2);
   const std::string transferInAccount = ZeroPadLeft(r.importAccount, 16);
   const std::string transferAmount = ZeroPadLeft(std::string(r.money) + "00", 14);
-  client.reader.readerName = r.readerName;
+  client.reader.UseReader(r.readerName);
   client.txCode = r.pCode;
   if (!Acceptable(r, transferAmount)) return kResultInvalidArgument;
 

@@ -5,7 +5,7 @@
 // card compute the TAC and seals the message.
 #include <string_view>
 
-#include "card/transaction_client.h"
+#include "flows/transaction_client.h"
 
 namespace korvaden {
 

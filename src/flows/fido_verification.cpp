@@ -81,7 +81,7 @@ Bytes FidoObTacInput(std::string_view processingCode, std::string_view amountBas
 
 ResultCode RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
   client.sessionId = r.sessionId;
-  client.reader.readerName = r.readerName;
+  client.reader.UseReader(r.readerName);
   client.txCode = r.processingCode;
   if (r.txCode.size() > 6 ||
       !Acceptable(r.ifdCheckCode, r.transDateTime, r.pin, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
@@ -97,7 +97,7 @@ ResultCode RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
 
 ResultCode RunFidoVerifyOb(TransATMiVeskClient& client, const FidoObRequest& r) {
   client.sessionId = r.sessionId;
-  client.reader.readerName = r.readerName;
+  client.reader.UseReader(r.readerName);
   client.txCode = r.processingCode;
   if (!Acceptable(r.ifdCheckCode, r.transDateTime, r.pin, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
     return kResultInvalidArgument;

@@ -5,7 +5,7 @@
 // page's TxType, CheckItem and ID).
 #include <string_view>
 
-#include "card/transaction_client.h"
+#include "flows/transaction_client.h"
 
 namespace korvaden {
 

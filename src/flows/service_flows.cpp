@@ -4,6 +4,7 @@
 #include "base/text_checks.h"
 #include "card/ebcdic.h"
 #include "crypto/pin_block.h"
+#include "flows/card_access.h"
 #include "flows/card_flow_steps.h"
 #include "ui/app_confirm.h"
 #include "ui/pin_pad.h"
@@ -91,7 +92,7 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
   CParseEncParam params(platform.keys);
   if (const ResultCode result = params.DecryptAndSplit(request.blocks); Failed(result)) return result;
   client.sessionId = params.SessionId;
-  client.reader.readerName = params.ReaderName;
+  client.reader.UseReader(params.ReaderName);
   client.txCode = params.TxCode;
   if (!Acceptable(params, kind)) return kResultInvalidArgument;
 
@@ -105,7 +106,8 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
     return result;
   }
 
-  PinPad pad(profile.pad, platform);
+  ClientCardAccess card(platform);
+  PinPad pad(profile.pad, card.Seams());
   pad.readerName = params.ReaderName;
   pad.pinMode = params.PinMode;
   if (const int result = platform.dialogs.RunPinPad(pad); result != kPinPadConfirmed) {
@@ -115,7 +117,7 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
   const SecureString pin = pad.GetCardPin();
   const SecureString password = pad.GetPassword();
 
-  CIVESKAppConfirm confirm(platform);
+  CIVESKAppConfirm confirm(card.Seams());
   confirm.accountLabel = profile.accountLabel;
   confirm.accountLine =
       platform.keys.bankCode + "/" + (params.ServiceAccount.empty() ? mainAccount : params.ServiceAccount);

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string_view>
 
-#include "card/transaction_client.h"
 #include "crypto/param_blocks.h"
+#include "flows/transaction_client.h"
 
 namespace korvaden {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "base/message_box.h"
 #include "base/pcsc_api.h"
 #include "base/sleeper.h"
 #include "control/control_core.h"
 #include "native/framing.h"
+#include "ui/message_box.h"
 
 namespace korvaden::native {
 

@@ -3,9 +3,9 @@
 // ends 8990, and what a window would have said goes to the standard error.
 #include <memory>
 
-#include "base/card_prompt.h"
-#include "base/dialogs.h"
-#include "base/message_box.h"
+#include "reader/card_prompt.h"
+#include "ui/dialogs.h"
+#include "ui/message_box.h"
 
 namespace korvaden::native {
 

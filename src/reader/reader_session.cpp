@@ -14,25 +14,21 @@ constexpr int kPollBudget = 600;
 }  // namespace
 
 ReaderSession::~ReaderSession() {
-  cardPrompt.reset();
+  cardPrompt_.reset();
   ReleaseReader();
 }
 
-PcscResult ReaderSession::EstablishContext() {
-  lastResult = module_.ReaderEstablishContext();
-  return lastResult;
-}
+PcscResult ReaderSession::EstablishContext() { return module_.ReaderEstablishContext(); }
 
 PcscResult ReaderSession::ReleaseContext() {
-  lastResult = module_.ReaderReleaseContext();
+  const PcscResult result = module_.ReaderReleaseContext();
   module_.cardHandle = 0;
-  return lastResult;
+  return result;
 }
 
 PcscResult ReaderSession::DisconnectCard() {
   if (module_.cardHandle == 0) return kScardInvalidParameter;
-  lastResult = module_.ReaderDisconnect(module_.cardHandle, kScardLeaveCard);
-  return lastResult;
+  return module_.ReaderDisconnect(module_.cardHandle, kScardLeaveCard);
 }
 
 void ReaderSession::ReleaseReader() {
@@ -42,36 +38,36 @@ void ReaderSession::ReleaseReader() {
 }
 
 PcscResult ReaderSession::Connect(std::string_view name) {
-  readerName = name;
-  lastResult = readerName.size() > kMaxReaderNameLength
-                   ? kScardUnknownReader
-                   : module_.ReaderConnect(module_.cardHandle, readerName, readerStatus);
-  return lastResult;
+  readerName_ = name;
+  return readerName_.size() > kMaxReaderNameLength
+             ? kScardUnknownReader
+             : module_.ReaderConnect(module_.cardHandle, readerName_, readerStatus_);
 }
 
 PcscResult ReaderSession::GetCardPresence(std::int32_t& presence, std::int32_t onFailure) {
   std::int32_t queried = kCardPresent;
-  lastResult =
-      readerName.size() > kMaxReaderNameLength ? kScardUnknownReader : module_.ReaderGetPresence(readerName, queried);
-  presence = lastResult == kScardSuccess ? queried : onFailure;
-  return lastResult;
+  const PcscResult result =
+      readerName_.size() > kMaxReaderNameLength ? kScardUnknownReader : module_.ReaderGetPresence(readerName_, queried);
+  presence = result == kScardSuccess ? queried : onFailure;
+  return result;
 }
 
 bool ReaderSession::IsReaderAttached() {
   // A failed establishing shows as an empty or failed listing.
   std::ignore = module_.ReaderEstablishContext();
-  lastResult = module_.ReaderListReaders(readerTable);
+  ReaderTable readerTable;
+  std::ignore = module_.ReaderListReaders(readerTable);
   for (std::int32_t i = 0; i < readerTable.count; ++i) {
     const std::string_view listed = readerTable.Name(static_cast<std::size_t>(i));
-    if (!listed.empty() && readerName.find(listed) != std::string::npos) return true;
+    if (!listed.empty() && readerName_.find(listed) != std::string::npos) return true;
   }
   return false;
 }
 
 bool ReaderSession::WaitCardReinsert() {
-  cardPrompt = prompts_.Open();
-  if (!cardPrompt) return false;
-  cardPrompt->ShowStage(1);
+  cardPrompt_ = prompts_.Open();
+  if (!cardPrompt_) return false;
+  cardPrompt_->ShowStage(1);
   int budget = kPollBudget;
   std::int32_t presence = kCardPresent;
 
@@ -93,7 +89,7 @@ bool ReaderSession::WaitCardReinsert() {
     if (!IsReaderAttached()) return end(false);
   }
 
-  cardPrompt->ShowStage(2);
+  cardPrompt_->ShowStage(2);
   sleeper_.Sleep(kCheckWait);
   poll(kCardAbsent);
   sleeper_.Sleep(kCheckWait);

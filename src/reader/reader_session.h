@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "base/card_prompt.h"
 #include "base/pcsc_api.h"
 #include "base/sleeper.h"
+#include "reader/card_prompt.h"
 #include "reader/reader_module.h"
 
 namespace korvaden {
@@ -31,8 +31,10 @@ class ReaderSession {
   PcscResult DisconnectCard();
   // DisconnectCard (when a card is connected), ReleaseContext: the card stays in the reader.
   void ReleaseReader();
-  // Connects to `name` (kept in readerName) and reads its status.
+  // Connects to `name` (kept as the reader's name) and reads its status.
   PcscResult Connect(std::string_view name);
+  // The reader the presence checks and the prompt watch, before a connection.
+  void UseReader(std::string_view name) { readerName_ = name; }
 
   // 0 card present, 1 no card, 2 neither; a failed query gives `onFailure`.
   PcscResult GetCardPresence(std::int32_t& presence, std::int32_t onFailure = kCardPresent);
@@ -41,18 +43,19 @@ class ReaderSession {
   // The prompt has the customer take the card out and put it back: true when
   // that happened within the polling budget.
   [[nodiscard]] bool WaitCardReinsert();
-  void CloseCardPrompt() { cardPrompt.reset(); }
+  void CloseCardPrompt() { cardPrompt_.reset(); }
+  bool CardPromptOpen() const { return cardPrompt_ != nullptr; }
 
   ReaderModule& module() { return module_; }
   PcscCard card() const { return module_.cardHandle; }
-
-  PcscResult lastResult = kScardSuccess;
-  std::string readerName;
-  ReaderTable readerTable;
-  ReaderStatus readerStatus;
-  std::unique_ptr<CardPromptView> cardPrompt;
+  const std::string& readerName() const { return readerName_; }
+  // The connected reader's status (its ATR among it).
+  const ReaderStatus& status() const { return readerStatus_; }
 
  private:
+  std::string readerName_;
+  ReaderStatus readerStatus_;
+  std::unique_ptr<CardPromptView> cardPrompt_;
   ReaderModule& module_;
   Sleeper& sleeper_;
   CardPromptFactory& prompts_;

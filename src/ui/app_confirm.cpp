@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <tuple>
 
-#include "card/transaction_client.h"
 #include "ui/resource_ids.h"
 #include "ui/texts.h"
 
@@ -21,7 +20,7 @@ void CIVESKAppConfirm::OnOpen(AppConfirmView& view) {
 void CIVESKAppConfirm::OnTimer() {
   if (secondsLeft_ < 1) {
     view_->ShowCountdown("000");
-    platform_.sleeper.Sleep(std::chrono::milliseconds(1000));
+    seams_.sleeper.Sleep(std::chrono::milliseconds(1000));
     view_->EndDialog(kAppConfirmTimedOut);
     return;
   }
@@ -32,17 +31,13 @@ void CIVESKAppConfirm::OnTimer() {
 }
 
 void CIVESKAppConfirm::OnConfirm() {
-  // The reader state is the module's: whatever the flow holds is dropped, and
-  // this client's connection closes when the handler returns.
-  TransATMiVeskClient client(platform_);
-  client.reader.ReleaseReader();
-  // A context that cannot be established shows in the connection.
-  std::ignore = client.reader.EstablishContext();
-  if (Failed(client.card.Connect(readerName))) {
+  // This connection closes when the handler returns.
+  const std::unique_ptr<CardConnection> card = seams_.card.Connect(readerName);
+  if (!card) {
     view_->EndDialog(kAppConfirmUnreachable);
     return;
   }
-  if (pinMode != "1" || client.reader.WaitCardReinsert()) {
+  if (pinMode != "1" || card->WaitCardReinsert()) {
     view_->EndDialog(kAppConfirmed);
     return;
   }

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/result_codes.h"
-#include "card/platform.h"
+#include "ui/card_access.h"
 
 namespace korvaden {
 
@@ -29,7 +29,7 @@ inline constexpr int kAppConfirmTimedOut = AsInteger(kResultTimedOut);
 
 class CIVESKAppConfirm {
  public:
-  explicit CIVESKAppConfirm(Platform& platform) : platform_(platform) {}
+  explicit CIVESKAppConfirm(const PresenterSeams& seams) : seams_(seams) {}
 
   std::string accountLabel;
   std::string accountLine;
@@ -47,7 +47,7 @@ class CIVESKAppConfirm {
   void OnPressed(int control);
 
  private:
-  Platform& platform_;
+  PresenterSeams seams_;
   AppConfirmView* view_ = nullptr;
   int secondsLeft_ = 540;
 };

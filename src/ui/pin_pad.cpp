@@ -4,7 +4,6 @@
 
 #include "base/result_codes.h"
 #include "base/text_checks.h"
-#include "card/transaction_client.h"
 #include "ui/resource_ids.h"
 #include "ui/texts.h"
 #include "ui/verification_code.h"
@@ -16,7 +15,6 @@ constexpr int kCountdownSeconds = 540;
 constexpr std::size_t kMaxCardPinDigits = 12;
 constexpr std::size_t kMinCardPinDigits = 6;
 constexpr std::size_t kCodeDigits = 6;
-constexpr StatusWord kWrongPin{0x6608};
 
 const PinPadProfile kAppCert{kIdAppCertPad,
                              kIdPasswordDisplay,
@@ -72,8 +70,8 @@ const PinPadProfile& ProfileOf(PinPadKind kind) {
   return kAppCert;
 }
 
-PinPad::PinPad(PinPadKind kind, Platform& platform)
-    : profile_(ProfileOf(kind)), platform_(platform), keypad_(platform.random) {}
+PinPad::PinPad(PinPadKind kind, const PresenterSeams& seams)
+    : profile_(ProfileOf(kind)), seams_(seams), keypad_(seams.random) {}
 
 PinPad::Entry* PinPad::EntryOf(int field) {
   switch (field) {
@@ -98,10 +96,10 @@ void PinPad::ShowEntry(int field, bool active, bool randomFont) {
 
 void PinPad::OnOpen(PinPadView& view) {
   view_ = &view;
-  verifyCode_ = MakeCode(platform_.random, kCodeDigits);
+  verifyCode_ = MakeCode(seams_.random, kCodeDigits);
   keypad_.Shuffle();
   // A failed draw leaves the keypad's order and tokens and the code predictable.
-  if (platform_.random.Failed()) {
+  if (seams_.random.Failed()) {
     view.EndDialog(kPinPadCancelled);
     return;
   }
@@ -178,7 +176,7 @@ void PinPad::ClearActiveField() {
 void PinPad::OnTimer() {
   if (secondsLeft_ <= 0) {
     view_->ShowCountdown("000");
-    platform_.sleeper.Sleep(std::chrono::milliseconds(1000));
+    seams_.sleeper.Sleep(std::chrono::milliseconds(1000));
     view_->EndDialog(kPinPadTimedOut);
     return;
   }
@@ -194,7 +192,7 @@ bool PinPad::PasswordRefusedAsRun() const {
   return AllDigits(digits) && (IsRun(digits, 1) || IsRun(digits, -1));
 }
 
-bool PinPad::VerifyCardPin(CardApplication& card) {
+bool PinPad::VerifyCardPin(CardConnection& card) {
   const SecureString pin = GetCardPin();
   if (pin.empty()) {
     view_->ShowMessage(texts::kCardPinMissing);
@@ -206,11 +204,11 @@ bool PinPad::VerifyCardPin(CardApplication& card) {
     ClearActiveField();
     return false;
   }
-  if (!Failed(card.VerifyPin(pin))) return true;
-  const auto word = AsInteger(card.statusWord);
-  // 6608, and 63Cx from cards that count the tries left: the customer types
-  // it again. Going on would have the flow spend a second try on the same PIN.
-  if (card.statusWord == kWrongPin || (word & 0xFFF0) == 0x63C0) {
+  const PinCheck check = card.VerifyPin(pin);
+  if (check.verdict == PinCheck::Verdict::Accepted) return true;
+  // The customer types it again: going on would have the flow spend a second
+  // try on the same PIN.
+  if (check.verdict == PinCheck::Verdict::TypeAgain) {
     view_->ShowMessage(texts::kCardPinWrong);
     activeField_ = kFieldCardPin;
     ClearActiveField();
@@ -218,7 +216,8 @@ bool PinPad::VerifyCardPin(CardApplication& card) {
   }
   // Any other refusal ends the pad with the status word: 6620 is 26144, a
   // blocked card 6983. No answer at all is a reader failure.
-  view_->EndDialog(card.statusWord == kNoStatusWord ? kPinPadCancelled : static_cast<int>(word));
+  view_->EndDialog(check.verdict == PinCheck::Verdict::NoAnswer ? kPinPadCancelled
+                                                                : static_cast<int>(AsInteger(check.word)));
   return false;
 }
 
@@ -238,16 +237,13 @@ void PinPad::OnConfirm() {
     return;
   }
 
-  // The pad reaches the card through the module-wide reader state: whatever
-  // the flow still holds is dropped first, and this connection closes when the
-  // handler returns.
-  TransATMiVeskClient client(platform_);
-  client.reader.ReleaseReader();
-  if (Failed(client.reader.EstablishContext()) || Failed(client.card.Connect(readerName))) {
+  // This connection closes when the handler returns.
+  const std::unique_ptr<CardConnection> card = seams_.card.Connect(readerName);
+  if (!card) {
     view_->EndDialog(kPinPadCancelled);
     return;
   }
-  if (pinMode == "1" && !VerifyCardPin(client.card)) return;
+  if (pinMode == "1" && !VerifyCardPin(*card)) return;
 
   const std::string typed = view_->TypedCode();
   if (typed != verifyCode_) {

@@ -10,7 +10,7 @@
 
 #include "base/result_codes.h"
 #include "base/secure_memory.h"
-#include "card/platform.h"
+#include "ui/card_access.h"
 #include "ui/keypad_model.h"
 #include "ui/resource_ids.h"
 
@@ -71,7 +71,7 @@ class PinPadView {
 
 class PinPad {
  public:
-  PinPad(PinPadKind kind, Platform& platform);
+  PinPad(PinPadKind kind, const PresenterSeams& seams);
 
   // Set by the flow before the pad is shown.
   std::string readerName;
@@ -113,10 +113,10 @@ class PinPad {
   void ClearActiveField();
   bool PasswordRefusedAsRun() const;
   // True to go on; otherwise the customer was told, or the pad ended.
-  bool VerifyCardPin(CardApplication& card);
+  bool VerifyCardPin(CardConnection& card);
 
   const PinPadProfile& profile_;
-  Platform& platform_;
+  PresenterSeams seams_;
   PinPadView* view_ = nullptr;
   CVKB keypad_;
   int activeField_ = kFieldPassword;

@@ -2,7 +2,7 @@
 
 #include "base/result_codes.h"
 #include "card/card_commands.h"
-#include "card/transaction_client.h"
+#include "flows/transaction_client.h"
 #include "support/card_bench.h"
 
 namespace korvaden {
@@ -44,8 +44,8 @@ card::CardProfile WithAccounts(std::array<std::string, 8> accounts) {
 
 TEST_F(CardClient, ConnectingSelectsTheApplication) {
   EXPECT_EQ(bench.card.log().front(), "00A4040008A00000017295000100");
-  EXPECT_EQ(client.reader.readerName, kReaderName);
-  EXPECT_EQ(client.reader.readerStatus.atrLength, 4u);
+  EXPECT_EQ(client.reader.readerName(), kReaderName);
+  EXPECT_EQ(client.reader.status().atrLength, 4u);
 }
 
 TEST(CardSelection, NoAnswerIs7900AndAnErrorStatusStillSelects) {
@@ -55,7 +55,7 @@ TEST(CardSelection, NoAnswerIs7900AndAnErrorStatusStillSelects) {
   TransATMiVeskClient client(bench.platform);
   ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
   EXPECT_EQ(client.card.Connect(kReaderName), kResultNoSelectionAnswer);
-  EXPECT_EQ(client.card.lastResult, kResultNoSelectionAnswer);
+  EXPECT_EQ(client.card.lastResult(), kResultNoSelectionAnswer);
 
   card::CardProfile refusing;
   refusing.statusAt[{kInsSelect, 1}] = 0x6A82;
@@ -63,7 +63,7 @@ TEST(CardSelection, NoAnswerIs7900AndAnErrorStatusStillSelects) {
   TransATMiVeskClient second(other.platform);
   ASSERT_EQ(second.reader.EstablishContext(), kScardSuccess);
   EXPECT_EQ(second.card.Connect(kReaderName), kResultSuccess);
-  EXPECT_EQ(second.card.statusWord, kNoStatusWord);  // the selection's status word is not examined
+  EXPECT_EQ(second.card.statusWord(), kNoStatusWord);  // the selection's status word is not examined
 
   card::CardProfile broken;
   broken.transmitFailureAt = {kInsSelect, 1};
@@ -82,11 +82,11 @@ class OneRealAccount : public CardClient {
 
 TEST_F(OneRealAccount, BlankAndZeroAccountsAreEmpty) {
   EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);
-  EXPECT_EQ(client.card.accountCount, 1);
+  EXPECT_EQ(client.card.accountCount(), 1);
   EXPECT_EQ(RecordsRead(0), (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10}));
   // Counted again on the same client: the same card, the same count.
   EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);
-  EXPECT_EQ(client.card.accountCount, 1);
+  EXPECT_EQ(client.card.accountCount(), 1);
 }
 
 TEST(CardAccounts, FailedMiddleRecordIsSkippedAndOnlyTheLastCounts) {
@@ -99,7 +99,7 @@ TEST(CardAccounts, FailedMiddleRecordIsSkippedAndOnlyTheLastCounts) {
   ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
   ASSERT_EQ(client.card.Connect(kReaderName), kResultSuccess);
   EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);
-  EXPECT_EQ(client.card.accountCount, 3);
+  EXPECT_EQ(client.card.accountCount(), 3);
 
   profile.recordStatus = {{10, 0x6A83}};
   CardBench last(profile);
@@ -107,7 +107,7 @@ TEST(CardAccounts, FailedMiddleRecordIsSkippedAndOnlyTheLastCounts) {
   ASSERT_EQ(other.reader.EstablishContext(), kScardSuccess);
   ASSERT_EQ(other.card.Connect(kReaderName), kResultSuccess);
   EXPECT_EQ(other.card.CountAccounts(), kResultCardUnreadable);
-  EXPECT_EQ(other.card.accountCount, 3);
+  EXPECT_EQ(other.card.accountCount(), 3);
 }
 
 TEST(CardAccounts, RefusedFileSelectionReadsNothing) {
@@ -118,11 +118,11 @@ TEST(CardAccounts, RefusedFileSelectionReadsNothing) {
   ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
   ASSERT_EQ(client.card.Connect(kReaderName), kResultSuccess);
   EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);  // the exchange itself succeeded
-  EXPECT_EQ(client.card.statusWord, StatusWord{0x6A82});
-  EXPECT_EQ(client.card.accountCount, 0);
+  EXPECT_EQ(client.card.statusWord(), StatusWord{0x6A82});
+  EXPECT_EQ(client.card.accountCount(), 0);
   CardRecords records;
   EXPECT_EQ(client.card.ReadCardData("1", records), kResultSuccess);
-  EXPECT_NE(client.card.statusWord, kStatusOk);
+  EXPECT_NE(client.card.statusWord(), kStatusOk);
   EXPECT_EQ(client.card.ReadIssuerId(), "");
   EXPECT_EQ(bench.card.log().size(), 4u);  // the selection and three file selections
 }
@@ -158,7 +158,7 @@ TEST(CardData, FailedReadStopsWith8800KeepingWhatWasRead) {
   ASSERT_EQ(client.card.Connect(kReaderName), kResultSuccess);
   CardRecords records;
   EXPECT_EQ(client.card.ReadCardData("1", records), kResultCardUnreadable);
-  EXPECT_EQ(client.card.lastResult, kResultCardUnreadable);
+  EXPECT_EQ(client.card.lastResult(), kResultCardUnreadable);
   EXPECT_EQ(records.issuerId, "81200000");
   EXPECT_EQ(records.issuerAccount, "");
   EXPECT_EQ(client.card.ReadMainAccount(), "1234567890123456");
@@ -171,7 +171,7 @@ TEST_F(CardClient, PinVerification) {
             "002000100812"
             "3456FFFFFFFFFF");
   EXPECT_EQ(client.card.VerifyPin("654321"), test::StatusResult(0x6608));
-  EXPECT_EQ(client.card.statusWord, StatusWord{0x6608});
+  EXPECT_EQ(client.card.statusWord(), StatusWord{0x6608});
   EXPECT_EQ(bench.card.pinTriesLeft(), 2);
   EXPECT_EQ(client.card.VerifyPin("123456789012"), test::StatusResult(0x6608));
   EXPECT_EQ(bench.card.log().back(), "0020001008123456789012FFFF");
@@ -184,7 +184,7 @@ TEST_F(CardClient, PinVerification) {
 TEST_F(CardClient, OverlongPinIsRefusedBeforeTheCard) {
   const std::size_t sent = bench.card.log().size();
   EXPECT_EQ(client.card.VerifyPin(std::string(37, '1')), kResultInvalidArgument);
-  EXPECT_EQ(client.card.statusWord, kNoStatusWord);
+  EXPECT_EQ(client.card.statusWord(), kNoStatusWord);
   EXPECT_EQ(bench.card.log().size(), sent);
   EXPECT_EQ(client.card.VerifyPin(std::string(36, '1')), test::StatusResult(0x6608));
 }
@@ -205,8 +205,8 @@ TEST(CardPin, StatusWordsAndTransportFailures) {
   ASSERT_EQ(second.reader.EstablishContext(), kScardSuccess);
   ASSERT_EQ(second.card.Connect(kReaderName), kResultSuccess);
   EXPECT_EQ(second.card.VerifyPin("123456"), kResultSuccess);  // no status word came
-  EXPECT_EQ(second.card.statusWord, kNoStatusWord);
-  EXPECT_EQ(second.card.lastResult, FromPcsc(kScardCommError));
+  EXPECT_EQ(second.card.statusWord(), kNoStatusWord);
+  EXPECT_EQ(second.card.lastResult(), FromPcsc(kScardCommError));
 }
 
 TEST_F(CardClient, ComputeTacSendsTheBlockAndTheCardAnswers) {

@@ -175,7 +175,7 @@ class PinPadWindowTest : public ::testing::Test {
 };
 
 TEST_F(PinPadWindowTest, ShowsShuffledKeysTheCodeAndTheActiveField) {
-  PinPad presenter(PinPadKind::CIVESKAppCert, bench.platform);
+  PinPad presenter(PinPadKind::CIVESKAppCert, bench.cardAccess.Seams());
   presenter.readerName = test::kReaderName;
   presenter.pinMode = "2";
   std::set<std::string> digits;
@@ -240,7 +240,7 @@ TEST_F(PinPadWindowTest, ShowsShuffledKeysTheCodeAndTheActiveField) {
 }
 
 TEST_F(PinPadWindowTest, TypedPasswordAndCodeConfirm) {
-  PinPad presenter(PinPadKind::CardLessApply, bench.platform);
+  PinPad presenter(PinPadKind::CardLessApply, bench.cardAccess.Seams());
   presenter.readerName = test::kReaderName;
   presenter.pinMode = "2";
   std::string lengthBox, lengthCaption = "unread", wrongCodeBox;
@@ -296,7 +296,7 @@ TEST_F(PinPadWindowTest, TypedPasswordAndCodeConfirm) {
 }
 
 TEST_F(PinPadWindowTest, EnterDoesNothingAndEscCancels) {
-  PinPad presenter(PinPadKind::BondingMobileDevice, bench.platform);
+  PinPad presenter(PinPadKind::BondingMobileDevice, bench.cardAccess.Seams());
   presenter.readerName = test::kReaderName;
   presenter.pinMode = "1";
   bool cardPinShown = false, openAfterEnter = false;
@@ -321,7 +321,7 @@ TEST_F(PinPadWindowTest, EnterDoesNothingAndEscCancels) {
 }
 
 TEST_F(PinPadWindowTest, TheCountdownRunsOutOnItsOwnTicks) {
-  PinPad presenter(PinPadKind::CIVESKAppCert, bench.platform);
+  PinPad presenter(PinPadKind::CIVESKAppCert, bench.cardAccess.Seams());
   presenter.readerName = test::kReaderName;
   presenter.pinMode = "2";
   EXPECT_EQ(gtk::RunPinPadWindow(presenter, bench.random, std::chrono::milliseconds(1)), kPinPadTimedOut);
@@ -341,7 +341,7 @@ TEST(AppConfirmWindow, HintCountdownAccountAndTheThreeEndings) {
   };
   for (const Case& c : cases) {
     test::CardBench bench;
-    CIVESKAppConfirm presenter(bench.platform);
+    CIVESKAppConfirm presenter(bench.cardAccess.Seams());
     presenter.accountLabel = texts::kCardlessAccountLabel;
     presenter.accountLine = "812/00012345678901";
     presenter.readerName = test::kReaderName;
@@ -440,7 +440,7 @@ TEST(CardPrompt, TheWaitsHoldInputBackFromTheOpenDialog) {
   // the confirmation presses nothing: the flow in the confirmation's "確定"
   // goes on.
   test::CardBench bench;
-  CIVESKAppConfirm presenter(bench.platform);
+  CIVESKAppConfirm presenter(bench.cardAccess.Seams());
   presenter.accountLabel = texts::kCardlessAccountLabel;
   presenter.accountLine = "812/00012345678901";
   presenter.readerName = test::kReaderName;

@@ -8,8 +8,8 @@
 #include "bank.h"
 #include "card/card_commands.h"
 #include "card/ebcdic.h"
-#include "card/transaction_client.h"
 #include "control/control_core.h"
+#include "flows/transaction_client.h"
 #include "reader/pcsc_system.h"
 #include "support/flow_bench.h"
 #include "support/memory_scan.h"
@@ -42,11 +42,13 @@ class PcscStackTest : public ::testing::Test {
 TEST_F(PcscStackTest, ListsTheVirtualReader) {
   Insert();
   TransATMiVeskClient client(platform);
-  client.reader.readerName = std::string(PcscStack::kReaderName) + " (slot 1)";
+  client.reader.UseReader(std::string(PcscStack::kReaderName) + " (slot 1)");
   EXPECT_TRUE(client.reader.IsReaderAttached());
-  ASSERT_GE(client.reader.readerTable.count, 1);
-  EXPECT_EQ(client.reader.readerTable.Name(0), PcscStack::kReaderName);
-  client.reader.readerName = "Virtual PCD 01 00";
+  ReaderTable listed;
+  ASSERT_EQ(module.ReaderListReaders(listed), kScardSuccess);
+  ASSERT_GE(listed.count, 1);
+  EXPECT_EQ(listed.Name(0), PcscStack::kReaderName);
+  client.reader.UseReader("Virtual PCD 01 00");
   EXPECT_FALSE(client.reader.IsReaderAttached());
 }
 
@@ -55,7 +57,7 @@ TEST_F(PcscStackTest, ConnectionIsExclusive) {
   TransATMiVeskClient client(platform);
   ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
   ASSERT_EQ(client.card.Connect(PcscStack::kReaderName), kResultSuccess);
-  EXPECT_EQ(client.reader.readerStatus.protocol, 2u);  // T=1
+  EXPECT_EQ(client.reader.status().protocol, 2u);  // T=1
 
   ReaderModule other(SystemPcsc());
   ASSERT_EQ(other.ReaderEstablishContext(), kScardSuccess);
@@ -73,7 +75,7 @@ TEST_F(PcscStackTest, RecordsPinAndTac) {
     ASSERT_EQ(client.reader.EstablishContext(), kScardSuccess);
     ASSERT_EQ(client.card.Connect(PcscStack::kReaderName), kResultSuccess);
     EXPECT_EQ(client.card.CountAccounts(), kResultSuccess);
-    EXPECT_EQ(client.card.accountCount, 2);
+    EXPECT_EQ(client.card.accountCount(), 2);
     CardRecords records;
     ASSERT_EQ(client.card.ReadCardData("2", records), kResultSuccess);
     EXPECT_EQ(records.issuerId, "81200000");

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "card/transaction_client.h"
+#include "flows/transaction_client.h"
 #include "support/card_bench.h"
 
 namespace korvaden {
@@ -20,9 +20,9 @@ card::CardProfile Profile(int removeAfterPolls, int reinsertAfterPolls) {
 // True when the card was taken out and put back.
 bool Reinsert(CardBench& bench) {
   TransATMiVeskClient client(bench.platform);
-  client.reader.readerName = kReaderName;
+  client.reader.UseReader(kReaderName);
   const bool reinserted = client.reader.WaitCardReinsert();
-  EXPECT_FALSE(client.reader.cardPrompt) << "the prompt outlives the step";
+  EXPECT_FALSE(client.reader.CardPromptOpen()) << "the prompt outlives the step";
   return reinserted;
 }
 
@@ -91,7 +91,7 @@ TEST(CardReinsert, VanishedReaderFailsAtTheNextCheck) {
   Platform pulled{platform.reader,       pulling,          platform.cardPrompts, platform.random,
                   platform.messageBoxes, platform.dialogs, platform.keys};
   TransATMiVeskClient client(pulled);
-  client.reader.readerName = kReaderName;
+  client.reader.UseReader(kReaderName);
   EXPECT_FALSE(client.reader.WaitCardReinsert());
   EXPECT_EQ(bench.prompts.stages, (std::vector<int>{1, 2}));
   EXPECT_LE(polls, 5);
@@ -100,11 +100,11 @@ TEST(CardReinsert, VanishedReaderFailsAtTheNextCheck) {
 TEST(CardReinsert, MissingReaderOrPromptFailsAtOnce) {
   CardBench bench;
   TransATMiVeskClient client(bench.platform);
-  client.reader.readerName = "Not attached";
+  client.reader.UseReader("Not attached");
   EXPECT_FALSE(client.reader.WaitCardReinsert());
   EXPECT_EQ(bench.prompts.closed, 1);
   bench.prompts.canOpen = false;
-  client.reader.readerName = kReaderName;
+  client.reader.UseReader(kReaderName);
   EXPECT_FALSE(client.reader.WaitCardReinsert());
   EXPECT_EQ(bench.prompts.opened, 1);
 }

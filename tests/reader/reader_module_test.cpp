@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "card/transaction_client.h"
+#include "flows/transaction_client.h"
 #include "support/card_bench.h"
 
 namespace korvaden {
@@ -101,12 +101,12 @@ TEST(ReaderClient, OverlongReaderNamesAreRefusedWithoutAServiceCall) {
 TEST(ReaderClient, ReaderAttachedWhenAListedNameIsPartOfIt) {
   CardBench bench;
   TransATMiVeskClient client(bench.platform);
-  client.reader.readerName = kReaderName + " 01";
+  client.reader.UseReader(kReaderName + " 01");
   EXPECT_TRUE(client.reader.IsReaderAttached());
-  client.reader.readerName = "Virtual PCD 00";
+  client.reader.UseReader("Virtual PCD 00");
   EXPECT_FALSE(client.reader.IsReaderAttached());
   bench.readers.RemoveReader(kReaderName);
-  client.reader.readerName = kReaderName;
+  client.reader.UseReader(kReaderName);
   EXPECT_FALSE(client.reader.IsReaderAttached());
   EXPECT_EQ(bench.readers.openContexts(), 1u);  // one context, however often it was made
 }

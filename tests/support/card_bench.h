@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "card/platform.h"
 #include "crypto/deployment_keys.h"
 #include "crypto/random.h"
+#include "flows/card_access.h"
+#include "flows/platform.h"
 #include "reader/logged_pcsc.h"
 #include "scripted_customer.h"
 #include "support/test_support.h"
@@ -80,6 +81,7 @@ struct CardBench {
   ScriptedDialogs dialogs;
   DeploymentKeys keys = BuiltInDeployment();
   Platform platform{module, sleeper, prompts, random, boxes, dialogs, keys, log};
+  ClientCardAccess cardAccess{platform};  // the presenters' way to the card
 };
 
 }  // namespace korvaden::test

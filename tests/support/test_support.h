@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "bank.h"
-#include "base/message_box.h"
 #include "base/random_source.h"
 #include "base/result_codes.h"
+#include "ui/message_box.h"
 
 namespace korvaden {
 

@@ -21,7 +21,7 @@ struct PadRun {
 };
 
 PadRun RunPad(CardBench& bench, PinPadKind kind, const std::string& pinMode, const std::string& script) {
-  PinPad pad(kind, bench.platform);
+  PinPad pad(kind, bench.cardAccess.Seams());
   pad.readerName = kReaderName;
   pad.pinMode = pinMode;
   bench.dialogs.pinPadScripts = {script};
@@ -178,7 +178,7 @@ TEST(PinPad, CaptionsAreTheDigitsTheTokensDecodeTo) {
 }
 
 int Confirm(CardBench& bench, const std::string& pinMode, const std::string& script) {
-  CIVESKAppConfirm dialog(bench.platform);
+  CIVESKAppConfirm dialog(bench.cardAccess.Seams());
   dialog.accountLabel = texts::kReissueAccountLabel;
   dialog.accountLine = "812/1234567890123456";
   dialog.readerName = kReaderName;
@@ -208,6 +208,128 @@ TEST(AppConfirm, ResultsAndTheReinsertionMode) {
   bench.readers.RemoveReader(kReaderName);
   EXPECT_EQ(Confirm(bench, "2", "confirm"), kAppConfirmUnreachable);
   EXPECT_EQ(bench.readers.openContexts(), 0u);
+}
+
+// A card reached only through the presenters' interface: its answers to
+// VERIFY scripted, no reader and no card behind it.
+struct FakeCard final : CardAccess {
+  struct Connection final : CardConnection {
+    explicit Connection(FakeCard& card) : card(card) {}
+    PinCheck VerifyPin(const SecureString& pin) override {
+      card.pinsSeen.emplace_back(pin.view());
+      const PinCheck answer = card.answers.at(card.pinsSeen.size() - 1);
+      return answer;
+    }
+    bool WaitCardReinsert() override { return card.reinserted; }
+    FakeCard& card;
+  };
+  std::unique_ptr<CardConnection> Connect(std::string_view readerName) override {
+    readersAsked.emplace_back(readerName);
+    return reachable ? std::make_unique<Connection>(*this) : nullptr;
+  }
+  std::vector<PinCheck> answers;
+  std::vector<std::string> pinsSeen, readersAsked;
+  bool reachable = true;
+  bool reinserted = true;
+};
+
+PadRun RunPadOn(FakeCard& card, CardBench& bench, const std::string& script) {
+  PinPad pad(PinPadKind::CIVESKAppCert, {bench.random, bench.sleeper, card});
+  pad.readerName = "Reader of the flow";
+  pad.pinMode = "1";
+  bench.dialogs.pinPadScripts = {script};
+  const int result = bench.dialogs.RunPinPad(pad);
+  return {result, std::string(pad.GetPassword().view()), std::string(pad.GetCardPin().view()), bench.dialogs.messages,
+          pad.activeField()};
+}
+
+TEST(PinPadWithoutACard, EndsAsTheCardAnswersThePin) {
+  using enum PinCheck::Verdict;
+  {
+    CardBench bench;
+    FakeCard card;
+    card.answers = {{Accepted}};
+    EXPECT_EQ(RunPadOn(card, bench, std::string(kFilled) + "confirm").result, kPinPadConfirmed);
+    EXPECT_EQ(card.pinsSeen, std::vector<std::string>{"123456"});
+    EXPECT_EQ(card.readersAsked, std::vector<std::string>{"Reader of the flow"});
+    EXPECT_TRUE(bench.card.log().empty());  // the bench's own card is never reached
+  }
+  {
+    // 63C2: two tries left; the customer types the PIN again, and it is taken.
+    CardBench bench;
+    FakeCard card;
+    card.answers = {{TypeAgain, StatusWord{0x63C2}}, {Accepted}};
+    const PadRun run = RunPadOn(card, bench, std::string(kFilled) + "confirm; type 654321; confirm");
+    EXPECT_EQ(run.result, kPinPadConfirmed);
+    EXPECT_EQ(run.messages, std::vector<std::string>{texts::kCardPinWrong});
+    EXPECT_EQ(card.pinsSeen, (std::vector<std::string>{"123456", "654321"}));
+  }
+  {
+    CardBench bench;  // 6983: blocked; the pad ends with the status word
+    FakeCard card;
+    card.answers = {{Refused, StatusWord{0x6983}}};
+    EXPECT_EQ(RunPadOn(card, bench, std::string(kFilled) + "confirm").result, 0x6983);
+  }
+  {
+    CardBench bench;  // no answer at all: a reader failure, not an accepted PIN
+    FakeCard card;
+    card.answers = {{NoAnswer}};
+    EXPECT_EQ(RunPadOn(card, bench, std::string(kFilled) + "confirm").result, kPinPadCancelled);
+  }
+  {
+    CardBench bench;  // not reachable: nothing is verified
+    FakeCard card;
+    card.reachable = false;
+    EXPECT_EQ(RunPadOn(card, bench, std::string(kFilled) + "confirm").result, kPinPadCancelled);
+    EXPECT_TRUE(card.pinsSeen.empty());
+  }
+}
+
+TEST(AppConfirmWithoutACard, ReachableAndReinserted) {
+  const auto confirm = [](FakeCard& card, const std::string& script) {
+    CardBench bench;
+    CIVESKAppConfirm dialog({bench.random, bench.sleeper, card});
+    dialog.readerName = "Reader of the flow";
+    dialog.pinMode = "1";
+    bench.dialogs.appConfirmScripts = {script};
+    const int result = bench.dialogs.RunAppConfirmation(dialog);
+    EXPECT_TRUE(bench.card.log().empty());
+    return std::pair(result, bench.dialogs.messages);
+  };
+  FakeCard card;
+  EXPECT_EQ(confirm(card, "confirm").first, kAppConfirmed);
+  card.reinserted = false;
+  const auto [result, messages] = confirm(card, "confirm; cancel");
+  EXPECT_EQ(result, kAppConfirmCancelled);
+  EXPECT_EQ(messages, std::vector<std::string>{texts::kReinsertFailedMessage});
+  card.reachable = false;
+  EXPECT_EQ(confirm(card, "confirm").first, kAppConfirmUnreachable);
+}
+
+// The flows' way to the card reads the card's status words into the pad's verdicts.
+TEST(ClientCardAccess, ReadsTheStatusWordsAsVerdicts) {
+  using enum PinCheck::Verdict;
+  for (const auto& [word, verdict] : std::vector<std::pair<std::uint16_t, PinCheck::Verdict>>{
+           {0x9000, Accepted}, {0x6608, TypeAgain}, {0x63C2, TypeAgain}, {0x6983, Refused}, {0x6620, Refused}}) {
+    card::CardProfile profile;
+    profile.verifyStatus = word;
+    CardBench bench(profile);
+    const auto connection = bench.cardAccess.Connect(kReaderName);
+    ASSERT_NE(connection, nullptr);
+    const PinCheck check = connection->VerifyPin("123456");
+    EXPECT_EQ(check.verdict, verdict) << std::hex << word;
+    if (verdict != Accepted) {
+      EXPECT_EQ(AsInteger(check.word), word);
+    }
+  }
+  card::CardProfile silentOnVerify;
+  silentOnVerify.transmitFailureAt = card::CommandAt{card::kInsVerify, 1};
+  CardBench silent(silentOnVerify);
+  const auto connection = silent.cardAccess.Connect(kReaderName);
+  ASSERT_NE(connection, nullptr);
+  EXPECT_EQ(connection->VerifyPin("123456").verdict, NoAnswer);
+  silent.readers.connectFailure = kScardNoSmartcard;
+  EXPECT_EQ(silent.cardAccess.Connect(kReaderName), nullptr);
 }
 
 }  // namespace

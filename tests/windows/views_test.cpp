@@ -150,7 +150,7 @@ class PinPadDialogTest : public ::testing::Test {
 };
 
 TEST_F(PinPadDialogTest, ShowsShuffledKeysTheCodeAndTheActiveField) {
-  PinPad pad(PinPadKind::CIVESKAppCert, bench.platform);
+  PinPad pad(PinPadKind::CIVESKAppCert, bench.cardAccess.Seams());
   pad.readerName = test::kReaderName;
   pad.pinMode = "2";
   std::set<std::string> digits;
@@ -196,7 +196,7 @@ TEST_F(PinPadDialogTest, ShowsShuffledKeysTheCodeAndTheActiveField) {
 }
 
 TEST_F(PinPadDialogTest, TypedPasswordAndCodeConfirm) {
-  PinPad pad(PinPadKind::CardLessApply, bench.platform);
+  PinPad pad(PinPadKind::CardLessApply, bench.cardAccess.Seams());
   pad.readerName = test::kReaderName;
   pad.pinMode = "2";
   std::string wrongCodeBox, lengthBox, lengthCaption = "unread";
@@ -252,7 +252,7 @@ TEST_F(PinPadDialogTest, TypedPasswordAndCodeConfirm) {
 }
 
 TEST_F(PinPadDialogTest, EscCancels) {
-  PinPad pad(PinPadKind::BondingMobileDevice, bench.platform);
+  PinPad pad(PinPadKind::BondingMobileDevice, bench.cardAccess.Seams());
   pad.readerName = test::kReaderName;
   pad.pinMode = "1";
   bool cardPinShown = false;
@@ -268,7 +268,7 @@ TEST_F(PinPadDialogTest, EscCancels) {
 TEST_F(PinPadDialogTest, EnterDoesNothing) {
   // It used to send the hidden OK command: the request ended with 1 and
   // everything typed was lost.
-  PinPad pad(PinPadKind::CIVESKAppCert, bench.platform);
+  PinPad pad(PinPadKind::CIVESKAppCert, bench.cardAccess.Seams());
   pad.readerName = test::kReaderName;
   pad.pinMode = "2";
   bool openAfterEnter = false;
@@ -298,7 +298,7 @@ TEST_F(PinPadDialogTest, EnterDoesNothing) {
 TEST_F(PinPadDialogTest, TheCountdownStopsWhenItEndsTheDialogUnderABox) {
   // Ticks that came while a box of the pad was still open each slept a
   // second on the page's thread.
-  PinPad pad(PinPadKind::CIVESKAppCert, bench.platform);
+  PinPad pad(PinPadKind::CIVESKAppCert, bench.cardAccess.Seams());
   pad.readerName = test::kReaderName;
   pad.pinMode = "2";
   ScreenCustomer customer({Opened(),
@@ -322,7 +322,7 @@ TEST(AnyCodePage, TheCoresBig5ReachesTheScreenAsItsCharacters) {
   // this holds on a Windows of any system code page.
   std::printf("system code page %u\n", GetACP());
   test::CardBench bench;
-  PinPad pad(PinPadKind::CIVESKAppCert, bench.platform);
+  PinPad pad(PinPadKind::CIVESKAppCert, bench.cardAccess.Seams());
   pad.readerName = test::kReaderName;
   pad.pinMode = "2";
   HWND dialog = nullptr;
@@ -352,7 +352,7 @@ TEST(AnyCodePage, TheCoresBig5ReachesTheScreenAsItsCharacters) {
   EXPECT_EQ(box, L"\u6191\u8b49\u4e0b\u8f09\u5bc6\u78bc\u4e0d\u8db36\u78bc\uff0c\u8acb\u91cd\u65b0\u8f38\u5165");
   EXPECT_EQ(caption, L"");
 
-  CIVESKAppConfirm presenter(bench.platform);
+  CIVESKAppConfirm presenter(bench.cardAccess.Seams());
   presenter.accountLabel = texts::kReissueAccountLabel;
   presenter.accountLine = "812/00012345678901";
   presenter.readerName = test::kReaderName;
@@ -389,7 +389,7 @@ TEST(AppConfirmDialog, HintCountdownAccountAndTheThreeEndings) {
   };
   for (const Case& c : cases) {
     test::CardBench bench;
-    CIVESKAppConfirm presenter(bench.platform);
+    CIVESKAppConfirm presenter(bench.cardAccess.Seams());
     presenter.accountLabel = texts::kCardlessAccountLabel;
     presenter.accountLine = "812/00012345678901";
     presenter.readerName = test::kReaderName;

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/dialogs.h"
+#include "ui/dialogs.h"
 
 namespace korvaden::customer {
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "base/card_prompt.h"
-#include "base/message_box.h"
+#include "reader/card_prompt.h"
 #include "scripted_customer.h"
+#include "ui/message_box.h"
 
 namespace korvaden::host {
 

@@ -5,11 +5,11 @@
 #include <chrono>
 #include <memory>
 
-#include "base/card_prompt.h"
-#include "base/dialogs.h"
-#include "base/message_box.h"
 #include "base/random_source.h"
 #include "base/sleeper.h"
+#include "reader/card_prompt.h"
+#include "ui/dialogs.h"
+#include "ui/message_box.h"
 
 namespace korvaden::gtk {
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "base/random_source.h"
-#include "base/transfer_confirmation.h"
+#include "ui/transfer_confirmation.h"
 
 namespace korvaden {
 class PinPad;

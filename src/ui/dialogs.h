@@ -1,7 +1,7 @@
 #pragma once
 // The modal dialogs the flows show. The Windows build runs real dialogs; the
 // host and the tests answer them from a script.
-#include "base/transfer_confirmation.h"
+#include "ui/transfer_confirmation.h"
 
 namespace korvaden {
 

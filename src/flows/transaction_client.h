@@ -7,7 +7,7 @@
 
 #include "base/secure_memory.h"
 #include "card/card_application.h"
-#include "card/platform.h"
+#include "flows/platform.h"
 #include "reader/reader_session.h"
 
 namespace korvaden {

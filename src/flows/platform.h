@@ -3,14 +3,14 @@
 // module-wide reader state), time, randomness, the deployment's keys and the
 // user interface, and the support log. The product wires the real ones;
 // tests wire their own.
-#include "base/card_prompt.h"
-#include "base/dialogs.h"
-#include "base/message_box.h"
 #include "base/random_source.h"
 #include "base/sleeper.h"
 #include "base/support_log.h"
 #include "crypto/deployment_keys.h"
+#include "reader/card_prompt.h"
 #include "reader/reader_module.h"
+#include "ui/dialogs.h"
+#include "ui/message_box.h"
 
 namespace korvaden {
 
