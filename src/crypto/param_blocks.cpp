@@ -5,10 +5,10 @@
 #include <tuple>
 #include <vector>
 
+#include "base/hex.h"
 #include "base/result_codes.h"
 #include "crypto/base64.h"
 #include "crypto/des.h"
-#include "base/hex.h"
 
 namespace korvaden {
 namespace {

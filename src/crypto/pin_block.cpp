@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "crypto/rsa.h"
 #include "base/hex.h"
+#include "crypto/rsa.h"
 
 namespace korvaden {
 namespace {

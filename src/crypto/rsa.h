@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-
 namespace korvaden {
 
 // The text in pieces of 96 bytes, each enciphered under the server's key (a PEM

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
-#include "crypto/des.h"
 #include "base/hex.h"
+#include "crypto/des.h"
 #include "ui/verification_code.h"
 
 namespace korvaden {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "card/ebcdic.h"
 #include "base/hex.h"
+#include "card/ebcdic.h"
 
 namespace korvaden {
 namespace {

@@ -3,10 +3,10 @@
 #include <numeric>
 #include <vector>
 
+#include "base/hex.h"
 #include "crypto/base64.h"
 #include "crypto/mac.h"
 #include "crypto/random.h"
-#include "base/hex.h"
 #include "support/test_support.h"
 
 namespace korvaden {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "crypto/deployment_keys.h"
 #include "base/hex.h"
+#include "crypto/deployment_keys.h"
 #include "crypto/param_blocks.h"
 #include "support/test_support.h"
 

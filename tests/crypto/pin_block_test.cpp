@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/hex.h"
 #include "crypto/deployment_keys.h"
 #include "crypto/pin_block.h"
-#include "base/hex.h"
 #include "support/test_support.h"
 
 namespace korvaden {

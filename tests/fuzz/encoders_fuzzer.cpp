@@ -7,8 +7,8 @@
 #include <string_view>
 #include <tuple>
 
-#include "crypto/base64.h"
 #include "base/hex.h"
+#include "crypto/base64.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace korvaden;
