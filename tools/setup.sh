@@ -9,7 +9,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(
   cmake ninja-build g++ make perl pkg-config git ca-certificates openssl
-  libssl-dev libpcsclite-dev libgtest-dev googletest clang-format clang libclang-rt-14-dev
+  libssl-dev libpcsclite-dev libgtest-dev googletest clang-format black clang libclang-rt-14-dev
   pcscd vsmartcard-vpcd
   g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 libwine-dev locales xvfb xauth xdotool

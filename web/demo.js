@@ -9,22 +9,24 @@
 // Plain JScript (no let, const or arrow functions): Internet Explorer mode runs it.
 
 var KorvadenDemo = {
-  // The control's members and their parameters, in order.
+  // The control's members and their parameters, in order, made from the
+  // member table by tools/build/member_table.py.
+  // clang-format off
+  // members: begin
   members: {
-    TransIVESK: ["ReaderName", "TxCODE", "PCODE", "PIN", "LoginIssuerID", "LoginIssuerAccount", "IFD_CHK_Code",
-                 "IFD_Id", "AccountID_idx", "ImportAccount", "Money", "TransDateTime", "ShowVerifyDialog",
-                 "SessionID"],
-    FidoVerify: ["ReaderName", "SessionID", "LoginIssuerAccount", "TransDateTime", "IFD_CHK_Code", "IFD_Id",
-                 "TxCODE", "PIN"],
-    FidoVerifyOB: ["ReaderName", "SessionID", "LoginIssuerAccount", "TransDateTime", "IFD_CHK_Code", "IFD_Id",
-                   "TxType", "CheckItem", "ID", "PIN"],
+    TransIVESK: ["ReaderName", "TxCODE", "PCODE", "PIN", "LoginIssuerID", "LoginIssuerAccount", "IFD_CHK_Code", "IFD_Id", "AccountID_idx", "ImportAccount", "Money", "TransDateTime", "ShowVerifyDialog", "SessionID"],
     Reissue_iVeskAppCert: ["BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11", "MSGTitle"],
     CardLess_Apply: ["BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11", "MSGTitle"],
     CardLess_Reset: ["BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11", "MSGTitle"],
-    BondingDevice_Apply: ["BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11", "BHO_D12", "MSGTitle"]
+    BondingDevice_Apply: ["BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11", "BHO_D12", "MSGTitle"],
+    FidoVerify: ["ReaderName", "SessionID", "LoginIssuerAccount", "TransDateTime", "IFD_CHK_Code", "IFD_Id", "TxCODE", "PIN"],
+    FidoVerifyOB: ["ReaderName", "SessionID", "LoginIssuerAccount", "TransDateTime", "IFD_CHK_Code", "IFD_Id", "TxType", "CheckItem", "ID", "PIN"]
   },
+  // members: end
+  // clang-format on
 
   // What each result code means, made from the control's code by tools/build/result_codes.py.
+  // clang-format off
   // result codes: begin
   meanings: {
     "0": "success; TrnsMsg holds the sealed message",
@@ -55,28 +57,31 @@ var KorvadenDemo = {
     "26144": "the card answered a PIN pad's verification with 6620"
   },
   // result codes: end
+  // clang-format on
 
-  meaning: function (code) {
+  meaning: function(code) {
     if (KorvadenDemo.meanings.hasOwnProperty(String(code))) return KorvadenDemo.meanings[String(code)];
-    return code < 0 ? "a PC/SC error from selecting the card's account file"
-                    : "the card answered with status word " + code.toString(16).toUpperCase();
+    return code < 0 ? "a PC/SC error from selecting the card's account file" :
+                      "the card answered with status word " + code.toString(16).toUpperCase();
   },
 
   // A member called by name (a control's methods have no apply in JScript).
-  invoke: function (control, member, a) {
+  invoke: function(control, member, a) {
     switch (a.length) {
-      case 7: return control[member](a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
-      case 8: return control[member](a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
-      case 10: return control[member](a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
+      case 7:
+        return control[member](a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+      case 8:
+        return control[member](a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+      case 10:
+        return control[member](a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
       default:
-        return control[member](a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12],
-                               a[13]);
+        return control[member](a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11], a[12], a[13]);
     }
   },
 
   // The members' provider on this page: the extension's page API where there
   // is one, else the control of the object tag; null when neither is there.
-  provider: function (objectTag) {
+  provider: function(objectTag) {
     if (typeof window !== "undefined" && window.korvaden) return window.korvaden;
     try {
       objectTag.GetAPIVersion();
@@ -87,28 +92,32 @@ var KorvadenDemo = {
   },
 
   // Whatever `provider` gave back: the answer itself or a promise of it.
-  settle: function (answer, done) {
-    if (answer && typeof answer.then === "function") answer.then(done);
-    else done(answer);
+  settle: function(answer, done) {
+    if (answer && typeof answer.then === "function")
+      answer.then(done);
+    else
+      done(answer);
   },
 
   // Calls `member` with `values` (texts, in the member's order) and hands
   // `done` the result code, its meaning and the sealed message (empty unless
   // the code is 0).
-  call: function (provider, member, values, done) {
+  call: function(provider, member, values, done) {
     var names = KorvadenDemo.members[member];
     var args = [];
     for (var i = 0; i < names.length; ++i) {
       var value = i < values.length ? String(values[i]) : "";
       args.push(names[i] === "ShowVerifyDialog" ? parseInt(value || "0", 10) : value);
     }
-    KorvadenDemo.settle(KorvadenDemo.invoke(provider, member, args), function (code) {
+    KorvadenDemo.settle(KorvadenDemo.invoke(provider, member, args), function(code) {
       done({code: code, meaning: KorvadenDemo.meaning(code), message: provider.TrnsMsg});
     });
   },
 
   // Hands `done` the control's version text.
-  version: function (provider, done) { KorvadenDemo.settle(provider.GetAPIVersion(), done); }
+  version: function(provider, done) {
+    KorvadenDemo.settle(provider.GetAPIVersion(), done);
+  }
 };
 
 // A script host creates a control that has only a class id through the
@@ -126,7 +135,7 @@ if (typeof WScript !== "undefined") {
   var control = createControl();
   var values = [];
   for (var i = 1; i < WScript.Arguments.length; ++i) values.push(WScript.Arguments.Item(i));
-  KorvadenDemo.call(control, WScript.Arguments.Item(0), values, function (answer) {
+  KorvadenDemo.call(control, WScript.Arguments.Item(0), values, function(answer) {
     WScript.Echo("version=" + control.GetAPIVersion());
     WScript.Echo("result=" + answer.code + " (" + answer.meaning + ")");
     WScript.Echo("TrnsMsg=" + answer.message);

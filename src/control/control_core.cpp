@@ -46,7 +46,7 @@ ResultCode ControlCore::Call(const MemberCall& member, std::span<const Argument>
 
 ResultCode ControlCore::CallUnlogged(const MemberCall& member, std::span<const Argument> arguments) {
   // Whatever the call ends in, no older message stays readable.
-  m_trnsMsg.clear();
+  trnsMsg_.clear();
   if (pageRefused_) return kResultPageRefused;
   // A call that arrives while another is still inside (through a dialog's
   // message loop) is refused and changes nothing.
@@ -57,7 +57,7 @@ ResultCode ControlCore::CallUnlogged(const MemberCall& member, std::span<const A
   }
   TransATMiVeskClient client(platform_);
   const ResultCode result = RunFlow(client, member, arguments);
-  if (result == kResultSuccess && client.card.statusWord() == kStatusOk) m_trnsMsg = client.sealedMessage;
+  if (result == kResultSuccess && client.card.statusWord() == kStatusOk) trnsMsg_ = client.sealedMessage;
   return result;
 }
 

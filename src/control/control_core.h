@@ -41,12 +41,12 @@ class ControlCore {
   // script's number that is no 32-bit integer): 8970 as for any refused
   // value (8960 on a refused page), and no older message stays readable.
   ResultCode RefuseValues() {
-    m_trnsMsg.clear();
+    trnsMsg_.clear();
     return pageRefused_ ? kResultPageRefused : kResultInvalidArgument;
   }
 
   // The last sealed message: empty before the first call and after a failed one.
-  const std::string& TrnsMsg() const { return m_trnsMsg; }
+  const std::string& TrnsMsg() const { return trnsMsg_; }
   std::string GetAPIVersion() const;
 
  private:
@@ -58,7 +58,7 @@ class ControlCore {
   MemberGate& gate_;
   bool pageRefused_ = false;
   std::string pageOrigin_ = "(local program)";  // for the support log: the page's scheme, host and port
-  std::string m_trnsMsg;
+  std::string trnsMsg_;
 };
 
 }  // namespace korvaden

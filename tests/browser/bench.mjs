@@ -13,7 +13,10 @@ const rounds = 15;
 const args = road.fido("P611XX");
 // No display for any of the hosts: a call that needed a window would end at
 // once instead of waiting.
-const hostEnv = {DISPLAY: "", WAYLAND_DISPLAY: ""};
+const hostEnv = {
+  DISPLAY: "",
+  WAYLAND_DISPLAY: ""
+};
 
 // From the start of the process to the first byte of its answer.
 async function timed(command, commandArgs, input) {
@@ -32,7 +35,11 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 
 const server = await road.startPageServer();
 const browser = await road.launchChromium({profile: path.join(road.work, "bench-profile"), hostEnv});
-const figures = {page: [], native: [], host: []};
+const figures = {
+  page: [],
+  native: [],
+  host: []
+};
 try {
   const page = await road.openPage(browser, `${road.bankOrigin}/demo.html`);
   const request = JSON.stringify({id: 1, origin: road.bankOrigin, member: "FidoVerify", args}) + "\n";
@@ -40,9 +47,9 @@ try {
     const [code, , ms] = await road.pageCall(page, "FidoVerify", args);
     if (code !== 0) console.log(`  the page's call answered ${code}`);
     figures.page.push(ms);
-    figures.native.push(await timed(path.join(road.build, "tools/native_driver/korvaden-native-driver"),
-                                    [path.join(road.build, "src/native/korvaden-native"), "chrome-extension://bench/"],
-                                    request));
+    figures.native.push(await timed(
+        path.join(road.build, "tools/native_driver/korvaden-native-driver"),
+        [path.join(road.build, "src/native/korvaden-native"), "chrome-extension://bench/"], request));
     figures.host.push(await timed(path.join(road.build, "tools/host/korvaden-host"), ["FidoVerify", ...args], ""));
   }
 } finally {

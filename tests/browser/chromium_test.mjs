@@ -21,35 +21,44 @@ const within = (promise, ms) => Promise.race([promise, road.sleep(ms).then(() =>
 
 async function theBankPage(browser) {
   console.log("== The page API on the bank's page");
-  const made = execFileSync("python3", [path.join(road.source, "tools/build/browser_extension.py"), "id",
-                                        process.env.KORVADEN_DEPLOYMENT]).toString().trim();
+  const made = execFileSync(
+                   "python3",
+                   [path.join(road.source, "tools/build/browser_extension.py"), "id", process.env.KORVADEN_DEPLOYMENT])
+                   .toString()
+                   .trim();
   check("the extension's ID is the one its key fixes", (await road.chromiumExtensionId(browser)) === made, made);
   const page = await road.openPage(browser, demo);
   const shape = await page.evaluate(() => ({
-    members: Object.keys(window.korvaden).sort().join(" "),
-    frozen: Object.isFrozen(window.korvaden),
-  }));
-  check("window.korvaden has the nine members and TrnsMsg", shape.members ===
-        "BondingDevice_Apply CardLess_Apply CardLess_Reset FidoVerify FidoVerifyOB GetAPIVersion GetInstallation " +
-        "Reissue_iVeskAppCert TransIVESK TrnsMsg", shape.members);
+                                      members: Object.keys(window.korvaden).sort().join(" "),
+                                      frozen: Object.isFrozen(window.korvaden),
+                                    }));
+  check(
+      "window.korvaden has the nine members and TrnsMsg",
+      shape.members ===
+          "BondingDevice_Apply CardLess_Apply CardLess_Reset FidoVerify FidoVerifyOB GetAPIVersion GetInstallation " +
+              "Reissue_iVeskAppCert TransIVESK TrnsMsg",
+      shape.members);
   check("and cannot be changed by the page", shape.frozen);
   const cardLog = road.cardLogSize();
   const installed = await page.evaluate(() => window.korvaden.GetInstallation());
-  check("GetInstallation: the extension and the host", installed.retVal === 0 &&
-        installed.extension === road.extensionVersion && installed.host === apiVersion(road.extensionVersion),
-        JSON.stringify(installed));
+  check(
+      "GetInstallation: the extension and the host",
+      installed.retVal === 0 && installed.extension === road.extensionVersion &&
+          installed.host === apiVersion(road.extensionVersion),
+      JSON.stringify(installed));
   const version = await page.evaluate(() => window.korvaden.GetAPIVersion());
   check("GetAPIVersion gives the control's version text", version === apiVersion(road.extensionVersion), version);
   check("neither touched the card", road.cardLogSize() === cardLog);
   // The page writes another origin into a request of its own making: the
   // host is given the page's real one, which the deployment allows.
-  const answer = await road.channelRequest(page, {call: 77, version: road.extensionVersion, member: "GetAPIVersion",
-                                                  origin: "https://other.korvaden.test"});
-  check("an origin the page writes into its request is not the one checked", answer?.version === version,
-        JSON.stringify(answer));
+  const answer = await road.channelRequest(
+      page, {call: 77, version: road.extensionVersion, member: "GetAPIVersion", origin: "https://other.korvaden.test"});
+  check(
+      "an origin the page writes into its request is not the one checked", answer?.version === version,
+      JSON.stringify(answer));
   const stale = await road.channelRequest(page, {call: 78, version: "0.9", member: "GetAPIVersion"});
-  check("a page API of another version than the extension: 8994 (reload)", stale?.retVal === 8994,
-        JSON.stringify(stale));
+  check(
+      "a page API of another version than the extension: 8994 (reload)", stale?.retVal === 8994, JSON.stringify(stale));
   return page;
 }
 
@@ -66,8 +75,9 @@ async function theDemoPage(page) {
   const message = await page.$eval("#message", (element) => element.innerText);
   check("the demo page shows 0 and its meaning", result.startsWith("0: success"), result);
   check("and the message the bank opens", (await road.opened(message)).includes("CHROMIUM-DEMO"));
-  check("the demo page tells the host's version",
-        (await page.$eval("#version", (element) => element.innerText)) === apiVersion(road.extensionVersion));
+  check(
+      "the demo page tells the host's version",
+      (await page.$eval("#version", (element) => element.innerText)) === apiVersion(road.extensionVersion));
 }
 
 async function theMembers(page) {
@@ -76,8 +86,10 @@ async function theMembers(page) {
   check("FidoVerify: 0", fidoCode === 0, String(fidoCode));
   check("and the bank opens its message", (await road.opened(fidoMessage)).includes("CHROMIUM-FIDO"));
 
-  const transfer = [road.reader, "123456", "2510", "123456", "81200000", "1234567890123456", "12345678", "WEBATM01",
-                    "1", "123456789", "100", "20230731123456", 1, "CHROMIUM-TRANSFER"];
+  const transfer = [
+    road.reader, "123456", "2510", "123456", "81200000", "1234567890123456", "12345678", "WEBATM01", "1", "123456789",
+    "100", "20230731123456", 1, "CHROMIUM-TRANSFER"
+  ];
   const transferred = road.pageCall(page, "TransIVESK", transfer);
   await road.customer("wait", 217, "pause", 300);
   road.removeCard();
@@ -86,17 +98,21 @@ async function theMembers(page) {
   await road.customer("wait", 214, "shot", "chromium_transfer_confirmation", "click", 2, "gone");
   const [transferCode, transferMessage] = await transferred;
   check("TransIVESK: the card out and back, 確定 (Y) pressed: 0", transferCode === 0, String(transferCode));
-  check("and the bank opens its message", (await road.opened(transferMessage))
-        .includes("<tx_code>2510</tx_code><session_id>CHROMIUM-TRANSFER</session_id>"));
+  check(
+      "and the bank opens its message",
+      (await road.opened(transferMessage))
+          .includes("<tx_code>2510</tx_code><session_id>CHROMIUM-TRANSFER</session_id>"));
 
   const args = await road.blocks("CHROMIUM-CARDLESS", "CardLess_Apply");
   const applied = road.pageCall(page, "CardLess_Apply", args);
   await road.customer("wait", 230);
   const [busyCode, busyMessage] = await road.pageCall(page, "FidoVerify", road.fido("P611AE"));
-  check("a second call while the pad is open: 8980 at once, TrnsMsg empty", busyCode === 8980 && busyMessage === "",
-        String(busyCode));
-  await road.customer("wait", 230, "click", 254, "keys", 97531086, "click", 255, "keys", 97531086, "click", 235, "code", "shot",
-                      "chromium_pin_pad", "click", 228, "gone", "wait", 239, "click", 228, "gone");
+  check(
+      "a second call while the pad is open: 8980 at once, TrnsMsg empty", busyCode === 8980 && busyMessage === "",
+      String(busyCode));
+  await road.customer(
+      "wait", 230, "click", 254, "keys", 97531086, "click", 255, "keys", 97531086, "click", 235, "code", "shot",
+      "chromium_pin_pad", "click", 228, "gone", "wait", 239, "click", 228, "gone");
   const [cardlessCode, cardlessMessage] = await applied;
   check("CardLess_Apply through the pad and the confirmation: 0", cardlessCode === 0, String(cardlessCode));
   const password = await road.bank(["pinblock", "--cardless", "345678012345"], await road.reason(cardlessMessage));
@@ -105,31 +121,41 @@ async function theMembers(page) {
 
 async function hostilePages(browser) {
   console.log("== Pages that may not use the card");
-  for (const [what, url] of [["another host name", "https://other.korvaden.test/demo.html"],
-                             ["the bank's host on another port", "https://webatm.korvaden.test:9443/demo.html"]]) {
+  for (const [what, url] of [
+           ["another host name", "https://other.korvaden.test/demo.html"],
+           ["the bank's host on another port", "https://webatm.korvaden.test:9443/demo.html"]]) {
     const cardLog = road.cardLogSize();
     const page = await road.openPage(browser, url);
     check(`${what}: no window.korvaden`, await page.evaluate(() => window.korvaden === undefined));
     // The page writes the bank's origin into a request of its own making.
-    const answer = await road.channelRequest(page, {call: 1, version: road.extensionVersion, member: "FidoVerify",
-                                                    args: road.fido("P611AE"), origin: road.bankOrigin});
+    const answer = await road.channelRequest(page, {
+      call: 1,
+      version: road.extensionVersion,
+      member: "FidoVerify",
+      args: road.fido("P611AE"),
+      origin: road.bankOrigin
+    });
     check(`${what}: a request written into the channel gets no answer`, answer === null, JSON.stringify(answer));
-    check(`${what}: no host started, no card command`,
-          (await road.hostProcesses()).length === 0 && road.cardLogSize() === cardLog);
+    check(
+        `${what}: no host started, no card command`,
+        (await road.hostProcesses()).length === 0 && road.cardLogSize() === cardLog);
     await page.close();
   }
 
   // A frame of the bank's own origin fails only the check of the message's
   // window, one of another origin both checks.
-  for (const [what, frameOrigin] of [["another origin", "https://other.korvaden.test"], ["the bank's origin", road.bankOrigin]]) {
+  for (const [what, frameOrigin] of [
+           ["another origin", "https://other.korvaden.test"], ["the bank's origin", road.bankOrigin]]) {
     console.log(`== A frame of ${what} forges the page's channel`);
     const page = await road.openPage(browser, demo);
-    await page.evaluate((url) => new Promise((loaded) => {
-      const frame = document.createElement("iframe");
-      frame.src = url;
-      frame.onload = loaded;
-      document.body.appendChild(frame);
-    }), `${frameOrigin}/forge.html`);
+    await page.evaluate(
+        (url) => new Promise((loaded) => {
+          const frame = document.createElement("iframe");
+          frame.src = url;
+          frame.onload = loaded;
+          document.body.appendChild(frame);
+        }),
+        `${frameOrigin}/forge.html`);
     const frame = page.frames().find((f) => f.url() === `${frameOrigin}/forge.html`);
     check(`the frame of ${what} has no window.korvaden`, await frame.evaluate(() => window.korvaden === undefined));
     await page.evaluate(() => {
@@ -155,8 +181,9 @@ async function hostilePages(browser) {
     check("and no second host was started", (await road.hostProcesses()).length === 1);
     await road.customer("wait", 230, "key", "Escape", "gone");
     const [code, message] = await call;
-    check("the real answer comes when the customer cancels: 8990, TrnsMsg empty", code === 8990 && message === "",
-          String(code));
+    check(
+        "the real answer comes when the customer cancels: 8990, TrnsMsg empty", code === 8990 && message === "",
+        String(code));
     await page.close();
   }
 }
@@ -189,23 +216,31 @@ async function brokenRoads(browser) {
     fs.writeFileSync(file, `#!/usr/bin/python3\nimport json, struct, sys\n${python}\n`, {mode: 0o755});
     fs.writeFileSync(hostManifest, JSON.stringify({...JSON.parse(real), path: file}));
   };
-  const reply = "def reply(m):\n  b = json.dumps(m).encode()\n  sys.stdout.buffer.write(struct.pack('=I', len(b)) + b)\n" +
-                "  sys.stdout.buffer.flush()\nsys.stdin.buffer.read(4)\n";
+  const reply =
+      "def reply(m):\n  b = json.dumps(m).encode()\n  sys.stdout.buffer.write(struct.pack('=I', len(b)) + b)\n" +
+      "  sys.stdout.buffer.flush()\nsys.stdin.buffer.read(4)\n";
   const cases = [
     ["no host installed", () => fs.rmSync(hostManifest), 8991],
     ["a host that ends at once", () => standIn("ends.py", "sys.exit(3)"), 8991],
-    ["a host that ends before it answers the member",
-     () => standIn("crashes.py", `${reply}reply({'id': 1, 'protocol': 1, 'host': '1.0'})\nsys.exit(3)`), 8992],
-    ["a host of another protocol", () => standIn("other.py", `${reply}reply({'id': 1, 'protocol': 2, 'host': '1.0'})`),
-     8993],
-    ["a host of another major version", () => standIn("major.py", `${reply}reply({'id': 1, 'protocol': 1, 'host': '2.0'})`),
-     8993],
+    [
+      "a host that ends before it answers the member",
+      () => standIn("crashes.py", `${reply}reply({'id': 1, 'protocol': 1, 'host': '1.0'})\nsys.exit(3)`), 8992
+    ],
+    [
+      "a host of another protocol", () => standIn("other.py", `${reply}reply({'id': 1, 'protocol': 2, 'host': '1.0'})`),
+      8993
+    ],
+    [
+      "a host of another major version",
+      () => standIn("major.py", `${reply}reply({'id': 1, 'protocol': 1, 'host': '2.0'})`), 8993
+    ],
   ];
   for (const [what, breakRoad, expected] of cases) {
     breakRoad();
     const answer = await within(road.pageCall(page, "FidoVerify", road.fido("P611AE")), 10000);
-    check(`${what}: ${expected}, not a promise that hangs`, Array.isArray(answer) && answer[0] === expected,
-          JSON.stringify(answer));
+    check(
+        `${what}: ${expected}, not a promise that hangs`, Array.isArray(answer) && answer[0] === expected,
+        JSON.stringify(answer));
   }
   fs.writeFileSync(hostManifest, real);
   const [code] = await road.pageCall(page, "FidoVerify", road.fido("P611AE"));

@@ -36,8 +36,9 @@ async function leaveAndComeBack(browser, demo, away, what) {
   await road.until("the host's exit", async () => (await road.hostProcesses()).length === 0, 5);
   const took = Date.now() - left;
   await navigated;
-  check(`the page left to ${what}: the host ${host} ended ${took} ms after (at most ${exitLimitMs})`,
-        took <= exitLimitMs);
+  check(
+      `the page left to ${what}: the host ${host} ended ${took} ms after (at most ${exitLimitMs})`,
+      took <= exitLimitMs);
   check(`and no window of it is left`, (await windowsShown()) === "0");
   // A page brought back from the cache fires no load event to wait for.
   await page.evaluate(() => history.back()).catch(() => {});
@@ -49,8 +50,8 @@ async function leaveAndComeBack(browser, demo, away, what) {
     }
   }, 10);
   const trail = await page.evaluate(() => window.trail || null);
-  check(`Back from ${what}: the page came from the back/forward cache`, trail?.restored === true,
-        JSON.stringify(trail));
+  check(
+      `Back from ${what}: the page came from the back/forward cache`, trail?.restored === true, JSON.stringify(trail));
   check(`and its promise had settled with 8990`, trail?.result === 8990, JSON.stringify(trail));
   const [code] = await road.pageCall(page, "FidoVerify", road.fido("P611AE", "BACK-AGAIN"));
   check(`and its next call gives 0`, code === 0, String(code));
@@ -69,10 +70,13 @@ export async function everyCallEnds(browser, {demo, otherOrigin, removeExtension
       const call = window.korvaden.FidoVerify(...args);
       const busy = () => {
         const until = Date.now() + 4000;
-        while (Date.now() < until);
+        while (Date.now() < until)
+          ;
       };
-      if (later) setTimeout(busy, 0);
-      else busy();
+      if (later)
+        setTimeout(busy, 0);
+      else
+        busy();
       return call.then((code) => [code]);
     }, road.fido("P611AE", "BUSY-PAGE"), later);
     check(`a page busy for 4 s ${what} after FidoVerify still gets its answer: 0`, busyCode === 0, String(busyCode));
@@ -90,14 +94,22 @@ export async function everyCallEnds(browser, {demo, otherOrigin, removeExtension
   ];
   for (const [what, args] of refused) {
     const code = await page.evaluate(async (args, throws) => {
-      if (throws) args[1] = {toString() { throw new Error("no text"); }};
+      if (throws)
+        args[1] = {
+          toString() {
+            throw new Error("no text");
+          }
+        };
       return window.korvaden.FidoVerify(...args);
     }, args, what.includes("throws"));
-    check(`${what}: 8970 at once, no host started`, code === 8970 && (await road.hostProcesses()).length === 0,
-          String(code));
+    check(
+        `${what}: 8970 at once, no host started`, code === 8970 && (await road.hostProcesses()).length === 0,
+        String(code));
   }
-  const transfer = [road.reader, "123456", "2510", "", "81200000", "1234567890123456", "12345678", "WEBATM01", "1",
-                    "123456789", "100", "20230731123456", 2 ** 40, "LARGE"];
+  const transfer = [
+    road.reader, "123456", "2510", "", "81200000", "1234567890123456", "12345678", "WEBATM01", "1", "123456789", "100",
+    "20230731123456", 2 ** 40, "LARGE"
+  ];
   for (const [what, value] of [["2^40", 2 ** 40], ["1.5", 1.5], ["\"yes\"", "yes"]]) {
     transfer[12] = value;
     const [code] = await road.pageCall(page, "TransIVESK", transfer);
@@ -109,8 +121,8 @@ export async function everyCallEnds(browser, {demo, otherOrigin, removeExtension
   console.log("== The extension removed under an open page");
   await noHostLeft();
   await removeExtension();
-  const removed = await Promise.race([road.pageCall(page, "FidoVerify", road.fido("P611AE")),
-                                      road.sleep(10000).then(() => ["still waiting"])]);
+  const removed = await Promise.race(
+      [road.pageCall(page, "FidoVerify", road.fido("P611AE")), road.sleep(10000).then(() => ["still waiting"])]);
   check("a call gives 8994 (reload the page), not a promise that hangs", removed[0] === 8994, JSON.stringify(removed));
   check("and no host started", (await road.hostProcesses()).length === 0);
   await page.close();

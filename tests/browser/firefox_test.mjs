@@ -18,8 +18,10 @@ await road.runSteps(browser, server, async () => {
   const page = await road.openPage(browser, demo);
   await page.waitForFunction(() => window.korvaden !== undefined, {timeout: 10000});
   const installed = await page.evaluate(() => window.korvaden.GetInstallation());
-  check("GetInstallation: the extension and the host", installed.retVal === 0 &&
-        installed.extension === road.extensionVersion && installed.host !== "", JSON.stringify(installed));
+  check(
+      "GetInstallation: the extension and the host",
+      installed.retVal === 0 && installed.extension === road.extensionVersion && installed.host !== "",
+      JSON.stringify(installed));
 
   const [fidoCode, fidoMessage] = await road.pageCall(page, "FidoVerify", road.fido("P611AE", "FIREFOX-FIDO"));
   check("FidoVerify: 0", fidoCode === 0, String(fidoCode));
@@ -27,8 +29,9 @@ await road.runSteps(browser, server, async () => {
 
   const args = await road.blocks("FIREFOX-REISSUE", "Reissue_iVeskAppCert");
   const reissued = road.pageCall(page, "Reissue_iVeskAppCert", args);
-  await road.customer("wait", 230, "click", 231, "keys", 135790, "click", 233, "keys", 135790, "click", 235, "code",
-                      "shot", "firefox_pin_pad", "click", 228, "gone", "wait", 239, "click", 228, "gone");
+  await road.customer(
+      "wait", 230, "click", 231, "keys", 135790, "click", 233, "keys", 135790, "click", 235, "code", "shot",
+      "firefox_pin_pad", "click", 228, "gone", "wait", 239, "click", 228, "gone");
   const [code, message] = await reissued;
   check("Reissue_iVeskAppCert through the pad and the confirmation: 0", code === 0, String(code));
   check("the bank reads the password", (await road.reason(message)) === "135790");

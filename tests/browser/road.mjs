@@ -9,7 +9,6 @@ import fs from "node:fs";
 import https from "node:https";
 import path from "node:path";
 import {promisify} from "node:util";
-
 import puppeteer from "puppeteer-core";
 
 const run = promisify(execFile);
@@ -46,7 +45,8 @@ export function check(what, ok, detail = "") {
   }
 }
 // A call the test left behind when it failed is settled by the browser's end.
-process.on("unhandledRejection", (error) => check("every call settled before the browser closed", false, error.message));
+process.on(
+    "unhandledRejection", (error) => check("every call settled before the browser closed", false, error.message));
 // Runs the test's steps in `browser`, closes it and the page server whatever
 // happened, and ends the process with the checks' verdict.
 export async function runSteps(browser, server, steps) {
@@ -92,11 +92,13 @@ export async function startPageServer() {
 // host manifest names the test build of the host.
 export async function launchChromium({profile, hostEnv = {}}) {
   fs.mkdirSync(path.join(profile, "NativeMessagingHosts"), {recursive: true});
-  await run("python3", [path.join(source, "tools/build/browser_extension.py"), "host-manifest", "chromium",
-                        env.KORVADEN_DEPLOYMENT, env.KORVADEN_HOST, path.join(profile, "NativeMessagingHosts",
-                        `${env.KORVADEN_HOST_NAME}.json`)]);
+  await run("python3", [
+    path.join(source, "tools/build/browser_extension.py"), "host-manifest", "chromium", env.KORVADEN_DEPLOYMENT,
+    env.KORVADEN_HOST, path.join(profile, "NativeMessagingHosts", `${env.KORVADEN_HOST_NAME}.json`)
+  ]);
   const rules = ["webatm.korvaden.test:443", "webatm.korvaden.test:9443", "other.korvaden.test:443"]
-                    .map((from) => `MAP ${from} 127.0.0.1:${pagePort}`).join(", ");
+                    .map((from) => `MAP ${from} 127.0.0.1:${pagePort}`)
+                    .join(", ");
   const browser = await puppeteer.launch({
     executablePath: "/usr/bin/chromium",
     headless: true,
@@ -108,9 +110,14 @@ export async function launchChromium({profile, hostEnv = {}}) {
     env: {...process.env, ...hostEnv},
     args: [
       ...(process.getuid() === 0 ? ["--no-sandbox"] : []),
-      `--host-resolver-rules=${rules}`, "--ignore-certificate-errors",
-      "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run",
-      "--disable-quic", "--disable-gpu",
+      `--host-resolver-rules=${rules}`,
+      "--ignore-certificate-errors",
+      "--disable-background-networking",
+      "--disable-component-update",
+      "--disable-sync",
+      "--no-first-run",
+      "--disable-quic",
+      "--disable-gpu",
     ],
   });
   await browser.installExtension(chromiumExtension());
@@ -130,9 +137,10 @@ export async function chromiumExtensionId(browser) {
 export async function launchFirefox({home}) {
   const manifests = path.join(home, ".mozilla/native-messaging-hosts");
   fs.mkdirSync(manifests, {recursive: true});
-  await run("python3", [path.join(source, "tools/build/browser_extension.py"), "host-manifest", "firefox",
-                        env.KORVADEN_DEPLOYMENT, env.KORVADEN_HOST,
-                        path.join(manifests, `${env.KORVADEN_HOST_NAME}.json`)]);
+  await run("python3", [
+    path.join(source, "tools/build/browser_extension.py"), "host-manifest", "firefox", env.KORVADEN_DEPLOYMENT,
+    env.KORVADEN_HOST, path.join(manifests, `${env.KORVADEN_HOST_NAME}.json`)
+  ]);
   const browser = await puppeteer.launch({
     browser: "firefox",
     executablePath: "/usr/bin/firefox-esr",
@@ -165,26 +173,30 @@ export function pageCall(page, member, args) {
 // page API (or one that goes around it) would: the extension's answer, or
 // null when none came within `ms`.
 export function channelRequest(page, request, ms = 1500) {
-  return page.evaluate((request, ms) => new Promise((settle) => {
-    window.addEventListener("message", (event) => {
-      if (event.data.to === "page" && event.data.call === request.call && !event.data.taken) settle(event.data);
-    });
-    window.postMessage({korvaden: 1, to: "extension", args: [], ...request}, "*");
-    setTimeout(() => settle(null), ms);
-  }), request, ms);
+  return page.evaluate(
+      (request, ms) => new Promise((settle) => {
+        window.addEventListener("message", (event) => {
+          if (event.data.to === "page" && event.data.call === request.call && !event.data.taken) settle(event.data);
+        });
+        window.postMessage({korvaden: 1, to: "extension", args: [], ...request}, "*");
+        setTimeout(() => settle(null), ms);
+      }),
+      request, ms);
 }
 
 export async function customer(...steps) {
-  const {stdout} = await run("bash", [path.join(source, "tests/browser/customer.sh"), ...steps.map(String)],
-                             {env: {...process.env, KORVADEN_SCREENS: env.KORVADEN_SCREENS}});
+  const {stdout} = await run(
+      "bash", [path.join(source, "tests/browser/customer.sh"), ...steps.map(String)],
+      {env: {...process.env, KORVADEN_SCREENS: env.KORVADEN_SCREENS}});
   return stdout;
 }
 
 // The bank's tool; `input` is its standard input, none when it reads none
 // (a tool that exits before it read its input is no failure of the test).
 export async function bank(args, input = null) {
-  const child = spawn(path.join(build, "tools/bank/korvaden-bank"), args,
-                      {stdio: [input === null ? "ignore" : "pipe", "pipe", "inherit"]});
+  const child = spawn(
+      path.join(build, "tools/bank/korvaden-bank"), args,
+      {stdio: [input === null ? "ignore" : "pipe", "pipe", "inherit"]});
   let out = "";
   child.stdout.on("data", (chunk) => (out += chunk));
   if (input !== null) {
@@ -195,14 +207,15 @@ export async function bank(args, input = null) {
   return out;
 }
 export const opened = (trnsMsg) => bank(["unseal"], trnsMsg);
-export const reason = async (trnsMsg) => ((await opened(trnsMsg)).replace(/\n/g, "").match(/<reason>(.*)<\/reason>/) ||
-                                          [, ""])[1];
+export const reason = async (trnsMsg) =>
+    ((await opened(trnsMsg)).replace(/\n/g, "").match(/<reason>(.*)<\/reason>/) || [, ""])[1];
 
 // The bank's parameter blocks for the default card, in a service member's order.
 export async function blocks(session, member) {
-  const out = await bank(["blocks", "--d1", `2812000001234567890123456${reader}`, "--d2", session, "--d3",
-                          "ATM0000187654321XXXXXXXX20231201093000", "--d4", "654321", "--d11", "2571", "--d12",
-                          "A123456789"]);
+  const out = await bank([
+    "blocks", "--d1", `2812000001234567890123456${reader}`, "--d2", session, "--d3",
+    "ATM0000187654321XXXXXXXX20231201093000", "--d4", "654321", "--d11", "2571", "--d12", "A123456789"
+  ]);
   const value = (name) => (out.match(new RegExp(`^${name}=(.*)$`, "m")) || [, ""])[1];
   const names = ["BHO_D5", "BHO_D1", "BHO_D2", "BHO_D3", "BHO_D4", "BHO_D11"];
   if (member === "BondingDevice_Apply") names.push("BHO_D12");
@@ -221,8 +234,9 @@ export function removeCard() {
   process.kill(card);
 }
 export function insertCard() {
-  const child = spawn(path.join(build, "tools/card/korvaden-card"),
-                      ["--port", env.KORVADEN_CARD_PORT, "--log", path.join(work, "card.log")], {stdio: "ignore"});
+  const child = spawn(
+      path.join(build, "tools/card/korvaden-card"),
+      ["--port", env.KORVADEN_CARD_PORT, "--log", path.join(work, "card.log")], {stdio: "ignore"});
   card = child.pid;
   process.on("exit", () => child.kill());
 }

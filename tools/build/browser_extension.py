@@ -3,10 +3,10 @@
 deployment (its folder holds deployment.txt and extension-public.pem).
 
   browser_extension.py extension SOURCE DEPLOYMENT VERSION OUT
-      the extension's folder: SOURCE's scripts with the deployment's origins,
-      native host name and version put in, and the control's result codes
-      by their names in its code (kResultBusy is ResultCode.Busy) and its
-      members' parameters from the member table; and
+      the extension's folder: SOURCE's scripts, each with the preamble of
+      deployment.js.in where it says "@DEPLOYMENT@"; (the deployment's
+      origins, the version and the control's result codes), the native
+      host's name, and the members' parameters from the member table; and
       manifest.json with the content scripts' matches and the key that fixes
       the extension's ID
   browser_extension.py host-manifest chromium|firefox DEPLOYMENT HOST_PATH OUT
@@ -47,8 +47,11 @@ def deployment_values(folder):
 
 
 def public_key_der(folder):
-    return subprocess.run(["openssl", "pkey", "-pubin", "-in", str(folder / "extension-public.pem"), "-outform", "DER"],
-                          check=True, capture_output=True).stdout
+    return subprocess.run(
+        ["openssl", "pkey", "-pubin", "-in", str(folder / "extension-public.pem"), "-outform", "DER"],
+        check=True,
+        capture_output=True,
+    ).stdout
 
 
 def chromium_id(folder):
@@ -92,9 +95,15 @@ def make_extension(source, folder, version, out):
         '"@RESULT_CODES@"': result_codes(),
         '"@MEMBERS@"': page_members(),
     }
+    preamble = (source / "deployment.js.in").read_text().splitlines()
     out.mkdir(parents=True, exist_ok=True)
     for script in sorted(source.glob("*.js")):
-        text = script.read_text()
+        lines = []
+        for line in script.read_text().splitlines():
+            marker = line.lstrip()
+            indent = line[: len(line) - len(marker)]
+            lines += [indent + part if part else part for part in preamble] if marker == '"@DEPLOYMENT@";' else [line]
+        text = "\n".join(lines) + "\n"
         for placeholder, value in substitutions.items():
             text = text.replace(placeholder, value)
         write_if_changed(out / script.name, text)

@@ -22,9 +22,9 @@ def parsed():
     names, codes, others, comment, customer = {}, [], [], [], ""
     for line in HEADER.read_text().splitlines():
         if line.startswith("// Table: "):
-            others.append(tuple(part.strip() for part in line[len("// Table: "):].split("|", 2)))
+            others.append(tuple(part.strip() for part in line[len("// Table: ") :].split("|", 2)))
         elif line.startswith("// Customer: "):
-            customer = line[len("// Customer: "):].strip()
+            customer = line[len("// Customer: ") :].strip()
             continue
         elif line.startswith("//"):
             comment.append(line[2:].strip())
@@ -44,7 +44,8 @@ def rows():
 
 def table():
     lines = ["| code | meaning | the page tells the customer |", "|---|---|---|"] + [
-        f"| {c} | {m} | {t} |" for c, m, t in rows()]
+        f"| {c} | {m} | {t} |" for c, m, t in rows()
+    ]
     return f"{BEGIN}\n" + "\n".join(lines) + f"\n{END}"
 
 
@@ -56,8 +57,11 @@ def script():
 def main():
     check = "--check" in sys.argv
     stale = []
-    for name, begin, end, wanted in (("README.md", BEGIN, END, table()), ("docs/integration.md", BEGIN, END, table()),
-                                     ("web/demo.js", JS_BEGIN, JS_END, script())):
+    for name, begin, end, wanted in (
+        ("README.md", BEGIN, END, table()),
+        ("docs/integration.md", BEGIN, END, table()),
+        ("web/demo.js", JS_BEGIN, JS_END, script()),
+    ):
         path = ROOT / name
         text = path.read_text()
         made = re.sub(re.escape(begin) + ".*?" + re.escape(end), lambda _: wanted, text, flags=re.S)

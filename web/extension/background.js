@@ -4,13 +4,10 @@
 // ends or the page goes away, and the host then exits. The origin the host is
 // given is the one the browser reports for the port's sender.
 const browserApi = globalThis.browser || globalThis.chrome;
-const allowedOrigins = "@ALLOWED_ORIGINS@";
+"@DEPLOYMENT@";
 const hostName = "@NATIVE_HOST_NAME@";
-const version = "@VERSION@";
 const hostProtocol = 1;
 
-// The result codes by their names in the control's code, put in at build time.
-const ResultCode = "@RESULT_CODES@";
 
 // Versions fit when their first numbers are the same.
 const major = (text) => String(text).split(".")[0];

@@ -4,13 +4,9 @@
 // frame or tab is never passed on: the background asks the browser.
 (() => {
   const browserApi = globalThis.browser || globalThis.chrome;
-  const allowedOrigins = "@ALLOWED_ORIGINS@";
-  const version = "@VERSION@";
+  "@DEPLOYMENT@";
   const origin = window.location.origin;
   if (window.top !== window || !allowedOrigins.includes(origin)) return;
-
-  // The result codes by their names in the control's code, put in at build time.
-  const ResultCode = "@RESULT_CODES@";
 
   const answer = (call, fields) => window.postMessage({...fields, korvaden: 1, to: "page", call}, origin);
   // The ports of the calls that run, each with a way to end it unanswered.

@@ -4,14 +4,10 @@
 // after. Calls travel by window.postMessage to the extension's content
 // script; answers from any other window or frame are not answers.
 (() => {
-  const allowedOrigins = "@ALLOWED_ORIGINS@";
+  "@DEPLOYMENT@";
   // Match patterns cannot tell ports apart: the exact origin decides.
   if (window.top !== window || !allowedOrigins.includes(window.location.origin)) return;
 
-  // The result codes by their names in the control's code, put in at build time.
-  const ResultCode = "@RESULT_CODES@";
-
-  const version = "@VERSION@";
   // The request must fit the host's frame of 64 KiB with its id, origin and
   // member name: longer arguments are refused as values, like the control's.
   const argumentsLimit = 60 * 1024;
@@ -99,7 +95,7 @@
   korvaden.GetAPIVersion = () => send("GetAPIVersion", []).then((answer) => answer.version || "");
   // Whether the host is installed and fits this extension, without the card.
   korvaden.GetInstallation = () =>
-    send("hello", []).then((answer) => ({retVal: answer.retVal, extension: version, host: answer.host || ""}));
+      send("hello", []).then((answer) => ({retVal: answer.retVal, extension: version, host: answer.host || ""}));
   Object.defineProperty(korvaden, "TrnsMsg", {get: () => trnsMsg, enumerable: true});
   Object.defineProperty(window, "korvaden", {value: Object.freeze(korvaden), enumerable: true});
 })();
