@@ -3,6 +3,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "control/win32/class_factory.h"
 #include "control/win32/com_base.h"
 
 namespace korvaden::com {
@@ -28,6 +29,22 @@ TEST(KeptOnceLoaded, AFailureIsNotRemembered) {
   EXPECT_EQ(KeptOnceLoaded(slot, load), &kept);
   EXPECT_EQ(KeptOnceLoaded(slot, load), &kept);
   EXPECT_EQ(loads, 3);
+}
+
+// Making the control allocates (its state, its views, its texts): when an
+// allocation fails there, the container gets E_OUTOFMEMORY and no object,
+// and nothing of the factory's stays locked once it is released.
+TEST(ClassFactory, AnAllocationFailureWhileMakingTheControlIsAnAnswer) {
+  const LONG locksBefore = ModuleLockCount();
+  auto* factory = new ClassFactory([](IUnknown*, REFIID, void** object) -> HRESULT {
+    *object = reinterpret_cast<void*>(1);  // half made when the allocation fails
+    throw std::bad_alloc();
+  });  // made with its one reference
+  void* object = &object;
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, &object), E_OUTOFMEMORY);
+  EXPECT_EQ(object, nullptr);
+  factory->Release();
+  EXPECT_EQ(ModuleLockCount(), locksBefore);
 }
 
 }  // namespace

@@ -16,8 +16,11 @@ STDMETHODIMP ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** o
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (outer != nullptr && !IsEqualIID(riid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-  // The control's members allocate as it is made: no exception leaves.
-  return Guarded([&] { return create_(outer, riid, object); });
+  // The control's members allocate as it is made: no exception leaves, and
+  // no half-made object is handed out.
+  const HRESULT result = Guarded([&] { return create_(outer, riid, object); });
+  if (FAILED(result)) *object = nullptr;
+  return result;
 }
 
 STDMETHODIMP ClassFactory::LockServer(BOOL lock) {
