@@ -87,6 +87,16 @@ check "its amount" has "$doc" "<trns_amount>00000000010000</trns_amount>"
 doc="$(call FidoVerify "$reader" WINE-SESSION-02 1234567890123456 20230731123456 12345678 WEBATM01 P611AE "")"
 check "FidoVerify inside the DLL" has "$doc" "<tx_code>2590</tx_code><session_id>WINE-SESSION-02</session_id>"
 check "FidoVerify's TAC input" has "$(tail -n1 "$work/card.log")" "00E2108040"
+# The support log, turned on by the user's registry value: the member's line,
+# and none of its values.
+wine_ reg add 'HKCU\Software\Korvaden' /v SupportLog /t REG_DWORD /d 1 /f >/dev/null 2>&1
+doc="$(call FidoVerify "$reader" WINE-SESSION-05 1234567890123456 20230731123456 12345678 WEBATM01 P611AE "")"
+wine_ reg delete 'HKCU\Software\Korvaden' /f >/dev/null 2>&1
+support_log="$(find "$(wine_ winepath -u 'C:\users' 2>/dev/null)" -path '*/Korvaden/support.log' 2>/dev/null | head -n1)"
+check "the registry value turns the support log on" has "$(cat "$support_log" 2>/dev/null)" \
+  "member FidoVerify origin (local program) result 0 in "
+check "the log holds none of the call's values" lacks "$(cat "$support_log" 2>/dev/null)" "WINE-SESSION-05"
+[ -n "$support_log" ] && rm -f "$support_log"
 doc="$(call FidoVerifyOB "$reader" WINE-SESSION-03 1234567890123456 20230731123456 12345678 WEBATM01 01 02 A123456789 "")"
 check "FidoVerifyOB inside the DLL" has "$doc" "<tac_id>2566</tac_id>"
 check "FidoVerifyOB's 90 bytes" has "$(tail -n1 "$work/card.log")" "00E210805A"
