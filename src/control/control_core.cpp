@@ -37,11 +37,22 @@ ParameterBlocks BlocksOf(MemberArguments<M> a) {
 ResultCode ControlCore::Call(const MemberCall& member, std::span<const Argument> arguments) {
   const auto start = std::chrono::steady_clock::now();
   const ResultCode result = CallUnlogged(member, arguments);
-  if (!platform_.log.Enabled()) return result;
-  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  LogMember(member, result,
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start));
+  return result;
+}
+
+ResultCode ControlCore::RefuseValues(const MemberCall& member) {
+  trnsMsg_.clear();
+  const ResultCode result = pageRefused_ ? kResultPageRefused : kResultInvalidArgument;
+  LogMember(member, result, {});
+  return result;
+}
+
+void ControlCore::LogMember(const MemberCall& member, ResultCode result, std::chrono::milliseconds took) {
+  if (!platform_.log.Enabled()) return;
   platform_.log.Write("member " + std::string(member.name) + " origin " + pageOrigin_ + " result " +
                       std::to_string(AsInteger(result)) + " in " + std::to_string(took.count()) + " ms");
-  return result;
 }
 
 ResultCode ControlCore::CallUnlogged(const MemberCall& member, std::span<const Argument> arguments) {

@@ -2,6 +2,7 @@
 // The control without COM: the members on 8-bit texts, the wrapper every
 // transaction member runs around its flow, and the last sealed message. The
 // Windows control is a thin shell over it that converts BSTRs.
+#include <chrono>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -40,10 +41,7 @@ class ControlCore {
   // A call with a value no member can take before its flow starts (a
   // script's number that is no 32-bit integer): 8970 as for any refused
   // value (8960 on a refused page), and no older message stays readable.
-  ResultCode RefuseValues() {
-    trnsMsg_.clear();
-    return pageRefused_ ? kResultPageRefused : kResultInvalidArgument;
-  }
+  ResultCode RefuseValues(const MemberCall& member);
 
   // The last sealed message: empty before the first call and after a failed one.
   const std::string& TrnsMsg() const { return trnsMsg_; }
@@ -51,6 +49,8 @@ class ControlCore {
 
  private:
   // The member's flow with the client the call made for it.
+  // The member's line in the support log.
+  void LogMember(const MemberCall& member, ResultCode result, std::chrono::milliseconds took);
   ResultCode CallUnlogged(const MemberCall& member, std::span<const Argument> arguments);
   ResultCode RunFlow(TransATMiVeskClient& client, const MemberCall& member, std::span<const Argument> arguments);
 

@@ -70,6 +70,13 @@ class Exchange {
     Answer(ErrorAnswer(error));
   }
 
+  // A member call answered without the member, and its line in the support log.
+  void RefuseMember(const Request& request, ResultCode result, std::string_view why) {
+    parts_.log.Write("member " + std::string(request.call->name) + " origin " + request.origin + " result " +
+                     std::to_string(AsInteger(result)) + ": " + std::string(why));
+    Answer(MemberAnswer(request.id, result, {}));
+  }
+
   // The reader thread: answers what needs no member, hands a member call on.
   void Take(std::variant<Request, ProtocolError>&& parsed) {
     if (auto* error = std::get_if<ProtocolError>(&parsed)) return Refuse(*error);
@@ -84,12 +91,8 @@ class Exchange {
       case RequestKind::Member:
         break;
     }
-    if (!allowed) {
-      parts_.log.Write("member " + std::string(request.call->name) + " origin " + request.origin + " result " +
-                       std::to_string(AsInteger(kResultPageRefused)) + ": not an allowed origin");
-      return Answer(MemberAnswer(request.id, kResultPageRefused, {}));
-    }
-    if (request.valueRefused) return Answer(MemberAnswer(request.id, kResultInvalidArgument, {}));
+    if (!allowed) return RefuseMember(request, kResultPageRefused, "not an allowed origin");
+    if (request.valueRefused) return RefuseMember(request, kResultInvalidArgument, "a value no member can take");
     std::unique_lock lock(state_);
     if (pending_ || running_) {
       lock.unlock();

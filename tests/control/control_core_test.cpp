@@ -79,6 +79,19 @@ TEST(ControlCore, ARefusedCallLeavesNoOlderMessage) {
   EXPECT_EQ(other.TrnsMsg(), "") << "refused for its page";
 }
 
+// A call refused before its flow still leaves its member's line for support:
+// the page's origin, and the code the page got.
+TEST(ControlCore, RefusedCallsLeaveTheirMembersLine) {
+  FlowBench bench;
+  bench.core.SetPage("https://evil.test/atm");
+  EXPECT_EQ(bench.core.RefuseValues(MemberCallOf(Member::TransIVESK)), kResultPageRefused);
+  bench.core.SetPage(std::nullopt);
+  EXPECT_EQ(bench.core.RefuseValues(MemberCallOf(Member::TransIVESK)), kResultInvalidArgument);
+  EXPECT_EQ(bench.log.lines,
+            (std::vector<std::string>{"member TransIVESK origin https://evil.test:443 result 8960 in 0 ms",
+                                      "member TransIVESK origin (local program) result 8970 in 0 ms"}));
+}
+
 TEST(ControlCore, ApiVersion) {
   FlowBench bench;
   EXPECT_EQ(ReadModuleFileVersion(), KORVADEN_PROJECT_VERSION) << "the project's version reaches the module";

@@ -197,7 +197,7 @@ STDMETHODIMP CKorvadenIveskCtrl::Invoke(DISPID id, REFIID, LCID, WORD flags, DIS
     const MemberCall* member = MemberOf(info, id);
     if (member != nullptr && !IntegersWhole(*member, emptied)) {
       UpdatePage();
-      const ResultCode refused = core_.RefuseValues();
+      const ResultCode refused = core_.RefuseValues(*member);
       if (result != nullptr) {
         VariantInit(result);
         result->vt = VT_I4;
