@@ -146,10 +146,13 @@ class Exchange {
       // The arguments (a PIN among them) are wiped before the page hears
       // the answer and may look for them.
       request.reset();
-      if (!parts_.abandonment.abandoned()) Answer(answer);
       lock.lock();
       running_ = false;
       changed_.notify_all();
+      lock.unlock();
+      // Free before the page hears the answer: a call it makes at once is
+      // not refused as busy.
+      if (!parts_.abandonment.abandoned()) Answer(answer);
     }
   }
 
