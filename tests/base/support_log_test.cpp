@@ -22,7 +22,9 @@ std::string Read(const std::filesystem::path& path) {
 class SupportLogFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = std::filesystem::path(::testing::TempDir()) / "korvaden-support-log";
+    // ctest runs each test as its own process, side by side: one folder each.
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    folder = std::filesystem::path(::testing::TempDir()) / ("korvaden-support-log-" + test);
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
   }
