@@ -123,6 +123,7 @@ void ControlCore::SetPage(std::optional<std::string_view> pageUrl) {
   pageOrigin_ = !pageUrl ? "(local program)"
                 : origin ? origin->scheme + "://" + origin->host + ":" + std::to_string(origin->port)
                          : "(not a web origin)";
+  platform_.desk.SetOrigin(origin ? ShownOrigin(*origin) : std::string());
 }
 
 // Needs no client: constructing one would, inside another call, drop that

@@ -44,6 +44,11 @@ std::optional<Origin> OriginOf(std::string_view url) {
   return origin;
 }
 
+std::string ShownOrigin(const Origin& origin) {
+  const int defaultPort = origin.scheme == "https" ? 443 : 80;
+  return origin.scheme + "://" + origin.host + (origin.port == defaultPort ? "" : ":" + std::to_string(origin.port));
+}
+
 bool OriginAllowed(std::string_view pageUrl, const std::vector<std::string>& allowedOrigins) {
   const auto page = OriginOf(pageUrl);
   return page && std::any_of(allowedOrigins.begin(), allowedOrigins.end(),

@@ -21,6 +21,9 @@ struct Origin {
 // host part carries user information or characters no host name has.
 [[nodiscard]] std::optional<Origin> OriginOf(std::string_view url);
 
+// The origin as a browser shows it: the port only when it is not the scheme's default.
+[[nodiscard]] std::string ShownOrigin(const Origin& origin);
+
 [[nodiscard]] bool OriginAllowed(std::string_view pageUrl, const std::vector<std::string>& allowedOrigins);
 
 }  // namespace korvaden

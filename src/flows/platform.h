@@ -9,10 +9,17 @@
 #include "crypto/deployment_keys.h"
 #include "reader/card_prompt.h"
 #include "reader/reader_module.h"
+#include "ui/customer_desk.h"
 #include "ui/dialogs.h"
 #include "ui/message_box.h"
 
 namespace korvaden {
+
+// A desk of a core whose views do not read it (the tests' scripted ones).
+inline CustomerDesk& UnsharedDesk() {
+  static CustomerDesk desk;
+  return desk;
+}
 
 struct Platform {
   ReaderModule& reader;
@@ -23,6 +30,8 @@ struct Platform {
   Dialogs& dialogs;
   const DeploymentKeys& keys;
   SupportLog& log = SilentLog();
+  // The windows' titles and what the customer is asked: shared with the views.
+  CustomerDesk& desk = UnsharedDesk();
 };
 
 }  // namespace korvaden

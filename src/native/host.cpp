@@ -124,6 +124,13 @@ class Exchange {
     ControlCore& control = parts_.control;
     control.SetPage(request.origin);
     const std::vector<Argument> arguments = request.Arguments();
+    parts_.desk.Listen([this, &request](Asking asking) {
+      if (!parts_.abandonment.abandoned()) Answer(AskingNotice(request.id, AskingName(asking)));
+    });
+    struct Unlisten {
+      CustomerDesk& desk;
+      ~Unlisten() { desk.Listen(nullptr); }
+    } unlisten{parts_.desk};
     try {
       const ResultCode result = control.Call(*request.call, arguments);
       return MemberAnswer(request.id, result, control.TrnsMsg());

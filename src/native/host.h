@@ -15,6 +15,7 @@
 #include "base/sleeper.h"
 #include "control/control_core.h"
 #include "native/framing.h"
+#include "ui/customer_desk.h"
 #include "ui/message_box.h"
 
 namespace korvaden::native {
@@ -65,7 +66,8 @@ struct HostParts {
   const std::vector<std::string>& allowedOrigins;
   Abandonment& abandonment;
   std::string hostVersion;
-  SupportLog& log;  // a line for each request refused
+  SupportLog& log;     // a line for each request refused
+  CustomerDesk& desk;  // tells what the windows ask, passed on to the page
 };
 
 // Until the stream ends: 0 then, 1 when a frame could not be followed.

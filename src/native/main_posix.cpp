@@ -27,10 +27,11 @@ int main() {
   g_set_prgname("korvaden-native");
   const bool windowed = gtk::DisplayNamed();
   native::NoWindows none;
-  gtk::GtkMessageBoxes boxes;
-  gtk::GtkCardPrompts prompts;
+  CustomerDesk desk;
+  gtk::GtkMessageBoxes boxes(desk);
+  gtk::GtkCardPrompts prompts(desk);
   SystemRandom random;
-  gtk::GtkDialogs dialogs(random);
+  gtk::GtkDialogs dialogs(random, desk);
   MessageBoxes& shownBoxes = windowed ? static_cast<MessageBoxes&>(boxes) : none;
   CardPromptFactory& shownPrompts = windowed ? static_cast<CardPromptFactory&>(prompts) : none;
   Dialogs& shownDialogs = windowed ? static_cast<Dialogs&>(dialogs) : none;
@@ -41,10 +42,12 @@ int main() {
   });
   ReaderModule reader(abandonment);
   const DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{reader, abandonment, shownPrompts, random, abandonment, shownDialogs, keys, ProcessSupportLog()};
+  Platform platform{reader,       abandonment, shownPrompts,        random, abandonment,
+                    shownDialogs, keys,        ProcessSupportLog(), desk};
   MemberGate gate(MemberGate::Reach::UserSession);
   ControlCore control(platform, gate);
   native::StandardStreams streams;
-  return native::RunHost({control, keys.allowedOrigins, abandonment, control.GetAPIVersion(), ProcessSupportLog()},
-                         streams, streams);
+  return native::RunHost(
+      {control, keys.allowedOrigins, abandonment, control.GetAPIVersion(), ProcessSupportLog(), desk}, streams,
+      streams);
 }

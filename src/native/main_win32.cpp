@@ -2,6 +2,9 @@
 // starts, with the control's own Win32 windows from its own resources.
 #include <windows.h>
 
+#include <charconv>
+#include <string_view>
+
 #include "control/control_core.h"
 #include "crypto/random.h"
 #include "native/crash_dumps.h"
@@ -28,6 +31,24 @@ void TakeTheHiddenStart(HINSTANCE module) {
   DestroyWindow(window);
 }
 
+// The browser window that Chromium-based browsers name (--parent-window=N)
+// when it is still a window: it owns the customer's windows, which then stay
+// in front of it. None from Firefox, which names no window.
+HWND BrowserWindow(int argc, char** argv) {
+  constexpr std::string_view kOption = "--parent-window=";
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (!argument.starts_with(kOption)) continue;
+    const std::string_view number = argument.substr(kOption.size());
+    std::uintptr_t handle = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), handle);
+    if (error != std::errc() || end != number.data() + number.size()) return nullptr;
+    HWND window = reinterpret_cast<HWND>(handle);
+    return IsWindow(window) ? GetAncestor(window, GA_ROOT) : nullptr;
+  }
+  return nullptr;
+}
+
 // Closes every window of the member's thread: the dialogs end cancelled and
 // a message box goes away.
 void CloseWindowsOf(DWORD thread) {
@@ -42,24 +63,27 @@ void CloseWindowsOf(DWORD thread) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   using namespace korvaden;
   if (!native::KeepSecretsOutOfCrashDumps()) return 1;
   HINSTANCE module = GetModuleHandleW(nullptr);
   TakeTheHiddenStart(module);
-  ui::Win32CardPrompts prompts{module};
-  ui::Win32MessageBoxes boxes;
+  CustomerDesk desk;
+  const ui::WindowPlace place{module, BrowserWindow(argc, argv), desk};
+  ui::Win32CardPrompts prompts{place};
+  ui::Win32MessageBoxes boxes{place};
   const DWORD memberThread = GetCurrentThreadId();
   LoggedPcsc pcsc(SystemPcsc(), ProcessSupportLog());
   native::Abandonment abandonment(pcsc, prompts, boxes, [memberThread] { CloseWindowsOf(memberThread); });
   ReaderModule reader(abandonment);
   SystemRandom random;
-  ui::Win32Dialogs dialogs{module, random};
+  ui::Win32Dialogs dialogs{place, random};
   const DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{reader, abandonment, prompts, random, abandonment, dialogs, keys, ProcessSupportLog()};
+  Platform platform{reader, abandonment, prompts, random, abandonment, dialogs, keys, ProcessSupportLog(), desk};
   MemberGate gate(MemberGate::Reach::UserSession);
   ControlCore control(platform, gate);
   native::StandardStreams streams;
-  return native::RunHost({control, keys.allowedOrigins, abandonment, control.GetAPIVersion(), ProcessSupportLog()},
-                         streams, streams);
+  return native::RunHost(
+      {control, keys.allowedOrigins, abandonment, control.GetAPIVersion(), ProcessSupportLog(), desk}, streams,
+      streams);
 }

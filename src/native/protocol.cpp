@@ -210,4 +210,8 @@ std::string MemberAnswer(const json& id, ResultCode result, std::string_view trn
   return Dump({{"id", id}, {"retVal", AsInteger(result)}, {"TrnsMsg", Utf8FromBig5(trnsMsgBig5)}});
 }
 
+std::string AskingNotice(const json& id, std::string_view asking) {
+  return Dump({{"id", id}, {"asking", std::string(asking)}});
+}
+
 }  // namespace korvaden::native

@@ -71,5 +71,8 @@ std::string HelloAnswer(const nlohmann::json& id, std::string_view hostVersion);
 std::string VersionAnswer(const nlohmann::json& id, std::string_view versionBig5);
 // `trnsMsgBig5` is the control's TrnsMsg, empty unless `result` is 0.
 std::string MemberAnswer(const nlohmann::json& id, ResultCode result, std::string_view trnsMsgBig5);
+// While member call `id` runs: what its windows ask of the customer now,
+// before its answer (which has retVal, where this has none).
+std::string AskingNotice(const nlohmann::json& id, std::string_view asking);
 
 }  // namespace korvaden::native

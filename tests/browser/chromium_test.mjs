@@ -33,10 +33,10 @@ async function theBankPage(browser) {
                                       frozen: Object.isFrozen(window.korvaden),
                                     }));
   check(
-      "window.korvaden has the nine members and TrnsMsg",
+      "window.korvaden has the nine members, TrnsMsg and the asking events' listeners",
       shape.members ===
           "BondingDevice_Apply CardLess_Apply CardLess_Reset FidoVerify FidoVerifyOB GetAPIVersion GetInstallation " +
-              "Reissue_iVeskAppCert TransIVESK TrnsMsg",
+              "Reissue_iVeskAppCert TransIVESK TrnsMsg addEventListener removeEventListener",
       shape.members);
   check("and cannot be changed by the page", shape.frozen);
   const cardLog = road.cardLogSize();
@@ -96,8 +96,11 @@ async function theMembers(page) {
   await road.customer("wait", 217, "pause", 800);
   road.insertCard();
   await road.customer("wait", 214, "shot", "chromium_transfer_confirmation", "click", 2, "gone");
-  const [transferCode, transferMessage] = await transferred;
+  const [transferCode, transferMessage, , transferAsked] = await transferred;
   check("TransIVESK: the card out and back, 確定 (Y) pressed: 0", transferCode === 0, String(transferCode));
+  check(
+      "the page was told each thing the customer was asked, in order",
+      transferAsked === "card-out,card-in,nothing,confirm,nothing", transferAsked);
   check(
       "and the bank opens its message",
       (await road.opened(transferMessage))

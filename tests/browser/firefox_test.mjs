@@ -32,8 +32,9 @@ await road.runSteps(browser, server, async () => {
   await road.customer(
       "wait", 230, "click", 231, "keys", 135790, "click", 233, "keys", 135790, "click", 235, "code", "shot",
       "firefox_pin_pad", "click", 228, "gone", "wait", 239, "click", 228, "gone");
-  const [code, message] = await reissued;
+  const [code, message, , asked] = await reissued;
   check("Reissue_iVeskAppCert through the pad and the confirmation: 0", code === 0, String(code));
+  check("the page was told of the pad, then of the confirmation", asked === "pad,nothing,confirm,nothing", asked);
   check("the bank reads the password", (await road.reason(message)) === "135790");
   await page.close();
   await everyCallEnds(browser, {

@@ -160,12 +160,17 @@ export async function openPage(browser, url) {
   return page;
 }
 
-// A member called by the page, its promise settled: [retVal, TrnsMsg, ms].
+// A member called by the page, its promise settled: [retVal, TrnsMsg, ms,
+// what the page was told the customer is asked meanwhile ("card-out,…")].
 export function pageCall(page, member, args) {
   return page.evaluate(async (member, args) => {
+    const asked = [];
+    const listener = (event) => event.detail.member === member && asked.push(event.detail.asking);
+    window.korvaden.addEventListener("asking", listener);
     const started = performance.now();
     const retVal = await window.korvaden[member](...args);
-    return [retVal, window.korvaden.TrnsMsg, performance.now() - started];
+    window.korvaden.removeEventListener("asking", listener);
+    return [retVal, window.korvaden.TrnsMsg, performance.now() - started, asked.join(",")];
   }, member, args);
 }
 

@@ -43,6 +43,18 @@ TEST(SiteLock, OriginOfAUrl) {
   EXPECT_FALSE(OriginOf("https://:443/"));
 }
 
+// The windows name the page's origin as a browser shows it, whatever the URL
+// spelled; a local program's windows name none.
+TEST(SiteLock, TheWindowsTitlesNameThePagesOrigin) {
+  test::FlowBench bench;
+  bench.core.SetPage("https://WEBATM.korvaden.test:443/atm/transfer?x=1");
+  EXPECT_EQ(bench.desk.Title(""), "DrommelWebATM - https://webatm.korvaden.test");
+  bench.core.SetPage("https://webatm.korvaden.test:8443/");
+  EXPECT_EQ(bench.desk.Title(""), "DrommelWebATM - https://webatm.korvaden.test:8443");
+  bench.core.SetPage(std::nullopt);
+  EXPECT_EQ(bench.desk.Title(""), "DrommelWebATM");
+}
+
 TEST(SiteLock, ARefusedPageReachesNoCardAndShowsNothing) {
   for (const char* page :
        {"https://evil.test/", "https://webatm.korvaden.test.evil.test/", "http://webatm.korvaden.test/", ""}) {

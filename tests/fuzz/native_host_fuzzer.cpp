@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FuzzedStreams streams({data, size}, frames);
   native::Abandonment abandonment(bench.readers, bench.platform.sleeper, bench.platform.messageBoxes, [] {});
-  native::RunHost({bench.core, bench.keys.allowedOrigins, abandonment, "fuzz", SilentLog()}, streams, streams);
+  CustomerDesk desk;
+  native::RunHost({bench.core, bench.keys.allowedOrigins, abandonment, "fuzz", SilentLog(), desk}, streams, streams);
   if (!mayReachTheCard && !bench.card.log().empty()) std::abort();
   return 0;
 }

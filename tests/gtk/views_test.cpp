@@ -26,6 +26,8 @@ using test::PressKey;
 using test::WindowWith;
 
 constexpr auto kNoTicks = std::chrono::hours(1);  // the test ticks itself
+// The windows' titles and what they ask: a local program's, unless a test sets an origin.
+CustomerDesk desk;
 
 int KeyId(int position) { return position == 0 ? kIdKeyPosition0 : kIdKeyPosition1 + position - 1; }
 
@@ -118,7 +120,7 @@ TEST(Templates, ControlsTextsAndTabOrderAsTheTemplate) {
                           PressKey(dialog, focusOrder.size() < 6 ? "Tab" : "Escape");
                           return focusOrder.size() == 6;
                         }});
-  EXPECT_EQ(gtk::RunTransferWindow(confirmation), kTransferCancelled);
+  EXPECT_EQ(gtk::RunTransferWindow(confirmation, desk), kTransferCancelled);
   EXPECT_EQ(shown.templateId, kIdTransferDialog);
   EXPECT_EQ(texts[1], "取消 (N)");
   EXPECT_EQ(texts[2], "確定 (Y)");
@@ -160,7 +162,7 @@ TEST(TransferWindow, OnlyAClickOnConfirmConfirms) {
                             c.act(dialog);
                             return true;
                           }});
-    EXPECT_EQ(gtk::RunTransferWindow(confirmation), c.expected) << c.what;
+    EXPECT_EQ(gtk::RunTransferWindow(confirmation, desk), c.expected) << c.what;
     EXPECT_TRUE(customer.finished()) << c.what;
   }
 }
@@ -224,7 +226,7 @@ TEST_F(PinPadWindowTest, ShowsShuffledKeysTheCodeAndTheActiveField) {
                           Click(pad, 2);  // "回主選單"
                           return true;
                         }});
-  EXPECT_EQ(gtk::RunPinPadWindow(presenter, bench.random, kNoTicks), kPinPadCancelled);
+  EXPECT_EQ(gtk::RunPinPadWindow(presenter, bench.random, kNoTicks, desk), kPinPadCancelled);
   EXPECT_EQ(digits.size(), 10u);
   EXPECT_EQ(digits.count(""), 0u);
   EXPECT_EQ(codeShown.size(), 6u);
@@ -286,11 +288,11 @@ TEST_F(PinPadWindowTest, TypedPasswordAndCodeConfirm) {
                           Click(pad, kIdPadConfirm);
                           return true;
                         }});
-  ASSERT_EQ(gtk::RunPinPadWindow(presenter, bench.random, kNoTicks), kPinPadConfirmed);
+  ASSERT_EQ(gtk::RunPinPadWindow(presenter, bench.random, kNoTicks, desk), kPinPadConfirmed);
   EXPECT_TRUE(customer.finished());
   EXPECT_EQ(presenter.GetPassword(), "97531086");
   EXPECT_EQ(lengthBox, "無卡提款密碼需為6 至 12碼，請重新輸入");
-  EXPECT_EQ(lengthCaption, "") << "a box of the pad has an empty caption";
+  EXPECT_EQ(lengthCaption, "DrommelWebATM") << "a box of the pad has no caption of its own";
   EXPECT_EQ(wrongCodeBox, "交易驗證碼錯誤，請重新輸入");
   EXPECT_TRUE(openUnderTheBox);
 }
@@ -314,7 +316,7 @@ TEST_F(PinPadWindowTest, EnterDoesNothingAndEscCancels) {
                           PressKey(pad, "Escape");
                           return true;
                         }});
-  EXPECT_EQ(gtk::RunPinPadWindow(presenter, bench.random, kNoTicks), kPinPadCancelled);
+  EXPECT_EQ(gtk::RunPinPadWindow(presenter, bench.random, kNoTicks, desk), kPinPadCancelled);
   EXPECT_TRUE(cardPinShown);
   EXPECT_TRUE(openAfterEnter);
   EXPECT_EQ(presenter.GetPassword(), "24");
@@ -324,7 +326,7 @@ TEST_F(PinPadWindowTest, TheCountdownRunsOutOnItsOwnTicks) {
   PinPad presenter(PinPadKind::CIVESKAppCert, bench.cardAccess.Seams());
   presenter.readerName = test::kReaderName;
   presenter.pinMode = "2";
-  EXPECT_EQ(gtk::RunPinPadWindow(presenter, bench.random, std::chrono::milliseconds(1)), kPinPadTimedOut);
+  EXPECT_EQ(gtk::RunPinPadWindow(presenter, bench.random, std::chrono::milliseconds(1), desk), kPinPadTimedOut);
 }
 
 TEST(AppConfirmWindow, HintCountdownAccountAndTheThreeEndings) {
@@ -364,7 +366,7 @@ TEST(AppConfirmWindow, HintCountdownAccountAndTheThreeEndings) {
                             c.act(dialog);
                             return true;
                           }});
-    EXPECT_EQ(gtk::RunAppConfirmWindow(presenter, bench.random, kNoTicks), c.expected) << c.pinMode;
+    EXPECT_EQ(gtk::RunAppConfirmWindow(presenter, bench.random, kNoTicks, desk), c.expected) << c.pinMode;
     EXPECT_EQ(hintShown, c.hint) << c.pinMode;
     EXPECT_EQ(hintRed, c.hint) << c.pinMode;
     EXPECT_EQ(countdown, "540") << "the first tick shows the whole time";
@@ -409,7 +411,7 @@ int Distance(std::uint32_t a, std::uint32_t b) {
 }
 
 TEST(CardPrompt, ShowsEachStagesPictureAndTakesNoInput) {
-  gtk::GtkCardPrompts prompts;
+  gtk::GtkCardPrompts prompts(desk);
   auto prompt = prompts.Open();
   ASSERT_NE(prompt, nullptr);
   std::vector<std::uint32_t> means;
@@ -446,7 +448,7 @@ TEST(CardPrompt, TheWaitsHoldInputBackFromTheOpenDialog) {
   presenter.readerName = test::kReaderName;
   presenter.pinMode = "2";
   presenter.activityTitle = texts::kCardlessApplyCaption;
-  gtk::GtkCardPrompts prompts;
+  gtk::GtkCardPrompts prompts(desk);
   GtkWindow* dialog = nullptr;
   bool heldBack = false;
   GtkCustomer customer({[&] { return LaidOut(dialog = WindowWith(kIdAccountPicture)); },
@@ -463,11 +465,17 @@ TEST(CardPrompt, TheWaitsHoldInputBackFromTheOpenDialog) {
                           Click(dialog, kIdAppConfirmOk);
                           return true;
                         }});
-  EXPECT_EQ(gtk::RunAppConfirmWindow(presenter, bench.random, kNoTicks), kAppConfirmed);
+  EXPECT_EQ(gtk::RunAppConfirmWindow(presenter, bench.random, kNoTicks, desk), kAppConfirmed);
   EXPECT_TRUE(heldBack);
 }
 
-TEST(MessageBoxes, UnownedWithTheRequestsCaption) {
+// Each window's title names the service and the page's origin; the desk
+// hears what each window asks while it is open, and nothing after.
+TEST(MessageBoxes, UnownedTitledWithTheCaptionTheServiceAndTheOrigin) {
+  CustomerDesk asking;
+  asking.SetOrigin("https://bank.example:8443");
+  std::vector<std::string> told;
+  asking.Listen([&told](Asking now) { told.emplace_back(AskingName(now)); });
   std::string caption, text;
   GtkCustomer customer({[&] {
     GtkWindow* box = test::BoxOwnedBy(nullptr);
@@ -477,8 +485,9 @@ TEST(MessageBoxes, UnownedWithTheRequestsCaption) {
     PressKey(box, "Return");
     return true;
   }});
-  gtk::GtkMessageBoxes().Show(texts::kCardReadMessage, texts::kCardlessApplyCaption, MessageIcon::Error);
-  EXPECT_EQ(caption, "無卡提款服務申請");
+  gtk::GtkMessageBoxes(asking).Show(texts::kCardReadMessage, texts::kCardlessApplyCaption, MessageIcon::Error);
+  EXPECT_EQ(caption, "無卡提款服務申請 - DrommelWebATM - https://bank.example:8443");
+  EXPECT_EQ(told, (std::vector<std::string>{"message", "nothing"}));
   EXPECT_EQ(text, "卡片資料讀取錯誤，請檢查讀卡機與晶片卡是否有問題。");
 }
 

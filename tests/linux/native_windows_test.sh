@@ -54,14 +54,20 @@ done
 echo "== TransIVESK with the PIN: the card out and back, then the confirmation"
 transfer=("$reader" 123456 2510 123456 81200000 1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 '#1')
 member TransIVESK "${transfer[@]}" LINUX-TRANSFER-1
-customer wait 217 pause 300 shot linux_card_prompt_remove | tee "$work/first.out"
+customer wait 217 pause 300 shot linux_card_prompt_remove title | tee "$work/first.out"
 remove_card
 member_started=""
 customer wait 217 pause 1500 shot linux_card_prompt_insert
 insert_card
-customer wait 214 shot linux_transfer_confirmation click 2 gone
+customer wait 214 shot linux_transfer_confirmation title click 2 gone > "$work/confirmation.out"
 finished
 check "TransIVESK confirmed by a click on 確定 (Y)" has "$out" "retVal=0"
+check "the card prompt's title names the service and the page's origin" has "$(cat "$work/first.out")" \
+  "title: DrommelWebATM - $origin"
+check "the confirmation's too, after its own caption" has "$(cat "$work/confirmation.out")" \
+  "title: 轉出資料確認 - DrommelWebATM - $origin"
+check "the page was told: the card out, back in, then the confirmation" has "$out" \
+  "asked=card-out,card-in,nothing,confirm,nothing"
 check "and the bank opens its message" has "$(opened)" "<tx_code>2510</tx_code><session_id>LINUX-TRANSFER-1</session_id>"
 check "the prompt was seen at both stages" test -s "$screens/linux_card_prompt_remove.png" -a -s "$screens/linux_card_prompt_insert.png"
 check "the two stages show two pictures" test "$(compare -metric AE "$screens/linux_card_prompt_remove.png" \
@@ -93,6 +99,7 @@ check "a wrong code is told in a box of the pad" has "$(cat "$work/box.out")" "�
 customer wait 230 click 2 gone
 finished
 check "the pad stayed open; 回主選單 then gives 8990" has "$out" "retVal=8990"
+check "the page was told: the pad, its box, the pad again" has "$out" "asked=pad,message,pad,nothing"
 blocks LINUX-TIMEOUT
 KORVADEN_TEST_SECOND_MS=2 member CardLess_Apply "${args[@]}" "Activity"
 customer wait 230 gone

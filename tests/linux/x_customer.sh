@@ -8,7 +8,8 @@
 #                         shot NAME | click ID | keys DIGITS | code | wrongcode |
 #                         key KEY | gone (the window went away) |
 #                         box (a message box: prints its text, presses OK) |
-#                         count (prints how many of the host's windows are shown)
+#                         count (prints how many of the host's windows are shown) |
+#                         title (prints the window's title as "title: TITLE")
 # Needs $screens (the screenshots' folder); with `member_started` (date +%s%N)
 # each wait prints the time since then, as "found ID after N ms".
 export LC_ALL=C.UTF-8
@@ -101,6 +102,7 @@ customer() {
         xc_until 30 xc_not_shown "$xc_box"
         shift ;;
       count) { xc_windows || true; } | wc -l; shift ;;
+      title) echo "title: $(xdotool getwindowname "$xc_win")"; shift ;;
       *) echo "customer: what is $1?" >&2; return 1 ;;
     esac
   done

@@ -80,7 +80,8 @@ struct CardBench {
   RecordingMessageBoxes boxes;
   ScriptedDialogs dialogs;
   DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{module, sleeper, prompts, random, boxes, dialogs, keys, log};
+  CustomerDesk desk;
+  Platform platform{module, sleeper, prompts, random, boxes, dialogs, keys, log, desk};
   ClientCardAccess cardAccess{platform};  // the presenters' way to the card
 };
 

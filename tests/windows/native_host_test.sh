@@ -17,7 +17,7 @@ trap cleanup EXIT
 
 origin="https://webatm.korvaden.test"
 host=("$src/tools/test/wine-run.sh" "$dir/korvaden-native.exe" "chrome-extension://test/")
-# As a browser starts it: hidden.
+# As a Chromium-based browser starts it: hidden, naming its window.
 hidden=("$src/tools/test/wine-run.sh" "$dir/hidden_start.exe" "$(winpath "$dir/korvaden-native.exe")"
         "chrome-extension://test/")
 # request MEMBER ARG...: one member call as a JSON line (every argument a text).
@@ -47,8 +47,10 @@ export KORVADEN_CUSTOMER_OUTSIDE=1
 echo "== FidoVerify with the PIN, the host started hidden: the card out and back"
 request FidoVerify "${fido[@]}" P611AD 123456 > "$work/requests"
 call_hidden
-customer wait 217 pause 300 shot native_card_prompt_remove.bmp
-check "the host started hidden shows its card prompt" test $? -eq 0
+customer wait 217 title pause 300 shot native_card_prompt_remove.bmp | tee "$work/prompt.out"
+check "the host started hidden shows its card prompt" test "${PIPESTATUS[0]}" -eq 0
+check "titled with the service and the page's origin, owned by the browser window it was named" \
+  has "$(cat "$work/prompt.out")" "title [DrommelWebATM - $origin] owner [The browser]"
 shot native_card_prompt_remove
 remove_card
 customer wait 217 pause 1500
@@ -68,6 +70,7 @@ customer wait 230 click 254 keys 97531086 click 255 keys 97531086 click 235 code
   click 228 gone wait 239 click 228 gone && shot native_pin_pad_209
 finished
 check "CardLess_Apply pressed through its windows: 0" has "$answer" "retVal=0"
+check "the page was told of the pad, then of the confirmation" has "$answer" "asked=pad,nothing,confirm,nothing"
 reason="$(sealed | "$bank" unseal | tr -d '\n' | sed -n 's/.*<reason>\(.*\)<\/reason>.*/\1/p')"
 check "and the bank reads the password typed on the pad" test "$(echo "$reason" | "$bank" pinblock --cardless 345678012345)" = 97531086
 

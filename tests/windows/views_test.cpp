@@ -32,6 +32,12 @@ using test::Press;
 using test::ScreenCustomer;
 
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
+// The test's windows: a local program's, owned by nobody.
+CustomerDesk unsharedDesk;
+const ui::WindowPlace& Place() {
+  static const ui::WindowPlace place{Module(), nullptr, unsharedDesk};
+  return place;
+}
 
 int KeyId(int position) { return position == 0 ? kIdKeyPosition0 : kIdKeyPosition1 + position - 1; }
 
@@ -135,7 +141,7 @@ TEST(TransferDialog, OnlyAPressOfConfirmConfirms) {
                                c.act(dialog);
                                return true;
                              }});
-    EXPECT_EQ(ui::RunTransferDialog(Module(), confirmation), c.expected) << c.what;
+    EXPECT_EQ(ui::RunTransferDialog(Place(), confirmation), c.expected) << c.what;
     EXPECT_EQ(shown, "1234567890123456/81200000123/100") << c.what;
   }
 }
@@ -182,7 +188,7 @@ TEST_F(PinPadDialogTest, ShowsShuffledKeysTheCodeAndTheActiveField) {
                              Press(dialog, IDCANCEL);
                              return true;
                            }});
-  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadCancelled);
+  EXPECT_EQ(ui::RunPinPadDialog(Place(), pad, bench.random), kPinPadCancelled);
   EXPECT_EQ(digits.size(), 10u);
   EXPECT_EQ(digits.count(""), 0u);
   EXPECT_EQ(codeShown.size(), 6u);
@@ -195,13 +201,27 @@ TEST_F(PinPadDialogTest, ShowsShuffledKeysTheCodeAndTheActiveField) {
   EXPECT_GT(keyFace.green, 10) << "the key's caption";
 }
 
+// Owned by the window the browser named, titled with the page's origin; the
+// desk hears the pad, each box over it, and the pad again.
 TEST_F(PinPadDialogTest, TypedPasswordAndCodeConfirm) {
   PinPad pad(PinPadKind::CardLessApply, bench.cardAccess.Seams());
   pad.readerName = test::kReaderName;
   pad.pinMode = "2";
+  HWND browser =
+      CreateWindowW(L"STATIC", L"browser", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr, Module(), nullptr);
+  ASSERT_NE(browser, nullptr);
+  CustomerDesk desk;
+  desk.SetOrigin("https://bank.example");
+  std::vector<std::string> told;
+  desk.Listen([&told](Asking now) { told.emplace_back(AskingName(now)); });
+  const ui::WindowPlace place{Module(), browser, desk};
+  HWND owner = nullptr;
+  std::string title;
   std::string wrongCodeBox, lengthBox, lengthCaption = "unread";
   ScreenCustomer customer({Opened(),
                            [&] {
+                             owner = GetWindow(dialog, GW_OWNER);
+                             title = test::TextOf(dialog);
                              Press(dialog, kIdPadConfirm);  // nothing typed
                              return true;
                            },
@@ -243,11 +263,15 @@ TEST_F(PinPadDialogTest, TypedPasswordAndCodeConfirm) {
                              Press(dialog, kIdPadConfirm);
                              return true;
                            }});
-  ASSERT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadConfirmed);
+  ASSERT_EQ(ui::RunPinPadDialog(place, pad, bench.random), kPinPadConfirmed);
+  DestroyWindow(browser);
   EXPECT_TRUE(customer.finished());
   EXPECT_EQ(pad.GetPassword(), "97531086");
+  EXPECT_EQ(owner, browser);
+  EXPECT_EQ(title, "DrommelWebATM - https://bank.example");
+  EXPECT_EQ(told, (std::vector<std::string>{"pad", "message", "pad", "message", "pad", "nothing"}));
   EXPECT_NE(lengthBox.find(texts::kCardlessLengthWrong), std::string::npos) << lengthBox;
-  EXPECT_EQ(lengthCaption, "") << "a box of the pad has an empty caption";
+  EXPECT_EQ(lengthCaption, "DrommelWebATM - https://bank.example") << "a box of the pad: no caption of its own";
   EXPECT_NE(wrongCodeBox.find(texts::kCodeWrong), std::string::npos) << wrongCodeBox;
 }
 
@@ -261,7 +285,7 @@ TEST_F(PinPadDialogTest, EscCancels) {
                              PostMessageW(GetFocus() ? GetFocus() : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
                              return true;
                            }});
-  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadCancelled);
+  EXPECT_EQ(ui::RunPinPadDialog(Place(), pad, bench.random), kPinPadCancelled);
   EXPECT_TRUE(cardPinShown);
 }
 
@@ -290,7 +314,7 @@ TEST_F(PinPadDialogTest, EnterDoesNothing) {
                              Press(dialog, IDCANCEL);
                              return true;
                            }});
-  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadCancelled);
+  EXPECT_EQ(ui::RunPinPadDialog(Place(), pad, bench.random), kPinPadCancelled);
   EXPECT_TRUE(openAfterEnter);
   EXPECT_EQ(pad.GetPassword(), "24");
 }
@@ -313,7 +337,7 @@ TEST_F(PinPadDialogTest, TheCountdownStopsWhenItEndsTheDialogUnderABox) {
                              PostMessageW(box, WM_COMMAND, IDOK, 0);
                              return true;
                            }});
-  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadTimedOut);
+  EXPECT_EQ(ui::RunPinPadDialog(Place(), pad, bench.random), kPinPadTimedOut);
   EXPECT_EQ(bench.sleeper.total, std::chrono::milliseconds(1000)) << "the last tick's second, once";
 }
 
@@ -348,9 +372,9 @@ TEST(AnyCodePage, TheCoresBig5ReachesTheScreenAsItsCharacters) {
                              Press(dialog, IDCANCEL);
                              return true;
                            }});
-  EXPECT_EQ(ui::RunPinPadDialog(Module(), pad, bench.random), kPinPadCancelled);
+  EXPECT_EQ(ui::RunPinPadDialog(Place(), pad, bench.random), kPinPadCancelled);
   EXPECT_EQ(box, L"\u6191\u8b49\u4e0b\u8f09\u5bc6\u78bc\u4e0d\u8db36\u78bc\uff0c\u8acb\u91cd\u65b0\u8f38\u5165");
-  EXPECT_EQ(caption, L"");
+  EXPECT_EQ(caption, L"DrommelWebATM") << "a box of the pad: no caption of its own";
 
   CIVESKAppConfirm presenter(bench.cardAccess.Seams());
   presenter.accountLabel = texts::kReissueAccountLabel;
@@ -369,7 +393,7 @@ TEST(AnyCodePage, TheCoresBig5ReachesTheScreenAsItsCharacters) {
                                Press(dialog, kIdAppConfirmCancel);
                                return true;
                              }});
-  EXPECT_EQ(ui::RunAppConfirmDialog(Module(), presenter, bench.random), kAppConfirmCancelled);
+  EXPECT_EQ(ui::RunAppConfirmDialog(Place(), presenter, bench.random), kAppConfirmCancelled);
   EXPECT_EQ(label, L"\u7db2\u8defDrommel\u5e33\u865f \r\niVesk A/C");
   EXPECT_EQ(title, L"\u88dc\u767cLunvar\u6191\u8b49");
 }
@@ -410,7 +434,7 @@ TEST(AppConfirmDialog, HintCountdownAccountAndTheThreeEndings) {
                                c.act(dialog);
                                return true;
                              }});
-    EXPECT_EQ(ui::RunAppConfirmDialog(Module(), presenter, bench.random), c.expected) << c.pinMode;
+    EXPECT_EQ(ui::RunAppConfirmDialog(Place(), presenter, bench.random), c.expected) << c.pinMode;
     EXPECT_EQ(hintShown, c.hint) << c.pinMode;
     EXPECT_EQ(countdown, "540");
     EXPECT_EQ(title, "Activity");
@@ -419,7 +443,7 @@ TEST(AppConfirmDialog, HintCountdownAccountAndTheThreeEndings) {
 }
 
 TEST(CardPrompt, PicturesAtTheirStagesRepaintedWithoutInput) {
-  ui::Win32CardPrompts prompts(Module());
+  ui::Win32CardPrompts prompts(Place());
   auto prompt = prompts.Open();
   ASSERT_NE(prompt, nullptr);
   HWND window = DialogWith(kIdPromptPictureArea);

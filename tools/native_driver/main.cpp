@@ -4,6 +4,7 @@
 // answer on a line of its own.
 #include <charconv>
 #include <chrono>
+#include <cstddef>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -16,7 +17,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: korvaden-native-driver [--plain] [--close-after-ms N] COMMAND ARG... < REQUESTS\n"
     "  each line of REQUESTS is one request; its answer is printed before the next is sent\n"
-    "  --plain: a member's answer as korvaden-host prints it: retVal=R, then TrnsMsg\n"
+    "  --plain: a member's answer as korvaden-host prints it: retVal=R, then TrnsMsg,\n"
+    "  after a line asked=A,B,... of what the host's windows asked meanwhile\n"
     "  --close-after-ms: the last request's answer is not awaited; N ms after it was sent\n"
     "  the host's input closes, as when a tab closes, and the driver tells how soon the\n"
     "  host exited (exit status 1 when it still ran 1000 ms later)\n";
@@ -45,9 +47,14 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < requests.size(); ++i) {
     host.Send(requests[i]);
     if (closeAfterMs >= 0 && i + 1 == requests.size()) break;
+    const std::size_t askedBefore = host.asked().size();
     const auto answer = host.Receive(std::chrono::seconds(120));
     if (!answer) return std::cerr << "no answer\n" << host.Errors(), 1;
     if (plain && answer->contains("retVal")) {
+      std::string asked;
+      for (std::size_t k = askedBefore; k < host.asked().size(); ++k)
+        asked += (asked.empty() ? "" : ",") + host.asked()[k];
+      std::cout << "asked=" << asked << "\n";
       std::cout << "retVal=" << (*answer)["retVal"].dump() << "\n" << answer->value("TrnsMsg", "") << std::endl;
     } else {
       std::cout << answer->dump() << std::endl;

@@ -86,11 +86,15 @@ void NativeHostProcess::SendBytes(std::string_view bytes) {
 
 std::optional<nlohmann::json> NativeHostProcess::Receive(std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
-  std::uint32_t length = 0;
-  if (!ReadExactly(output_, reinterpret_cast<char*>(&length), sizeof length, deadline)) return std::nullopt;
-  std::string json(length, '\0');
-  if (!ReadExactly(output_, json.data(), length, deadline)) return std::nullopt;
-  return nlohmann::json::parse(json, nullptr, false);
+  for (;;) {
+    std::uint32_t length = 0;
+    if (!ReadExactly(output_, reinterpret_cast<char*>(&length), sizeof length, deadline)) return std::nullopt;
+    std::string json(length, '\0');
+    if (!ReadExactly(output_, json.data(), length, deadline)) return std::nullopt;
+    nlohmann::json frame = nlohmann::json::parse(json, nullptr, false);
+    if (!frame.is_object() || !frame.contains("asking") || frame.contains("retVal")) return frame;
+    asked_.push_back(frame["asking"].is_string() ? frame["asking"].get<std::string>() : frame["asking"].dump());
+  }
 }
 
 nlohmann::json NativeHostProcess::Call(const nlohmann::json& request) {

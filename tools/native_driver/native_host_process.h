@@ -24,8 +24,11 @@ class NativeHostProcess {
 
   void Send(const nlohmann::json& request) { SendBytes(Framed(request.dump())); }
   void SendBytes(std::string_view bytes);
-  // The next answer, or none when none comes within `timeout` or the stream ends.
+  // The next answer, or none when none comes within `timeout` or the stream
+  // ends. What the host told of its windows meanwhile is kept in `asked`.
   std::optional<nlohmann::json> Receive(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+  // Each "asking" the host told, in order.
+  const std::vector<std::string>& asked() const { return asked_; }
   nlohmann::json Call(const nlohmann::json& request);  // Send, then Receive (null when nothing came)
   void CloseInput();
   // The exit status once the process has ended within `timeout`.
@@ -41,6 +44,7 @@ class NativeHostProcess {
   int output_ = -1;
   std::string errorsPath_;
   std::optional<int> status_;
+  std::vector<std::string> asked_;
 };
 
 // A member call of the protocol from the test deployment's first origin.

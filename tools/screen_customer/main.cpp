@@ -11,6 +11,7 @@
 //   key esc|enter      press a key
 //   box                wait for a message box of the window, print its text, press Enter
 //   shot FILE          write the window as it is on screen to FILE (BMP)
+//   title              print the window's title, and its owner's ("none" when it has none)
 //   pause MS
 // Prints one line per action; exits 1 at the first action that cannot be done.
 #include <windows.h>
@@ -147,6 +148,11 @@ bool Act(const std::string& verb, const std::string& argument) {
     return WaitFor([&] { return !IsWindow(box); }, 10);
   }
   if (verb == "shot") return Shot(argument);
+  if (verb == "title") {
+    HWND owner = GetWindow(current, GW_OWNER);
+    std::printf("title [%s] owner [%s]\n", TextOf(current).c_str(), owner != nullptr ? TextOf(owner).c_str() : "none");
+    return true;
+  }
   if (verb == "pause") {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(argument.c_str())));
     return true;
@@ -159,7 +165,8 @@ bool Act(const std::string& verb, const std::string& argument) {
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string verb = argv[i];
-    const bool takesArgument = verb != "gone" && verb != "code" && verb != "wrongcode" && verb != "box";
+    const bool takesArgument =
+        verb != "gone" && verb != "code" && verb != "wrongcode" && verb != "box" && verb != "title";
     const std::string argument = takesArgument && i + 1 < argc ? argv[++i] : "";
     const bool done = Act(verb, argument);
     std::printf("%s %s %s\n", done ? "did" : "COULD NOT", verb.c_str(), argument.c_str());

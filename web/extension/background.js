@@ -62,7 +62,10 @@ function run(page, origin, request) {
       stage = "member";
       host.postMessage({id: 2, origin, member: request.member, args: request.args});
     } else if (stage === "member" && message.id === 2) {
-      if (Number.isInteger(message.retVal)) {
+      if (typeof message.asking === "string" && !("retVal" in message)) {
+        // What the host's windows ask now: passed on, the call goes on.
+        page.postMessage({asking: message.asking});
+      } else if (Number.isInteger(message.retVal)) {
         finish({retVal: message.retVal, TrnsMsg: String(message.TrnsMsg || "")});
       } else if (typeof message.version === "string") {
         finish({retVal: ResultCode.Success, version: message.version});

@@ -41,6 +41,10 @@
     };
     open.add(end);
     port.onMessage.addListener((message) => {
+      // What the host's windows ask, before the answer: passed on alone.
+      if (typeof message.asking === "string" && !("retVal" in message)) {
+        return answer(request.call, {asking: message.asking});
+      }
       open.delete(end);
       end();
       answer(request.call, message);

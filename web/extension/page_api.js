@@ -15,8 +15,12 @@
   // at build time: {name, integer}.
   const members = "@MEMBERS@";
 
-  const waiting = new Map();  // call number -> settle
+  const waiting = new Map();  // call number -> {member, settle}
   let lastCall = 0;
+  // What the control's windows ask the customer while a member runs; see
+  // korvaden.addEventListener.
+  const askings = ["nothing", "card-out", "card-in", "confirm", "pad", "message"];
+  const events = new EventTarget();
   let running = false;
   let trnsMsg = "";
 
@@ -24,10 +28,15 @@
     const answer = event.data;
     if (event.source !== window || event.origin !== window.location.origin) return;
     if (answer === null || typeof answer !== "object" || answer.korvaden !== 1 || answer.to !== "page") return;
-    const settle = waiting.get(answer.call);
-    if (settle === undefined) return;
+    const call = waiting.get(answer.call);
+    if (call === undefined) return;
+    if (typeof answer.asking === "string" && !("retVal" in answer)) {
+      if (!askings.includes(answer.asking)) return;
+      const detail = Object.freeze({member: call.member, asking: answer.asking});
+      return events.dispatchEvent(new CustomEvent("asking", {detail}));
+    }
     waiting.delete(answer.call);
-    settle(answer);
+    call.settle(answer);
   });
 
   // A page that is left (another page, the back/forward cache, a closed tab)
@@ -35,7 +44,7 @@
   // host, and the promises settle now, so that a page brought back from the
   // cache finds them settled and can call again.
   window.addEventListener("pagehide", () => {
-    for (const settle of waiting.values()) settle({retVal: ResultCode.Cancelled});
+    for (const call of waiting.values()) call.settle({retVal: ResultCode.Cancelled});
     waiting.clear();
   });
 
@@ -51,7 +60,7 @@
     if (!extensionListens()) return Promise.resolve({retVal: ResultCode.ExtensionChanged});
     return new Promise((settle) => {
       const call = ++lastCall;
-      waiting.set(call, settle);
+      waiting.set(call, {member, settle});
       window.postMessage({korvaden: 1, to: "extension", call, version, member, args}, window.location.origin);
     });
   }
@@ -96,6 +105,12 @@
   // Whether the host is installed and fits this extension, without the card.
   korvaden.GetInstallation = () =>
       send("hello", []).then((answer) => ({retVal: answer.retVal, extension: version, host: answer.host || ""}));
+  // "asking" events while a member runs: event.detail is {member, asking},
+  // asking one of "card-out" (take the card out), "card-in" (put it back),
+  // "confirm", "pad" (type on a pad), "message" (answer a message box) and
+  // "nothing" (no window open). They carry nothing typed and nothing of the card.
+  korvaden.addEventListener = (type, listener, options) => events.addEventListener(type, listener, options);
+  korvaden.removeEventListener = (type, listener, options) => events.removeEventListener(type, listener, options);
   Object.defineProperty(korvaden, "TrnsMsg", {get: () => trnsMsg, enumerable: true});
   Object.defineProperty(window, "korvaden", {value: Object.freeze(korvaden), enumerable: true});
 })();

@@ -19,12 +19,14 @@ namespace korvaden::com {
 
 // What one control needs besides the module-wide reader state and member gate.
 struct ControlState {
-  ui::Win32CardPrompts prompts{ModuleHandle()};
-  ui::Win32MessageBoxes boxes;
+  CustomerDesk desk;
+  ui::WindowPlace place{ModuleHandle(), nullptr, desk};
+  ui::Win32CardPrompts prompts{place};
+  ui::Win32MessageBoxes boxes{place};
   SystemRandom random;
-  ui::Win32Dialogs dialogs{ModuleHandle(), random};
+  ui::Win32Dialogs dialogs{place, random};
   DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{ModuleReader(), prompts, prompts, random, boxes, dialogs, keys, ProcessSupportLog()};
+  Platform platform{ModuleReader(), prompts, prompts, random, boxes, dialogs, keys, ProcessSupportLog(), desk};
   ControlCore core{platform, ModuleMemberGate()};
 };
 

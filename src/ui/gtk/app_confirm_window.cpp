@@ -15,8 +15,8 @@ constexpr std::size_t kAccountLineWidth = 20;
 
 class AppConfirmWindow final : public ModalWindow, public AppConfirmView {
  public:
-  AppConfirmWindow(CIVESKAppConfirm& presenter, RandomSource& random)
-      : ModalWindow(kIdAppConfirmDialog), presenter_(presenter), accountImage_(random) {
+  AppConfirmWindow(CIVESKAppConfirm& presenter, RandomSource& random, CustomerDesk& desk)
+      : ModalWindow(kIdAppConfirmDialog, desk), presenter_(presenter), accountImage_(random) {
     UseDialogColors(kIdActivityTitle);
     SetRed(kIdAppCountdown, true);
   }
@@ -54,10 +54,11 @@ class AppConfirmWindow final : public ModalWindow, public AppConfirmView {
 
 }  // namespace
 
-int RunAppConfirmWindow(CIVESKAppConfirm& presenter, RandomSource& random, std::chrono::milliseconds tick) {
-  AppConfirmWindow window(presenter, random);
+int RunAppConfirmWindow(CIVESKAppConfirm& presenter, RandomSource& random, std::chrono::milliseconds tick,
+                        CustomerDesk& desk) {
+  AppConfirmWindow window(presenter, random, desk);
   window.Open(tick);
-  return window.Run();
+  return window.Run(Asking::Confirm);
 }
 
 }  // namespace korvaden::gtk

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "base/random_source.h"
+#include "ui/customer_desk.h"
 #include "ui/transfer_confirmation.h"
 
 namespace korvaden {
@@ -14,9 +15,10 @@ class CIVESKAppConfirm;
 
 namespace korvaden::gtk {
 
-int RunTransferWindow(const TransferConfirmation& confirmation);
+int RunTransferWindow(const TransferConfirmation& confirmation, CustomerDesk& desk);
 // `random` draws the noise of the pictures and the digit keys.
-int RunPinPadWindow(PinPad& pad, RandomSource& random, std::chrono::milliseconds tick);
-int RunAppConfirmWindow(CIVESKAppConfirm& presenter, RandomSource& random, std::chrono::milliseconds tick);
+int RunPinPadWindow(PinPad& pad, RandomSource& random, std::chrono::milliseconds tick, CustomerDesk& desk);
+int RunAppConfirmWindow(CIVESKAppConfirm& presenter, RandomSource& random, std::chrono::milliseconds tick,
+                        CustomerDesk& desk);
 
 }  // namespace korvaden::gtk

@@ -56,12 +56,12 @@ Picture LoadPicture(const char* path) {
 // input at all: the flows end it.
 class GtkCardPrompt final : public TemplateWindow, public CardPromptView {
  public:
-  GtkCardPrompt() : TemplateWindow(kIdCardPromptDialog) {}
-  ~GtkCardPrompt() override { gtk_widget_set_visible(GTK_WIDGET(window()), FALSE); }
+  explicit GtkCardPrompt(CustomerDesk& desk) : TemplateWindow(kIdCardPromptDialog, desk) {}
+  ~GtkCardPrompt() override { Hide(); }
   void ShowStage(int stage) override {
     SetPicture(kIdPromptPictureArea,
                LoadPicture(stage == 1 ? "/korvaden/card_prompt_remove.jpg" : "/korvaden/card_prompt_insert.jpg"));
-    Present();
+    Present(stage == 1 ? Asking::TakeCardOut : Asking::PutCardBack);
     // Drawn now, not at the next wait: the flow goes to the card meanwhile.
     Pump(std::chrono::milliseconds(30));
   }
@@ -99,12 +99,12 @@ void GtkMessageBoxes::Show(std::string_view text, std::string_view caption, Mess
               << "\": " << Utf8FromBig5(text) << "\n";
     return;
   }
-  RunMessageBox(nullptr, text, caption, icon == MessageIcon::Error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING);
+  RunMessageBox(desk_, nullptr, text, caption, icon == MessageIcon::Error ? GTK_MESSAGE_ERROR : GTK_MESSAGE_WARNING);
 }
 
 std::unique_ptr<CardPromptView> GtkCardPrompts::Open() {
   if (!OpenDisplay()) return nullptr;
-  return std::make_unique<GtkCardPrompt>();
+  return std::make_unique<GtkCardPrompt>(desk_);
 }
 
 void GtkCardPrompts::Sleep(std::chrono::milliseconds duration) {
@@ -112,18 +112,19 @@ void GtkCardPrompts::Sleep(std::chrono::milliseconds duration) {
   Pump(duration);
 }
 
-GtkDialogs::GtkDialogs(RandomSource& random) : random_(random), tick_(CountdownSecond()) {}
+GtkDialogs::GtkDialogs(RandomSource& random, CustomerDesk& desk)
+    : random_(random), desk_(desk), tick_(CountdownSecond()) {}
 
 int GtkDialogs::RunTransferConfirmation(const TransferConfirmation& confirmation) {
-  return OpenDisplay() ? RunTransferWindow(confirmation) : kTransferCancelled;
+  return OpenDisplay() ? RunTransferWindow(confirmation, desk_) : kTransferCancelled;
 }
 
 int GtkDialogs::RunPinPad(PinPad& pad) {
-  return OpenDisplay() ? RunPinPadWindow(pad, random_, tick_) : kPinPadCancelled;
+  return OpenDisplay() ? RunPinPadWindow(pad, random_, tick_, desk_) : kPinPadCancelled;
 }
 
 int GtkDialogs::RunAppConfirmation(CIVESKAppConfirm& dialog) {
-  return OpenDisplay() ? RunAppConfirmWindow(dialog, random_, tick_) : kAppConfirmCancelled;
+  return OpenDisplay() ? RunAppConfirmWindow(dialog, random_, tick_, desk_) : kAppConfirmCancelled;
 }
 
 }  // namespace korvaden::gtk

@@ -13,8 +13,8 @@ namespace {
 
 class PinPadWindow final : public ModalWindow, public PinPadView {
  public:
-  PinPadWindow(PinPad& pad, RandomSource& random)
-      : ModalWindow(pad.profile().resource),
+  PinPadWindow(PinPad& pad, RandomSource& random, CustomerDesk& desk)
+      : ModalWindow(pad.profile().resource, desk),
         pad_(pad),
         random_(random),
         images_{GRD_image(random), GRD_image(random), GRD_image(random)},
@@ -97,10 +97,10 @@ class PinPadWindow final : public ModalWindow, public PinPadView {
 
 }  // namespace
 
-int RunPinPadWindow(PinPad& pad, RandomSource& random, std::chrono::milliseconds tick) {
-  PinPadWindow window(pad, random);
+int RunPinPadWindow(PinPad& pad, RandomSource& random, std::chrono::milliseconds tick, CustomerDesk& desk) {
+  PinPadWindow window(pad, random, desk);
   window.Open(tick);
-  return window.Run();
+  return window.Run(Asking::Pad);
 }
 
 }  // namespace korvaden::gtk

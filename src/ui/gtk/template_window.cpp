@@ -72,14 +72,15 @@ bool IsEnter(guint key) { return key == GDK_KEY_Return || key == GDK_KEY_KP_Ente
 
 }  // namespace
 
-TemplateWindow::TemplateWindow(int templateId) : template_(*FindDialogTemplate(templateId)) {
+TemplateWindow::TemplateWindow(int templateId, CustomerDesk& desk)
+    : template_(*FindDialogTemplate(templateId)), desk_(desk) {
   MeasureUnits(template_, unitX_, unitY_);
   window_ = GTK_WINDOW(gtk_window_new());
   g_object_ref_sink(window_);
   gtk_widget_add_css_class(GTK_WIDGET(window_), "korvaden");
   gtk_widget_add_css_class(GTK_WIDGET(window_), FontClassOf(template_).c_str());
-  const std::string caption = Utf8FromBig5(template_.caption);
-  gtk_window_set_title(window_, caption.c_str());
+  const std::string title = Utf8FromBig5(desk_.Title(template_.caption));
+  gtk_window_set_title(window_, title.c_str());
   gtk_window_set_decorated(window_, template_.titled);
   gtk_window_set_resizable(window_, FALSE);
   fixed_ = gtk_fixed_new();
@@ -280,7 +281,19 @@ std::string TemplateWindow::DescriptionForTests() const {
 
 bool TemplateWindow::TakesInput() const { return !InputHold::held(); }
 
-void TemplateWindow::Present() { gtk_window_present(window_); }
+void TemplateWindow::Present(Asking asking) {
+  if (asked_) {
+    asked_->Change(asking);
+  } else {
+    asked_.emplace(desk_, asking);
+  }
+  gtk_window_present(window_);
+}
+
+void TemplateWindow::Hide() {
+  gtk_widget_set_visible(GTK_WIDGET(window_), FALSE);
+  asked_.reset();
+}
 
 void TemplateWindow::FocusFirstTabStop() {
   for (const Control& control : controls_) {
@@ -367,18 +380,18 @@ ModalWindow::~ModalWindow() {
   if (countdown_ != 0) g_source_remove(countdown_);  // no tick after the window
 }
 
-int ModalWindow::Run() {
+int ModalWindow::Run(Asking asking) {
   if (!endedBeforeRun_) {
     // The focus on the first tab stop, as a dialog gives it; GTK's own
     // choice would be the first control on the screen.
     FocusFirstTabStop();
-    Present();
+    Present(asking);
     loop_ = g_main_loop_new(nullptr, FALSE);
     g_main_loop_run(loop_);
     g_main_loop_unref(loop_);
     loop_ = nullptr;
   }
-  gtk_widget_set_visible(GTK_WIDGET(window()), FALSE);
+  Hide();
   return result_;
 }
 
@@ -406,15 +419,17 @@ gboolean ModalWindow::Tick(gpointer self) {
 }
 
 void ModalWindow::ShowBox(std::string_view text, std::string_view caption, GtkMessageType type) {
-  RunMessageBox(window(), text, caption, type);
+  RunMessageBox(desk(), window(), text, caption, type);
 }
 
-void RunMessageBox(GtkWindow* owner, std::string_view text, std::string_view caption, GtkMessageType type) {
+void RunMessageBox(CustomerDesk& desk, GtkWindow* owner, std::string_view text, std::string_view caption,
+                   GtkMessageType type) {
   const std::string message = Utf8FromBig5(text);
   GtkWidget* box = gtk_message_dialog_new(owner, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", message.c_str());
   g_object_ref_sink(box);
-  const std::string title = Utf8FromBig5(caption);
+  const std::string title = Utf8FromBig5(desk.Title(caption));
   gtk_window_set_title(GTK_WINDOW(box), title.c_str());
+  const CustomerDesk::Asked asked(desk, Asking::Message);
   gtk_widget_add_css_class(box, "korvaden");
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   g_signal_connect_swapped(box, "response", G_CALLBACK(g_main_loop_quit), loop);

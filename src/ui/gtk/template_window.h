@@ -8,10 +8,12 @@
 
 #include <chrono>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ui/customer_desk.h"
 #include "ui/dialog_templates.h"
 #include "ui/gtk/cairo_canvas.h"
 
@@ -19,8 +21,8 @@ namespace korvaden::gtk {
 
 class TemplateWindow {
  public:
-  // The window of template `templateId`, not yet shown.
-  explicit TemplateWindow(int templateId);
+  // The window of template `templateId`, not yet shown, titled by `desk`.
+  TemplateWindow(int templateId, CustomerDesk& desk);
   virtual ~TemplateWindow();
   TemplateWindow(const TemplateWindow&) = delete;
   TemplateWindow& operator=(const TemplateWindow&) = delete;
@@ -56,7 +58,11 @@ class TemplateWindow {
   // Whether the customer's input may reach the window now.
   virtual bool TakesInput() const;
 
-  void Present();
+  // Shows the window on top with the keyboard, and tells the desk what it asks.
+  void Present(Asking asking);
+  // Hides it: it asks nothing any more.
+  void Hide();
+  CustomerDesk& desk() const { return desk_; }
   void FocusFirstTabStop();
 
  private:
@@ -78,6 +84,8 @@ class TemplateWindow {
   std::string DescriptionForTests() const;
 
   const DialogTemplate& template_;
+  CustomerDesk& desk_;
+  std::optional<CustomerDesk::Asked> asked_;
   GtkWindow* window_ = nullptr;
   GtkWidget* fixed_ = nullptr;
   double unitX_ = 1, unitY_ = 1;  // pixels per dialog unit
@@ -90,7 +98,8 @@ class ModalWindow : public TemplateWindow {
  public:
   using TemplateWindow::TemplateWindow;
   ~ModalWindow() override;
-  int Run();
+  // Shows the window asking `asking` until End.
+  int Run(Asking asking);
 
  protected:
   void End(int result);
@@ -110,7 +119,8 @@ class ModalWindow : public TemplateWindow {
 };
 
 // A modal message box with one OK button, owned by `owner` when there is one.
-void RunMessageBox(GtkWindow* owner, std::string_view text, std::string_view caption, GtkMessageType type);
+void RunMessageBox(CustomerDesk& desk, GtkWindow* owner, std::string_view text, std::string_view caption,
+                   GtkMessageType type);
 
 // Whether the flows are waiting with a card prompt up: then no input reaches
 // a window (only paints go on), as on Windows.

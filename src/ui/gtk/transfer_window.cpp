@@ -11,7 +11,7 @@ constexpr int kConfirmButton = 2;  // "確定 (Y)"
 // Only a press of "確定 (Y)" confirms: Esc and closing the window cancel.
 class TransferWindow final : public ModalWindow {
  public:
-  explicit TransferWindow(const TransferConfirmation& confirmation) : ModalWindow(kIdTransferDialog) {
+  TransferWindow(const TransferConfirmation& confirmation, CustomerDesk& desk) : ModalWindow(kIdTransferDialog, desk) {
     SetItemText(kIdTransferorText, confirmation.transferorText);
     SetItemText(kIdTransfereeText, confirmation.transfereeText);
     SetItemText(kIdAmountText, confirmation.amountText);
@@ -27,9 +27,9 @@ class TransferWindow final : public ModalWindow {
 
 }  // namespace
 
-int RunTransferWindow(const TransferConfirmation& confirmation) {
-  TransferWindow window(confirmation);
-  return window.Run() == kTransferConfirmed ? kTransferConfirmed : kTransferCancelled;
+int RunTransferWindow(const TransferConfirmation& confirmation, CustomerDesk& desk) {
+  TransferWindow window(confirmation, desk);
+  return window.Run(Asking::Confirm) == kTransferConfirmed ? kTransferConfirmed : kTransferCancelled;
 }
 
 }  // namespace korvaden::gtk

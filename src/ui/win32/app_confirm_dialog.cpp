@@ -84,9 +84,9 @@ class AppConfirmDialog final : public ModalDialog, public AppConfirmView {
 
 }  // namespace
 
-int RunAppConfirmDialog(HINSTANCE module, CIVESKAppConfirm& presenter, RandomSource& random) {
-  AppConfirmDialog dialog(module, presenter, random);
-  const int result = dialog.Run(module, kIdAppConfirmDialog, kAppConfirmCancelled);
+int RunAppConfirmDialog(const WindowPlace& place, CIVESKAppConfirm& presenter, RandomSource& random) {
+  AppConfirmDialog dialog(place.module, presenter, random);
+  const int result = dialog.Run(place, kIdAppConfirmDialog, Asking::Confirm, kAppConfirmCancelled);
   return result < 0 ? kAppConfirmCancelled : result;
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/random_source.h"
 #include "ui/transfer_confirmation.h"
+#include "ui/win32/modal_dialog.h"
 
 namespace korvaden {
 class PinPad;
@@ -14,9 +15,9 @@ class CIVESKAppConfirm;
 
 namespace korvaden::ui {
 
-int RunTransferDialog(HINSTANCE module, const TransferConfirmation& confirmation);
+int RunTransferDialog(const WindowPlace& place, const TransferConfirmation& confirmation);
 // `random` draws the noise of the pictures and the digit keys.
-int RunPinPadDialog(HINSTANCE module, PinPad& pad, RandomSource& random);
-int RunAppConfirmDialog(HINSTANCE module, CIVESKAppConfirm& dialog, RandomSource& random);
+int RunPinPadDialog(const WindowPlace& place, PinPad& pad, RandomSource& random);
+int RunAppConfirmDialog(const WindowPlace& place, CIVESKAppConfirm& dialog, RandomSource& random);
 
 }  // namespace korvaden::ui

@@ -1,16 +1,30 @@
 #include "ui/win32/modal_dialog.h"
 
 #include "base/windows_text.h"
+#include "ui/dialog_templates.h"
 
 namespace korvaden::ui {
 
-int ModalDialog::Run(HINSTANCE module, int templateId, int abandoned) {
-  window_ =
-      CreateDialogParamW(module, MAKEINTRESOURCEW(templateId), nullptr, Procedure, reinterpret_cast<LPARAM>(this));
+void BringForward(HWND window, const WindowPlace& place, std::string_view caption) {
+  SetWindowTextW(window, WideFromBig5(place.desk.Title(caption)).c_str());
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+}
+
+void RunMessageBox(const WindowPlace& place, HWND owner, std::string_view text, std::string_view caption, UINT style) {
+  const CustomerDesk::Asked asked(place.desk, Asking::Message);
+  MessageBoxW(owner, WideFromBig5(text).c_str(), WideFromBig5(place.desk.Title(caption)).c_str(),
+              style | (owner == nullptr ? MB_TOPMOST : 0));
+}
+
+int ModalDialog::Run(const WindowPlace& place, int templateId, Asking asking, int abandoned) {
+  place_ = &place;
+  window_ = CreateDialogParamW(place.module, MAKEINTRESOURCEW(templateId), place.owner, Procedure,
+                               reinterpret_cast<LPARAM>(this));
   if (window_ == nullptr) return -1;
   if (!ended_) {
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
+    asked_.emplace(place.desk, asking);
+    BringForward(window_, place, FindDialogTemplate(templateId)->caption);
   }
   MSG message;
   while (!ended_) {
@@ -32,6 +46,7 @@ int ModalDialog::Run(HINSTANCE module, int templateId, int abandoned) {
   }
   DestroyWindow(window_);
   window_ = nullptr;
+  asked_.reset();
   return result_;
 }
 
@@ -41,6 +56,7 @@ void ModalDialog::End(int result) {
   result_ = result;
   KillTimer(window_, kCountdownTimer);
   ShowWindow(window_, SW_HIDE);
+  asked_.reset();
   PostMessageW(window_, WM_NULL, 0, 0);  // wakes the loop
 }
 
@@ -59,7 +75,7 @@ std::string ModalDialog::ItemText(int id) const {
 }
 
 void ModalDialog::ShowBox(std::string_view text, std::string_view caption, UINT style) {
-  MessageBoxW(window_, WideFromBig5(text).c_str(), WideFromBig5(caption).c_str(), style);
+  RunMessageBox(*place_, window_, text, caption, style);
 }
 
 INT_PTR ModalDialog::OnMessage(UINT, WPARAM, LPARAM) { return FALSE; }

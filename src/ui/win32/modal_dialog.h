@@ -1,22 +1,41 @@
 #pragma once
-// A dialog from a template, run modally with no owner by a message loop of its
-// own, so that the view decides what Esc and closing mean (the transfer
+// A dialog from a template, run modally by a message loop of its own, so
+// that the view decides what Esc and closing mean (the transfer
 // confirmation's cancel command confirms, so Esc must not send it).
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "ui/customer_desk.h"
+
 namespace korvaden::ui {
+
+// What every window of a Win32 front end shares: the module that holds the
+// templates, the window that owns them (the browser's, when the browser named
+// one; none in the control, whose windows stay on top by their style) and the
+// desk that titles them and hears what they ask.
+struct WindowPlace {
+  HINSTANCE module;
+  HWND owner;
+  CustomerDesk& desk;
+};
+
+// Makes `window` (a dialog of template `caption`'s) the front end's: titled by
+// the desk, in front, with the keyboard.
+void BringForward(HWND window, const WindowPlace& place, std::string_view caption);
+// A box over `owner` titled by the desk, which hears that it asks for an answer.
+void RunMessageBox(const WindowPlace& place, HWND owner, std::string_view text, std::string_view caption, UINT style);
 
 class ModalDialog {
  public:
   static constexpr UINT_PTR kCountdownTimer = 1;
 
   virtual ~ModalDialog() = default;
-  // Shows the template until End; `abandoned` when the thread is told to quit
-  // first, -1 when the dialog cannot be created.
-  int Run(HINSTANCE module, int templateId, int abandoned);
+  // Shows the template, asking `asking`, until End; `abandoned` when the
+  // thread is told to quit first, -1 when the dialog cannot be created.
+  int Run(const WindowPlace& place, int templateId, Asking asking, int abandoned);
 
  protected:
   HWND window() const { return window_; }
@@ -46,6 +65,8 @@ class ModalDialog {
  private:
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+  const WindowPlace* place_ = nullptr;
+  std::optional<CustomerDesk::Asked> asked_;
   HWND window_ = nullptr;
   bool ended_ = false;
   int result_ = 0;

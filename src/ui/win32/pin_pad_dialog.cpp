@@ -122,9 +122,9 @@ class PinPadDialog final : public ModalDialog, public PinPadView {
 
 }  // namespace
 
-int RunPinPadDialog(HINSTANCE module, PinPad& pad, RandomSource& random) {
+int RunPinPadDialog(const WindowPlace& place, PinPad& pad, RandomSource& random) {
   PinPadDialog dialog(pad, random);
-  const int result = dialog.Run(module, pad.profile().resource, kPinPadCancelled);
+  const int result = dialog.Run(place, pad.profile().resource, Asking::Pad, kPinPadCancelled);
   return result < 0 ? kPinPadCancelled : result;
 }
 

@@ -32,9 +32,9 @@ class TransferDialog final : public ModalDialog {
 
 }  // namespace
 
-int RunTransferDialog(HINSTANCE module, const TransferConfirmation& confirmation) {
+int RunTransferDialog(const WindowPlace& place, const TransferConfirmation& confirmation) {
   TransferDialog dialog(confirmation);
-  const int result = dialog.Run(module, kIdTransferDialog, kTransferCancelled);
+  const int result = dialog.Run(place, kIdTransferDialog, Asking::Confirm, kTransferCancelled);
   return result == kTransferConfirmed ? kTransferConfirmed : kTransferCancelled;
 }
 

@@ -13,15 +13,16 @@
 namespace korvaden::ui {
 
 void Win32MessageBoxes::Show(std::string_view text, std::string_view caption, MessageIcon icon) {
-  MessageBoxW(nullptr, WideFromBig5(text).c_str(), WideFromBig5(caption).c_str(),
-              MB_OK | MB_TOPMOST | (icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONWARNING));
+  RunMessageBox(place_, place_.owner, text, caption,
+                MB_OK | (icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONWARNING));
 }
 
 // The prompt of template 201: picture 248 at stage 1, 249 at stage 2, drawn
 // over the whole client area at each stage and whenever it is uncovered.
 class Win32CardPrompt final : public CardPromptView {
  public:
-  Win32CardPrompt(Win32CardPrompts& owner, HWND window) : owner_(owner), window_(window) {
+  Win32CardPrompt(Win32CardPrompts& owner, HWND window)
+      : owner_(owner), window_(window), asked_(owner.place_.desk, Asking::TakeCardOut) {
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
     owner_.openPrompt_ = window;
   }
@@ -31,7 +32,8 @@ class Win32CardPrompt final : public CardPromptView {
     DestroyWindow(window_);
   }
   void ShowStage(int stage) override {
-    picture_.LoadImageResource(owner_.module_, stage == 1 ? kIdPromptRemovePicture : kIdPromptInsertPicture);
+    asked_.Change(stage == 1 ? Asking::TakeCardOut : Asking::PutCardBack);
+    picture_.LoadImageResource(owner_.place_.module, stage == 1 ? kIdPromptRemovePicture : kIdPromptInsertPicture);
     HDC dc = GetDC(window_);
     Paint(dc);
     ReleaseDC(window_, dc);
@@ -60,17 +62,17 @@ class Win32CardPrompt final : public CardPromptView {
  private:
   Win32CardPrompts& owner_;
   HWND window_;
+  CustomerDesk::Asked asked_;
   PictureHolder picture_;
 };
 
 std::unique_ptr<CardPromptView> Win32CardPrompts::Open() {
-  HWND window =
-      CreateDialogParamW(module_, MAKEINTRESOURCEW(kIdCardPromptDialog), nullptr, Win32CardPrompt::Procedure, 0);
+  HWND window = CreateDialogParamW(place_.module, MAKEINTRESOURCEW(kIdCardPromptDialog), place_.owner,
+                                   Win32CardPrompt::Procedure, 0);
   if (window == nullptr) return nullptr;
   auto prompt = std::make_unique<Win32CardPrompt>(*this, window);
-  ShowWindow(window, SW_SHOW);
+  BringForward(window, place_, "");
   UpdateWindow(window);
-  SetForegroundWindow(window);
   return prompt;
 }
 
@@ -86,11 +88,11 @@ void Win32CardPrompts::Sleep(std::chrono::milliseconds duration) {
 }
 
 int Win32Dialogs::RunTransferConfirmation(const TransferConfirmation& confirmation) {
-  return RunTransferDialog(module_, confirmation);
+  return RunTransferDialog(place_, confirmation);
 }
 
-int Win32Dialogs::RunPinPad(PinPad& pad) { return RunPinPadDialog(module_, pad, random_); }
+int Win32Dialogs::RunPinPad(PinPad& pad) { return RunPinPadDialog(place_, pad, random_); }
 
-int Win32Dialogs::RunAppConfirmation(CIVESKAppConfirm& dialog) { return RunAppConfirmDialog(module_, dialog, random_); }
+int Win32Dialogs::RunAppConfirmation(CIVESKAppConfirm& dialog) { return RunAppConfirmDialog(place_, dialog, random_); }
 
 }  // namespace korvaden::ui

@@ -11,12 +11,19 @@
 #include "reader/card_prompt.h"
 #include "ui/dialogs.h"
 #include "ui/message_box.h"
+#include "ui/win32/modal_dialog.h"
 
 namespace korvaden::ui {
 
+// Each view makes its windows in `place`.
+
 class Win32MessageBoxes final : public MessageBoxes {
  public:
+  explicit Win32MessageBoxes(const WindowPlace& place) : place_(place) {}
   void Show(std::string_view text, std::string_view caption, MessageIcon icon) override;
+
+ private:
+  const WindowPlace& place_;
 };
 
 // Opens the card prompt from the module's template and pictures. It is also
@@ -25,28 +32,27 @@ class Win32MessageBoxes final : public MessageBoxes {
 // a page's script reaches the control in between.
 class Win32CardPrompts final : public CardPromptFactory, public Sleeper {
  public:
-  explicit Win32CardPrompts(HINSTANCE module) : module_(module) {}
+  explicit Win32CardPrompts(const WindowPlace& place) : place_(place) {}
   std::unique_ptr<CardPromptView> Open() override;
   void Sleep(std::chrono::milliseconds duration) override;
 
  private:
   friend class Win32CardPrompt;
-  HINSTANCE module_;
+  const WindowPlace& place_;
   HWND openPrompt_ = nullptr;
 };
 
-// Every dialog takes its template from `module`, the DLL's own handle; a dialog
-// that cannot be shown counts as cancelled: nothing is confirmed that the
-// customer did not see.
+// A dialog that cannot be shown counts as cancelled: nothing is confirmed
+// that the customer did not see.
 class Win32Dialogs final : public Dialogs {
  public:
-  Win32Dialogs(HINSTANCE module, RandomSource& random) : module_(module), random_(random) {}
+  Win32Dialogs(const WindowPlace& place, RandomSource& random) : place_(place), random_(random) {}
   int RunTransferConfirmation(const TransferConfirmation& confirmation) override;
   int RunPinPad(PinPad& pad) override;
   int RunAppConfirmation(CIVESKAppConfirm& dialog) override;
 
  private:
-  HINSTANCE module_;
+  const WindowPlace& place_;
   RandomSource& random_;
 };
 
