@@ -44,8 +44,9 @@ file(CREATE_LINK "${KORVADEN_JSON_INCLUDE}/nlohmann" "${CMAKE_BINARY_DIR}/json/n
 add_library(korvaden::json INTERFACE IMPORTED)
 target_include_directories(korvaden::json SYSTEM INTERFACE "${CMAKE_BINARY_DIR}/json")
 
-# GTK 4 for the native host's windows on Linux, and Xlib for the test build of
-# those windows, which tells the test's customer what a window shows.
+# GTK 4 for the native host's windows on Linux, and Xlib to tie them to the
+# browser's window on X11 (and, in the test build, to tell the test's
+# customer what a window shows).
 if(NOT WIN32)
   pkg_check_modules(GTK4 REQUIRED IMPORTED_TARGET gtk4)
   add_library(korvaden::gtk INTERFACE IMPORTED)

@@ -90,7 +90,9 @@ export async function startPageServer() {
 
 // Chromium as a customer runs it, but with a profile of the test's own whose
 // host manifest names the test build of the host.
-export async function launchChromium({profile, hostEnv = {}}) {
+// `headful`: in a window of its own on the display, 1024×740 at the top left,
+// as on a desktop with a window manager.
+export async function launchChromium({profile, hostEnv = {}, headful = false}) {
   fs.mkdirSync(path.join(profile, "NativeMessagingHosts"), {recursive: true});
   await run("python3", [
     path.join(source, "tools/build/browser_extension.py"), "host-manifest", "chromium", env.KORVADEN_DEPLOYMENT,
@@ -101,7 +103,8 @@ export async function launchChromium({profile, hostEnv = {}}) {
                     .join(", ");
   const browser = await puppeteer.launch({
     executablePath: "/usr/bin/chromium",
-    headless: true,
+    headless: !headful,
+    defaultViewport: headful ? null : undefined,
     // The extension installed over a pipe, so that the test may remove it as
     // a customer would.
     pipe: true,
@@ -118,6 +121,7 @@ export async function launchChromium({profile, hostEnv = {}}) {
       "--no-first-run",
       "--disable-quic",
       "--disable-gpu",
+      ...(headful ? ["--window-position=0,0", "--window-size=1024,740", "--password-store=basic"] : []),
     ],
   });
   await browser.installExtension(chromiumExtension());

@@ -9,7 +9,14 @@
 #                         key KEY | gone (the window went away) |
 #                         box (a message box: prints its text, presses OK) |
 #                         count (prints how many of the host's windows are shown) |
-#                         title (prints the window's title as "title: TITLE")
+#                         title (prints the window's title as "title: TITLE") |
+#                         waitbox (a message box becomes the window acted on) |
+#                         desk BROWSER (on a desktop with a window manager:
+#                           prints "desk: active=A above=B onscreen=C", 1 or 0:
+#                           whether the window has the focus, is stacked above
+#                           X window BROWSER, and lies wholly on the screen) |
+#                         typed KEY (a key as the customer types it: to the
+#                           window that has the focus, whichever it is)
 # Needs $screens (the screenshots' folder); with `member_started` (date +%s%N)
 # each wait prints the time since then, as "found ID after N ms".
 export LC_ALL=C.UTF-8
@@ -51,6 +58,19 @@ xc_find_box() {
   return 1
 }
 xc_shown() { xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
+xc_desk() {  # xc_desk WINDOW BROWSER
+  local active stacking own browser x y w h root_w root_h
+  active="$(xprop -root -notype _NET_ACTIVE_WINDOW | grep -o '0x[0-9a-f]*' | head -n1)"
+  stacking="$(xprop -root -notype _NET_CLIENT_LIST_STACKING | grep -o '0x[0-9a-f]*' | nl -ba)"
+  own="$(awk -v w="$(printf '0x%x' "$1")" '$2 == w { print $1 }' <<<"$stacking")"
+  browser="$(awk -v w="$(printf '0x%x' "$2")" '$2 == w { print $1 }' <<<"$stacking")"
+  read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print x, y, w, h }')
+  read -r root_w root_h < <(xwininfo -root | awk '/^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { print w, h }')
+  echo "desk: active=$([ "$active" = "$(printf '0x%x' "$1")" ] && echo 1 || echo 0)" \
+    "above=$([ -n "$own" ] && [ -n "$browser" ] && [ "$own" -gt "$browser" ] && echo 1 || echo 0)" \
+    "onscreen=$([ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$root_w" ] && [ $((y + h)) -le "$root_h" ] && echo 1 || echo 0)"
+}
 xc_not_shown() { ! xc_shown "$1"; }
 xc_keys() {  # xc_keys DIGITS: clicks the keys that show them
   local description digit k place
@@ -103,6 +123,19 @@ customer() {
         shift ;;
       count) { xc_windows || true; } | wc -l; shift ;;
       title) echo "title: $(xdotool getwindowname "$xc_win")"; shift ;;
+      waitbox)
+        xc_until 30 xc_find_box || { echo "customer: no box" >&2; return 1; }
+        xc_win="$xc_box"
+        shift ;;
+      desk)
+        # The window manager decides after the map: what it shows once it
+        # has decided, or after 3 s.
+        local line deadline=$(($(date +%s) + 3))
+        until line="$(xc_desk "$xc_win" "$2")" && [[ "$line" == *"active=1 above=1 onscreen=1" ]] ||
+          [ "$(date +%s)" -gt "$deadline" ]; do sleep 0.05; done
+        echo "$line"
+        shift 2 ;;
+      typed) xdotool key --clearmodifiers "$2"; shift 2 ;;
       *) echo "customer: what is $1?" >&2; return 1 ;;
     esac
   done

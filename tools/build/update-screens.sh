@@ -9,7 +9,11 @@ cd "$(dirname "${BASH_SOURCE[0]}")/../.."
 xvfb-run -a -s '-screen 0 1280x1024x24' \
   bash tests/windows/customer_windows_test.sh "$PWD/build/windows" "$PWD/build/linux"
 xvfb-run -a -s '-screen 0 1280x1024x24' bash tests/linux/native_windows_test.sh "$PWD/build/linux"
+for wm in mutter xfwm4; do
+  xvfb-run -a -s '-screen 0 1024x768x24' bash tests/browser/desktop_test.sh "$PWD/build/linux" "$wm"
+done
 mkdir -p docs/screens
 cp build/windows/screens/{card_prompt,transfer,app,pin_pad}_*.png docs/screens/
 cp build/linux/screens/linux_*.png docs/screens/
+cp build/linux/screens/desktop_{mutter,xfwm4}_{card_prompt,pin_pad,transfer_confirmation}.png docs/screens/
 ls docs/screens

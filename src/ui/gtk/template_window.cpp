@@ -6,6 +6,7 @@
 #include <set>
 
 #include "base/utf8_text.h"
+#include "ui/gtk/browser_window.h"
 #include "ui/gtk/gtk_views.h"
 #include "ui/gtk/tests_exposure.h"
 
@@ -286,7 +287,11 @@ void TemplateWindow::Present(Asking asking) {
     asked_->Change(asking);
   } else {
     asked_.emplace(desk_, asking);
+    TieToBrowser(window_);
   }
+  // Presented, not merely shown: a window manager that would open a window
+  // mapped after the customer's last click in the browser behind it gives
+  // a presented one the focus.
   gtk_window_present(window_);
 }
 
@@ -430,6 +435,7 @@ void RunMessageBox(CustomerDesk& desk, GtkWindow* owner, std::string_view text, 
   const std::string title = Utf8FromBig5(desk.Title(caption));
   gtk_window_set_title(GTK_WINDOW(box), title.c_str());
   const CustomerDesk::Asked asked(desk, Asking::Message);
+  if (owner == nullptr) TieToBrowser(GTK_WINDOW(box));
   gtk_widget_add_css_class(box, "korvaden");
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   g_signal_connect_swapped(box, "response", G_CALLBACK(g_main_loop_quit), loop);
