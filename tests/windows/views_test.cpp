@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -473,6 +474,94 @@ TEST(CardPrompt, PicturesAtTheirStagesRepaintedWithoutInput) {
   MSG input;
   EXPECT_TRUE(PeekMessageW(&input, window, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) << "input left alone";
   EXPECT_GT(GetRValue(CaptureWindow(window).At(cardX, cardY)), 232);
+}
+
+// What clips in `window`: each shown control whose rectangle leaves the
+// client area, as "ID (left,top)-(right,bottom)"; and "window" when the window
+// does not lie wholly in the work area.
+std::string Clipped(HWND window) {
+  struct Search {
+    HWND dialog;
+    RECT client;
+    std::string clipped;
+  } search{window, {}, {}};
+  GetClientRect(window, &search.client);
+  EnumChildWindows(
+      window,
+      [](HWND control, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        if (!IsWindowVisible(control) || GetParent(control) != s.dialog) return TRUE;
+        RECT place;
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, s.dialog, reinterpret_cast<POINT*>(&place), 2);
+        if (place.left < 0 || place.top < 0 || place.right > s.client.right || place.bottom > s.client.bottom) {
+          s.clipped += std::to_string(GetDlgCtrlID(control)) + " (" + std::to_string(place.left) + "," +
+                       std::to_string(place.top) + ")-(" + std::to_string(place.right) + "," +
+                       std::to_string(place.bottom) + ") ";
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  RECT work, frame;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(window, &frame);
+  if (frame.left < work.left || frame.top < work.top || frame.right > work.right || frame.bottom > work.bottom) {
+    search.clipped +=
+        "window (" + std::to_string(frame.right - frame.left) + "x" + std::to_string(frame.bottom - frame.top) + ") ";
+  }
+  return search.clipped;
+}
+
+// At the display's DPI (96 here, 192 in the large-text run), every window
+// opens wholly in the work area with each control inside its client area.
+TEST(Layout, EveryWindowHoldsItsControlsOnTheScreen) {
+  HDC screen = GetDC(nullptr);
+  std::printf("display DPI %d\n", GetDeviceCaps(screen, LOGPIXELSX));
+  ReleaseDC(nullptr, screen);
+  std::map<std::string, std::string> clipped;
+  const auto inspect = [&clipped](const char* name, int id) {
+    return [&clipped, name, id] {
+      HWND dialog = DialogWith(id);
+      if (dialog == nullptr) return false;
+      clipped[name] = Clipped(dialog);
+      PostMessageW(dialog, WM_CLOSE, 0, 0);
+      return true;
+    };
+  };
+  {
+    ScreenCustomer customer({inspect("transfer confirmation", kIdAmountText)});
+    ui::RunTransferDialog(Place(), {"1234567890123456", "81200000123", "100"});
+  }
+  for (const PinPadKind kind :
+       {PinPadKind::CIVESKAppCert, PinPadKind::CardLessApply, PinPadKind::BondingMobileDevice}) {
+    test::CardBench bench;
+    PinPad pad(kind, bench.cardAccess.Seams());
+    pad.readerName = test::kReaderName;
+    pad.pinMode = "2";
+    const std::string name = "PIN pad " + std::to_string(pad.profile().resource);
+    ScreenCustomer customer({inspect(name.c_str(), kIdCodeImage)});
+    ui::RunPinPadDialog(Place(), pad, bench.random);
+  }
+  {
+    test::CardBench bench;
+    CIVESKAppConfirm presenter(bench.cardAccess.Seams());
+    presenter.accountLabel = texts::kCardlessAccountLabel;
+    presenter.accountLine = "812/00012345678901";
+    presenter.readerName = test::kReaderName;
+    presenter.pinMode = "2";
+    presenter.activityTitle = "Activity";
+    ScreenCustomer customer({inspect("service confirmation", kIdAccountPicture)});
+    ui::RunAppConfirmDialog(Place(), presenter, bench.random);
+  }
+  {
+    ui::Win32CardPrompts prompts(Place());
+    auto prompt = prompts.Open();
+    ASSERT_NE(prompt, nullptr);
+    prompt->ShowStage(1);
+    clipped["card prompt"] = Clipped(DialogWith(kIdPromptPictureArea));
+  }
+  ASSERT_EQ(clipped.size(), 6u);
+  for (const auto& [name, what] : clipped) EXPECT_EQ(what, "") << name;
 }
 
 }  // namespace

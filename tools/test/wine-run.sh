@@ -2,7 +2,8 @@
 # Runs a Windows program under Wine in the test prefix (never ~/.wine), with
 # the Traditional Chinese locale so that the ANSI code page is 950 (Big5).
 # KORVADEN_WINE_LOCALE names another Unix locale (C.UTF-8: code page 1252) for
-# a prefix of its own (KORVADEN_WINEPREFIX).
+# a prefix of its own (KORVADEN_WINEPREFIX). KORVADEN_WINE_DPI sets the
+# display's DPI in the prefix (Windows' scale: 96 is 100 %, 192 is 200 %).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 export WINEPREFIX="${KORVADEN_WINEPREFIX:-$here/build/wine-prefix}"
@@ -37,5 +38,11 @@ if [ ! -f "$WINEPREFIX/korvaden-settings" ]; then
   cp /usr/share/wine/fonts/{marlett,tahoma,tahomabd}.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   wineserver -w
   touch "$WINEPREFIX/korvaden-settings"
+fi
+if [ -n "${KORVADEN_WINE_DPI:-}" ] && [ ! -f "$WINEPREFIX/korvaden-dpi-$KORVADEN_WINE_DPI" ]; then
+  "${in_locale[@]}" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KORVADEN_WINE_DPI" /f \
+    >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/korvaden-dpi-$KORVADEN_WINE_DPI"
 fi
 exec "${in_locale[@]}" wine "$@"

@@ -1,12 +1,69 @@
 #include "ui/win32/modal_dialog.h"
 
+#include <algorithm>
+
 #include "base/windows_text.h"
 #include "ui/dialog_templates.h"
 
 namespace korvaden::ui {
 
+namespace {
+
+// How far the shown controls reach past the client area's right and bottom
+// edges, with the dialog's own margin (4 dialog units) after them.
+SIZE Overflow(HWND window) {
+  struct Reach {
+    HWND dialog;
+    RECT client;
+    SIZE overflow;
+  } reach{window, {}, {0, 0}};
+  GetClientRect(window, &reach.client);
+  RECT margin{0, 0, 4, 4};
+  MapDialogRect(window, &margin);
+  reach.client.right -= margin.right;
+  reach.client.bottom -= margin.bottom;
+  EnumChildWindows(
+      window,
+      [](HWND control, LPARAM data) -> BOOL {
+        auto& r = *reinterpret_cast<Reach*>(data);
+        // The dialog itself is not shown yet: the control's own style tells.
+        if (GetParent(control) != r.dialog || (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) == 0) return TRUE;
+        RECT place;
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, r.dialog, reinterpret_cast<POINT*>(&place), 2);
+        r.overflow.cx = std::max(r.overflow.cx, place.right - r.client.right);
+        r.overflow.cy = std::max(r.overflow.cy, place.bottom - r.client.bottom);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&reach));
+  return reach.overflow;
+}
+
+void FitAndPlace(HWND window, HWND owner) {
+  RECT frame;
+  GetWindowRect(window, &frame);
+  const SIZE overflow = Overflow(window);
+  if (overflow.cx > 0) frame.right += overflow.cx;
+  if (overflow.cy > 0) frame.bottom += overflow.cy;
+  const bool overOwner = owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(overOwner ? owner : window, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  RECT around = work;
+  if (overOwner) GetWindowRect(owner, &around);
+  const LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
+  LONG left = (around.left + around.right - width) / 2, top = (around.top + around.bottom - height) / 2;
+  left = std::max(work.left, std::min(left, work.right - width));
+  top = std::max(work.top, std::min(top, work.bottom - height));
+  SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 void BringForward(HWND window, const WindowPlace& place, std::string_view caption) {
   SetWindowTextW(window, WideFromBig5(place.desk.Title(caption)).c_str());
+  FitAndPlace(window, place.owner);
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
 }

@@ -23,7 +23,9 @@ struct WindowPlace {
 };
 
 // Makes `window` (a dialog of template `caption`'s) the front end's: titled by
-// the desk, in front, with the keyboard.
+// the desk, wide and tall enough for every control it shows (a picture may be
+// wider than its template's place), centred on the owner (or its screen),
+// wholly in that screen's work area, and then shown in front with the keyboard.
 void BringForward(HWND window, const WindowPlace& place, std::string_view caption);
 // A box over `owner` titled by the desk, which hears that it asks for an answer.
 void RunMessageBox(const WindowPlace& place, HWND owner, std::string_view text, std::string_view caption, UINT style);
