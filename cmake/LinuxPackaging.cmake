@@ -8,7 +8,7 @@ add_custom_command(
   OUTPUT "${deb}"
   COMMAND bash "${CMAKE_SOURCE_DIR}/tools/build/deb.sh" "$<TARGET_FILE:korvaden-native>" "${PROJECT_VERSION}"
           "${KORVADEN_DEPLOYMENT}" "${CMAKE_BINARY_DIR}/package"
-  DEPENDS korvaden-native "${CMAKE_SOURCE_DIR}/tools/build/deb.sh" "${CMAKE_SOURCE_DIR}/tools/build/browser_extension.py"
+  DEPENDS korvaden-native korvaden-gtk-views "${CMAKE_SOURCE_DIR}/tools/build/deb.sh" "${CMAKE_SOURCE_DIR}/tools/build/browser_extension.py"
           "${KORVADEN_DEPLOYMENT}/deployment.txt" "${KORVADEN_DEPLOYMENT}/extension-public.pem"
   COMMENT "Making the Debian package of the native host")
 add_custom_target(korvaden_deb ALL DEPENDS "${deb}")

@@ -2,21 +2,19 @@
 // The browser passes the caller's extension as arguments; the host trusts
 // only the origin the extension reports for each page call, and the
 // browser's manifest lets only the bank's extension start it. The customer's
-// windows are GTK's on the display the browser's environment names; with
-// none, a member that needs a window ends as cancelled.
-#include <glib.h>
-
+// windows are GTK's on the display the browser's environment names, from the
+// views' module beside the host, loaded at the first window; with no display,
+// a member that needs a window ends as cancelled.
 #include <cstdio>
 
 #include "control/control_core.h"
 #include "crypto/random.h"
 #include "native/crash_dumps.h"
 #include "native/host.h"
-#include "native/no_windows.h"
+#include "native/lazy_windows.h"
 #include "native/standard_streams.h"
 #include "reader/logged_pcsc.h"
 #include "reader/pcsc_system.h"
-#include "ui/gtk/gtk_views.h"
 
 int main() {
   using namespace korvaden;
@@ -24,26 +22,14 @@ int main() {
     std::fputs("korvaden-native: the process cannot be kept out of crash dumps; it does not run\n", stderr);
     return 1;
   }
-  g_set_prgname("korvaden-native");
-  const bool windowed = gtk::DisplayNamed();
-  native::NoWindows none;
   CustomerDesk desk;
-  gtk::GtkMessageBoxes boxes(desk);
-  gtk::GtkCardPrompts prompts(desk);
   SystemRandom random;
-  gtk::GtkDialogs dialogs(random, desk);
-  MessageBoxes& shownBoxes = windowed ? static_cast<MessageBoxes&>(boxes) : none;
-  CardPromptFactory& shownPrompts = windowed ? static_cast<CardPromptFactory&>(prompts) : none;
-  Dialogs& shownDialogs = windowed ? static_cast<Dialogs&>(dialogs) : none;
-  Sleeper& sleeper = windowed ? static_cast<Sleeper&>(prompts) : SystemSleeper();
+  native::LazyWindows windows(random, desk, native::WindowViewsBesideThisProgram());
   LoggedPcsc pcsc(SystemPcsc(), ProcessSupportLog());
-  native::Abandonment abandonment(pcsc, sleeper, shownBoxes, [windowed] {
-    if (windowed) gtk::CloseAllWindows();
-  });
+  native::Abandonment abandonment(pcsc, windows, windows, [&windows] { windows.CloseAll(); });
   ReaderModule reader(abandonment);
   const DeploymentKeys keys = BuiltInDeployment();
-  Platform platform{reader,       abandonment, shownPrompts,        random, abandonment,
-                    shownDialogs, keys,        ProcessSupportLog(), desk};
+  Platform platform{reader, abandonment, windows, random, abandonment, windows, keys, ProcessSupportLog(), desk};
   MemberGate gate(MemberGate::Reach::UserSession);
   ControlCore control(platform, gate);
   native::StandardStreams streams;

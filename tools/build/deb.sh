@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Debian package a customer installs for current browsers:
-# korvaden-native, and its manifests where Chromium, Google Chrome and
+# korvaden-native with its windows' module (korvaden-gtk-views.so, found
+# beside the host binary), and its manifests where Chromium, Google Chrome and
 # Firefox look for them system-wide, with Debian's own tools (dpkg-shlibdeps,
 # dpkg-deb). The same sources and commit give the same bytes.
 # Usage: deb.sh HOST_BINARY VERSION DEPLOYMENT OUT_DIR
@@ -12,6 +13,7 @@ out="$4"
 src="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 package=korvaden-native
 host=/usr/lib/korvaden/korvaden-native
+views=/usr/lib/korvaden/korvaden-gtk-views.so
 name="$(sed -n 's/^native_host_name=//p' "$deployment/deployment.txt")"
 chromium=etc/chromium/native-messaging-hosts
 chrome=etc/opt/chrome/native-messaging-hosts
@@ -23,7 +25,8 @@ root="$work/root"
 umask 022
 
 install -D -m 755 "$binary" "$root$host"
-strip --strip-unneeded --remove-section=.comment --remove-section=.note "$root$host"
+install -D -m 644 "$(dirname "$binary")/korvaden-gtk-views.so" "$root$views"
+strip --strip-unneeded --remove-section=.comment --remove-section=.note "$root$host" "$root$views"
 manifest() { python3 "$src/tools/build/browser_extension.py" host-manifest "$1" "$deployment" "$host" "$root/$2/$name.json"; }
 manifest chromium "$chromium"
 manifest chromium "$chrome"
@@ -54,10 +57,10 @@ epoch="${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct 2>/dev/null || e
 printf "$package: dir-or-file-in-etc-opt [%s]\n" etc/opt/chrome/ "$chrome/" "$chrome/$name.json" \
   > "$root/usr/share/lintian/overrides/$package"
 
-# The libraries the host links, as Debian's tools name their packages.
+# The libraries the host and its module link, as Debian's tools name their packages.
 mkdir -p "$work/shlibs/debian"
 printf 'Source: korvaden\n\nPackage: %s\nArchitecture: any\n' "$package" > "$work/shlibs/debian/control"
-depends="$(cd "$work/shlibs" && dpkg-shlibdeps -O -e "$root$host" 2>/dev/null | sed -n 's/^shlibs:Depends=//p')"
+depends="$(cd "$work/shlibs" && dpkg-shlibdeps -O -e "$root$host" -e "$root$views" 2>/dev/null | sed -n 's/^shlibs:Depends=//p')"
 
 mkdir -p "$root/DEBIAN"
 cat > "$root/DEBIAN/control" <<EOF

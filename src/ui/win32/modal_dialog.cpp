@@ -9,6 +9,18 @@ namespace korvaden::ui {
 
 namespace {
 
+using SetThreadDpiAwarenessContextFunction = void*(WINAPI*)(void*);
+
+// Windows 10's user32 has it; older ones do not, nor need it.
+SetThreadDpiAwarenessContextFunction SetThreadDpiAwareness() {
+  static const auto function = reinterpret_cast<SetThreadDpiAwarenessContextFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+  return function;
+}
+
+// DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, which older headers lack.
+void* const kPerMonitorAwareV2 = reinterpret_cast<void*>(static_cast<INT_PTR>(-4));
+
 // How far the shown controls reach past the client area's right and bottom
 // edges, with the dialog's own margin (4 dialog units) after them.
 SIZE Overflow(HWND window) {
@@ -61,6 +73,14 @@ void FitAndPlace(HWND window, HWND owner) {
 
 }  // namespace
 
+PerMonitorDpi::PerMonitorDpi() {
+  if (const auto set = SetThreadDpiAwareness()) previous_ = set(kPerMonitorAwareV2);
+}
+
+PerMonitorDpi::~PerMonitorDpi() {
+  if (const auto set = SetThreadDpiAwareness(); set != nullptr && previous_ != nullptr) set(previous_);
+}
+
 void BringForward(HWND window, const WindowPlace& place, std::string_view caption) {
   SetWindowTextW(window, WideFromBig5(place.desk.Title(caption)).c_str());
   FitAndPlace(window, place.owner);
@@ -70,14 +90,18 @@ void BringForward(HWND window, const WindowPlace& place, std::string_view captio
 
 void RunMessageBox(const WindowPlace& place, HWND owner, std::string_view text, std::string_view caption, UINT style) {
   const CustomerDesk::Asked asked(place.desk, Asking::Message);
+  const PerMonitorDpi scaled;
   MessageBoxW(owner, WideFromBig5(text).c_str(), WideFromBig5(place.desk.Title(caption)).c_str(),
               style | (owner == nullptr ? MB_TOPMOST : 0));
 }
 
 int ModalDialog::Run(const WindowPlace& place, int templateId, Asking asking, int abandoned) {
   place_ = &place;
-  window_ = CreateDialogParamW(place.module, MAKEINTRESOURCEW(templateId), place.owner, Procedure,
-                               reinterpret_cast<LPARAM>(this));
+  {
+    const PerMonitorDpi scaled;  // the window keeps the awareness it was made with
+    window_ = CreateDialogParamW(place.module, MAKEINTRESOURCEW(templateId), place.owner, Procedure,
+                                 reinterpret_cast<LPARAM>(this));
+  }
   if (window_ == nullptr) return -1;
   if (!ended_) {
     asked_.emplace(place.desk, asking);

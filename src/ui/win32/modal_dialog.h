@@ -22,6 +22,21 @@ struct WindowPlace {
   CustomerDesk& desk;
 };
 
+// While it lives, the windows this thread makes are per-monitor DPI aware,
+// whatever the process is (a browser hosting the control may be only system
+// aware): Windows lays the dialogs out anew at each monitor's scale. Nothing
+// on a Windows without per-monitor awareness (before Windows 10 1703).
+class PerMonitorDpi {
+ public:
+  PerMonitorDpi();
+  ~PerMonitorDpi();
+  PerMonitorDpi(const PerMonitorDpi&) = delete;
+  PerMonitorDpi& operator=(const PerMonitorDpi&) = delete;
+
+ private:
+  void* previous_ = nullptr;
+};
+
 // Makes `window` (a dialog of template `caption`'s) the front end's: titled by
 // the desk, wide and tall enough for every control it shows (a picture may be
 // wider than its template's place), centred on the owner (or its screen),

@@ -67,6 +67,7 @@ class Win32CardPrompt final : public CardPromptView {
 };
 
 std::unique_ptr<CardPromptView> Win32CardPrompts::Open() {
+  const PerMonitorDpi scaled;
   HWND window = CreateDialogParamW(place_.module, MAKEINTRESOURCEW(kIdCardPromptDialog), place_.owner,
                                    Win32CardPrompt::Procedure, 0);
   if (window == nullptr) return nullptr;
