@@ -36,7 +36,7 @@ WindowViews* LazyWindows::Views() {
   if (tried_) return views_.load();
   tried_ = true;
   if (!DisplayNamed()) return nullptr;
-  handle_ = dlopen(module_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  handle_ = dlopen(module_.c_str(), RTLD_LAZY | RTLD_LOCAL);  // bound as used, as a program binds GTK
   const auto open = handle_ != nullptr ? reinterpret_cast<OpenWindowViews>(dlsym(handle_, kOpenWindowViews)) : nullptr;
   if (open == nullptr) {
     std::cerr << "korvaden-native: the windows' module " << module_ << " does not load; members that need a window "
