@@ -13,7 +13,9 @@ import * as road from "./road.mjs";
 
 const {check} = road;
 const run = promisify(execFile);
-const wm = process.env.KORVADEN_WINDOW_MANAGER;
+// The window manager, and GTK's scale when it is not 1 (GDK_SCALE).
+const scale = process.env.GDK_SCALE || "1";
+const wm = process.env.KORVADEN_WINDOW_MANAGER + (scale === "1" ? "" : `_scale${scale}`);
 const demo = `${road.bankOrigin}/demo.html`;
 const shot = (name) => run("import", ["-window", "root", path.join(process.env.KORVADEN_SCREENS, `${name}.png`)]);
 const xdotool = async (...args) => (await run("xdotool", args.map(String))).stdout.trim();

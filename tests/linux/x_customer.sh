@@ -23,8 +23,11 @@ export LC_ALL=C.UTF-8
 
 xc_windows() { xdotool search --onlyvisible --classname korvaden-native 2>/dev/null; }
 xc_described() { xprop -id "$1" -notype KORVADEN_WINDOW 2>/dev/null | sed -n 's/^KORVADEN_WINDOW = "\(.*\)"$/\1/p'; }
-# xc_place DESCRIPTION ID: "X Y WIDTH HEIGHT [DIGITS]" of control ID.
-xc_place() { tr '|' '\n' <<<"$1" | awk -v id="$2" '$1 == id && $4 > 0 { print $2, $3, $4, $5, $6 }'; }
+# xc_place DESCRIPTION ID: "X Y WIDTH HEIGHT [DIGITS]" of control ID, in the
+# screen's pixels (GTK describes them in its own, GDK_SCALE times fewer).
+xc_place() {
+  tr '|' '\n' <<<"$1" | awk -v id="$2" -v k="${GDK_SCALE:-1}" '$1 == id && $4 > 0 { print $2 * k, $3 * k, $4 * k, $5 * k, $6 }'
+}
 xc_click_at() {  # xc_click_at WINDOW X Y WIDTH HEIGHT
   xdotool mousemove --window "$1" $(($2 + $4 / 2)) $(($3 + $5 / 2)) click 1
   sleep 0.05
