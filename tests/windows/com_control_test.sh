@@ -107,7 +107,8 @@ doc="$(call TransIVESK "$reader" 123456 2510 EMPTY 81200000 1234567890123456 123
 check "an undefined PIN and a null ShowVerifyDialog" has "$doc" "<session_id>WINE-SESSION-08</session_id>"
 doc="$(KORVADEN_TRANSFER=cancel call TransIVESK "$reader" 123456 2510 "" 81200000 1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 NUMBER1 WINE-SESSION-04)"
 check "cancelling the confirmation gives 8990" has "$(cat "$work/call.out")" "retVal=8990"
-check "and the confirmation showed the transfer" has "$(iconv -f BIG5 -t UTF-8 "$work/call.out")" "TRANSFER 轉出資料確認|812/1234567890123456"
+check "and the confirmation showed the transfer, titled as a local program's (no origin)" \
+  has "$(iconv -f BIG5 -t UTF-8 "$work/call.out")" "TRANSFER 轉出資料確認 - DrommelWebATM|812/1234567890123456"
 
 # A container that lets go of the control while the confirmation is up: the
 # call holds the control until it ends.
@@ -141,6 +142,10 @@ for page in https://evil.test/ https://webatm.korvaden.test.evil.test/ http://we
   refused page_call page "$page"
 done
 out="$(script_call https://WebATM.korvaden.test:443/atm/verify.html FidoVerify "${fido_args[@]}")"
+out="$(page_call https://webatm.korvaden.test:443/atm/transfer.html TransIVESK "$reader" 123456 2510 "" 81200000 \
+  1234567890123456 12345678 WEBATM01 1 123456789 100 20230731123456 NUMBER1 WINE-SESSION-09 | iconv -f BIG5 -t UTF-8)"
+check "the confirmation's title names the service and the page's origin" has "$out" \
+  "TRANSFER 轉出資料確認 - DrommelWebATM - https://webatm.korvaden.test|"
 check "a script on the bank's page may create and script the control" has "$out" "safety=0x00000000"
 check "and reaches the card" has "$out" "retVal=0"
 # "-": a script's site whose services lead to no browser, as a script engine's may.

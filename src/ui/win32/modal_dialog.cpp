@@ -97,6 +97,7 @@ void RunMessageBox(const WindowPlace& place, HWND owner, std::string_view text, 
 
 int ModalDialog::Run(const WindowPlace& place, int templateId, Asking asking, int abandoned) {
   place_ = &place;
+  templateId_ = templateId;
   {
     const PerMonitorDpi scaled;  // the window keeps the awareness it was made with
     window_ = CreateDialogParamW(place.module, MAKEINTRESOURCEW(templateId), place.owner, Procedure,
@@ -166,6 +167,9 @@ INT_PTR CALLBACK ModalDialog::Procedure(HWND window, UINT message, WPARAM wParam
     auto* dialog = reinterpret_cast<ModalDialog*>(lParam);
     SetWindowLongPtrW(window, DWLP_USER, lParam);
     dialog->window_ = window;
+    // Titled before anything can show or activate it.
+    SetWindowTextW(window,
+                   WideFromBig5(dialog->place_->desk.Title(FindDialogTemplate(dialog->templateId_)->caption)).c_str());
     return dialog->OnInit();
   }
   auto* dialog = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(window, DWLP_USER));

@@ -83,6 +83,7 @@ class ModalDialog {
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   const WindowPlace* place_ = nullptr;
+  int templateId_ = 0;
   std::optional<CustomerDesk::Asked> asked_;
   HWND window_ = nullptr;
   bool ended_ = false;
