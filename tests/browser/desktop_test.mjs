@@ -30,10 +30,12 @@ async function clickAndTypeIntoThePage(browserWindow) {
 // on the screen, and its title.
 async function desk(id, what, browserWindow, ...more) {
   const out = await road.customer("wait", id, "desk", browserWindow, "title", ...more);
-  check(`${wm}: ${what} is on top of the browser with the keyboard, wholly on the screen`,
-        out.includes("desk: active=1 above=1 onscreen=1"), out);
-  check(`${wm}: ${what}'s title names the service and the page's origin`,
-        out.includes(`DrommelWebATM - ${road.bankOrigin}`), out);
+  check(
+      `${wm}: ${what} is on top of the browser with the keyboard, wholly on the screen`,
+      out.includes("desk: active=1 above=1 onscreen=1"), out);
+  check(
+      `${wm}: ${what}'s title names the service and the page's origin`,
+      out.includes(`DrommelWebATM - ${road.bankOrigin}`), out);
   return out;
 }
 
@@ -64,8 +66,9 @@ await road.runSteps(browser, server, async () => {
   await road.customer("wait", 214, "typed", "Escape", "gone");
   const [transferCode, , , transferAsked] = await transferred;
   check(`${wm}: Esc typed next reached the confirmation: 8990`, transferCode === 8990, String(transferCode));
-  check(`${wm}: the page heard the card out, back in, then the confirmation`,
-        transferAsked === "card-out,card-in,nothing,confirm,nothing", transferAsked);
+  check(
+      `${wm}: the page heard the card out, back in, then the confirmation`,
+      transferAsked === "card-out,card-in,nothing,confirm,nothing", transferAsked);
 
   console.log(`== ${wm}: CardLess_Apply with a wrong verification code: the pad, a box, the pad again`);
   await clickAndTypeIntoThePage(browserWindow);
@@ -83,7 +86,8 @@ await road.runSteps(browser, server, async () => {
   await road.customer("wait", 230, "typed", "Escape", "gone");
   const [cardlessCode, , , cardlessAsked] = await applied;
   check(`${wm}: Esc typed next reached the pad: 8990`, cardlessCode === 8990, String(cardlessCode));
-  check(`${wm}: the page heard the pad, its box, the pad again`, cardlessAsked === "pad,message,pad,nothing",
-        cardlessAsked);
+  check(
+      `${wm}: the page heard the pad, its box, the pad again`, cardlessAsked === "pad,message,pad,nothing",
+      cardlessAsked);
   await page.close();
 });
