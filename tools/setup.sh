@@ -17,7 +17,7 @@ packages=(
   wixl msitools gcab osslsigncode
   nlohmann-json3-dev python3 libgtk-4-dev x11-utils
   chromium firefox-esr lintian gdb
-  mutter xfwm4 dbus
+  mutter xfwm4 dbus gnome-shell libglib2.0-bin
 )
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)

@@ -22,12 +22,12 @@ mkdir -p "$KORVADEN_SCREENS"
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=webatm.korvaden.test \
   -addext subjectAltName=DNS:webatm.korvaden.test,DNS:other.korvaden.test \
   -keyout "$work/page.key" -out "$work/page.crt" 2>/dev/null
-# Until the card is in the reader; without a display, so that no prompt waits for a customer.
+# Until the card is in the reader; without a display (X11 or Wayland), so that no prompt waits for a customer.
 request='{"id":1,"origin":"https://webatm.korvaden.test","member":"FidoVerify","args":["'"$reader"'",
   "SESSION0123456789ABCDEF","1234567890123456","20230731123456","12345678","WEBATM01","P611AE",""]}'
 for _ in $(seq 30); do
-  tr -d '\n' <<<"$request" | DISPLAY= "$build/tools/native_driver/korvaden-native-driver" --plain "$KORVADEN_HOST" \
-    chrome-extension://test/ 2>/dev/null | grep -q '^retVal=0' && break
+  tr -d '\n' <<<"$request" | DISPLAY= WAYLAND_DISPLAY= "$build/tools/native_driver/korvaden-native-driver" \
+    --plain "$KORVADEN_HOST" chrome-extension://test/ 2>/dev/null | grep -q '^retVal=0' && break
   sleep 0.5
 done
 node "tests/browser/$script.mjs"

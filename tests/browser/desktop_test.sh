@@ -3,8 +3,9 @@
 # (on an X display of its own), WINDOW_MANAGER mutter (GNOME's, on X11) or
 # xfwm4 (a light one). Starts the window manager, waits until it manages the
 # screen, runs tests/browser/desktop_test.mjs through browser_test.sh, and
-# stops the window manager.
+# stops the window manager and the session bus it started.
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/own_processes.sh"
 build="$1"
 wm="$2"
 start_wm() {

@@ -122,6 +122,8 @@ export async function launchChromium({profile, hostEnv = {}, headful = false}) {
       "--disable-quic",
       "--disable-gpu",
       ...(headful ? ["--window-position=0,0", "--window-size=1024,740", "--password-store=basic"] : []),
+      // On a Wayland desktop, a Wayland client, as the customer's browser there.
+      ...(headful && env.WAYLAND_DISPLAY ? ["--ozone-platform=wayland"] : []),
     ],
   });
   await browser.installExtension(chromiumExtension());
