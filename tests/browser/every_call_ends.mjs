@@ -19,16 +19,30 @@ async function windowsShown() {
   }
 }
 
+// The PIN pad of the call the page just made; when none comes, a failure
+// that says what the page and the desktop had instead.
+async function padOf(page) {
+  try {
+    await road.customer("wait", 230);
+  } catch (error) {
+    const trail = await page.evaluate(() => window.trail).catch(() => null);
+    const hosts = await road.hostProcesses();
+    throw new Error(`${error.message.trim()}; the call: ${JSON.stringify(trail)}, windows shown: ${
+        await windowsShown()}, hosts running: ${hosts.length}`);
+  }
+}
+
 // A page left while the PIN pad of CardLess_Apply is open, then Back.
 async function leaveAndComeBack(browser, demo, away, what) {
   const page = await road.openPage(browser, demo);
   const args = await road.blocks(`LEFT-${what.toUpperCase().replace(/ /g, "-")}`, "CardLess_Apply");
   await page.evaluate((args) => {
-    window.trail = {result: "pending", restored: null};
+    window.trail = {result: "pending", restored: null, asked: []};
+    window.korvaden.addEventListener("asking", (event) => window.trail.asked.push(event.detail.asking));
     window.addEventListener("pageshow", (event) => (window.trail.restored = event.persisted));
     window.korvaden.CardLess_Apply(...args).then((code) => (window.trail.result = code));
   }, args);
-  await road.customer("wait", 230);
+  await padOf(page);
   const [host] = await road.hostProcesses();
   // From the moment the page is left, not from when the next page has loaded.
   const left = Date.now();
