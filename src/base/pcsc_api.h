@@ -22,10 +22,12 @@ inline constexpr PcscResult kScardTimeout{static_cast<std::int32_t>(0x8010000Au)
 inline constexpr PcscResult kScardNoSmartcard{static_cast<std::int32_t>(0x8010000Cu)};
 inline constexpr PcscResult kScardCommError{static_cast<std::int32_t>(0x80100013u)};
 inline constexpr PcscResult kScardRemovedCard{static_cast<std::int32_t>(0x80100069u)};
+inline constexpr PcscResult kScardUnresponsiveCard{static_cast<std::int32_t>(0x80100066u)};
 inline constexpr PcscResult kScardInvalidHandle{static_cast<std::int32_t>(0x80100003u)};
 
 inline constexpr std::uint32_t kScardScopeUser = 0;
 inline constexpr std::uint32_t kScardShareExclusive = 1;
+inline constexpr std::uint32_t kScardShareShared = 2;
 inline constexpr std::uint32_t kScardProtocolT0OrT1 = 3;
 inline constexpr std::uint32_t kScardStateUnaware = 0;
 inline constexpr std::uint32_t kScardStateEmpty = 0x10;

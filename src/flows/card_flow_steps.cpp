@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "base/text_checks.h"
+#include "card/bank_card_search.h"
 #include "crypto/seal.h"
 #include "ui/texts.h"
 
@@ -13,20 +14,55 @@ constexpr std::chrono::milliseconds kBeforeConnect{100};
 constexpr std::size_t kAccountLength = 16;
 constexpr std::array<std::uint8_t, 2> kTacP1P2 = {0x10, 0x80};
 
+// What the customer is told when the connection to the reader's card fails.
+const char* ConnectionMessage(ResultCode connected) {
+  if (connected == FromPcsc(kScardUnknownReader)) return texts::kReaderNotFoundMessage;
+  if (connected == FromPcsc(kScardNoSmartcard) || connected == FromPcsc(kScardRemovedCard)) {
+    return texts::kNoCardInReaderMessage;
+  }
+  return texts::kCardConnectionMessage;  // a card that did not answer, as one inserted the wrong way round
+}
+
 }  // namespace
 
 void CardFlowSteps::Tell(std::string_view message) const {
   client_.platform().messageBoxes.Show(message, caption_, MessageIcon::Warning);
 }
 
-ResultCode CardFlowSteps::OpenSession(std::string_view readerName) {
+ResultCode CardFlowSteps::FindReader(std::string_view requested) {
+  if (!requested.empty()) {
+    client_.reader.UseReader(requested);
+    return kResultSuccess;
+  }
+  if (Failed(client_.reader.EstablishContext())) {
+    Tell(texts::kReaderMessage);
+    return kResultCancelled;
+  }
+  ReaderModule& module = client_.reader.module();
+  std::vector<ReaderPresence> readers;
+  const bool listed = !Failed(ListReaderPresence(module, readers));
+  const std::vector<std::string> found = listed ? ReadersWithBankCard(module, readers) : std::vector<std::string>{};
+  client_.reader.ReleaseReader();
+  if (found.size() == 1) {
+    client_.reader.UseReader(found.front());
+    return kResultSuccess;
+  }
+  if (!listed || readers.empty()) {
+    Tell(texts::kReaderMessage);
+  } else {
+    Tell(found.empty() ? texts::kNoBankCardMessage : texts::kSeveralBankCardsMessage);
+  }
+  return kResultCancelled;
+}
+
+ResultCode CardFlowSteps::OpenSession() {
   if (Failed(client_.reader.EstablishContext())) {
     Tell(texts::kReaderMessage);
     return kResultCancelled;
   }
   client_.platform().sleeper.Sleep(kBeforeConnect);
-  if (Failed(client_.card.Connect(readerName))) {
-    Tell(texts::kCardConnectionMessage);
+  if (const ResultCode connected = client_.card.Connect(client_.reader.readerName()); Failed(connected)) {
+    Tell(ConnectionMessage(connected));
     return kResultCancelled;
   }
   return kResultSuccess;

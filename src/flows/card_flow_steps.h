@@ -21,9 +21,16 @@ class CardFlowSteps {
   CardFlowSteps(TransATMiVeskClient& client, std::string_view caption, std::string_view wrongCardCaption)
       : client_(client), caption_(caption), wrongCardCaption_(wrongCardCaption) {}
 
-  // Establish the context, wait 100 ms, connect and select: 8990 with the
-  // reader or card-connection message.
-  ResultCode OpenSession(std::string_view readerName);
+  // The reader the member uses from here on: the page's name as it stands,
+  // or, when the page names none, the one reader whose card answers the
+  // selection of the financial application. 8990 with a message saying what
+  // was found instead: no reader, no such card, or more than one.
+  ResultCode FindReader(std::string_view requested);
+
+  // Establish the context, wait 100 ms, connect to the member's reader and
+  // select: 8990 with a message saying what failed (the service, no reader of
+  // that name, no card in it, or a card that did not answer).
+  ResultCode OpenSession();
 
   // Count the accounts: 8800 with a message, the reader released, when that
   // fails or finds none.

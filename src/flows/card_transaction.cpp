@@ -41,13 +41,13 @@ ResultCode RunCardTransaction(TransATMiVeskClient& client, const TransferRequest
   const std::string accountIndex = ZeroPadLeft(r.accountIndex, 2);
   const std::string transferInAccount = ZeroPadLeft(r.importAccount, 16);
   const std::string transferAmount = ZeroPadLeft(std::string(r.money) + "00", 14);
-  client.reader.UseReader(r.readerName);
   client.txCode = r.pCode;
   if (!Acceptable(r, transferAmount)) return kResultInvalidArgument;
 
   CardFlowSteps steps(client, texts::kTransferCaption, "");
   CardTransactionRecord record;
-  if (const ResultCode result = steps.OpenSession(r.readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.FindReader(r.readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.OpenSession(); Failed(result)) return result;
   if (const ResultCode result = steps.ReadAccounts(accountIndex, record); Failed(result)) return result;
   record.txCode = r.pCode;
 
@@ -64,7 +64,7 @@ ResultCode RunCardTransaction(TransATMiVeskClient& client, const TransferRequest
     if (client.platform().dialogs.RunTransferConfirmation(confirmation) == kTransferCancelled) return kResultCancelled;
   }
 
-  if (const ResultCode result = steps.OpenSession(r.readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.OpenSession(); Failed(result)) return result;
   if (const ResultCode result = steps.CheckLoginCard(r.loginIssuerId, r.loginIssuerAccount); Failed(result))
     return result;
   if (const ResultCode result = steps.VerifyPinIfGiven(r.pin); Failed(result)) return result;

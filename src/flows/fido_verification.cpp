@@ -30,7 +30,8 @@ ResultCode RunVerification(TransATMiVeskClient& client, std::string_view readerN
                            const TacInput& tacInput) {
   CardFlowSteps steps(client, texts::kTransferCaption, "");
   CardTransactionRecord record;
-  if (const ResultCode result = steps.OpenSession(readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.FindReader(readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.OpenSession(); Failed(result)) return result;
   if (const ResultCode result = steps.ReadAccounts(kMainAccountIndex, record); Failed(result)) return result;
   record.txCode = processingCode;
 
@@ -40,7 +41,7 @@ ResultCode RunVerification(TransATMiVeskClient& client, std::string_view readerN
     return kResultCancelled;
   }
 
-  if (const ResultCode result = steps.OpenSession(readerName); Failed(result)) return result;
+  if (const ResultCode result = steps.OpenSession(); Failed(result)) return result;
   if (const ResultCode result = steps.CheckLoginCard(std::nullopt, loginAccount); Failed(result)) return result;
   if (const ResultCode result = steps.VerifyPinIfGiven(pin); Failed(result)) return result;
   if (const ResultCode result = steps.ComputeTac(tacInput(record.outAccount), record); Failed(result)) return result;
@@ -81,7 +82,6 @@ Bytes FidoObTacInput(std::string_view processingCode, std::string_view amountBas
 
 ResultCode RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
   client.sessionId = r.sessionId;
-  client.reader.UseReader(r.readerName);
   client.txCode = r.processingCode;
   if (r.txCode.size() > 6 ||
       !Acceptable(r.ifdCheckCode, r.transDateTime, r.pin, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
@@ -97,7 +97,6 @@ ResultCode RunFidoVerify(TransATMiVeskClient& client, const FidoRequest& r) {
 
 ResultCode RunFidoVerifyOb(TransATMiVeskClient& client, const FidoObRequest& r) {
   client.sessionId = r.sessionId;
-  client.reader.UseReader(r.readerName);
   client.txCode = r.processingCode;
   if (!Acceptable(r.ifdCheckCode, r.transDateTime, r.pin, {r.sessionId, r.transDateTime, r.ifdId, r.ifdCheckCode})) {
     return kResultInvalidArgument;

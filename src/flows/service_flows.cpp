@@ -92,12 +92,12 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
   CParseEncParam params(platform.keys);
   if (const ResultCode result = params.DecryptAndSplit(request.blocks); Failed(result)) return result;
   client.sessionId = params.SessionId;
-  client.reader.UseReader(params.ReaderName);
   client.txCode = params.TxCode;
   if (!Acceptable(params, kind)) return kResultInvalidArgument;
 
   CardFlowSteps steps(client, profile.caption, profile.caption);
-  if (const ResultCode result = steps.OpenSession(params.ReaderName); Failed(result)) return result;
+  if (const ResultCode result = steps.FindReader(params.ReaderName); Failed(result)) return result;
+  if (const ResultCode result = steps.OpenSession(); Failed(result)) return result;
   if (const ResultCode result = steps.CheckAccounts(); Failed(result)) return result;
   std::string mainAccount;
   if (const ResultCode result = steps.CheckLoginCard(params.LoginIssuerId, params.LoginIssuerAccount, &mainAccount);
@@ -108,7 +108,7 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
 
   ClientCardAccess card(platform);
   PinPad pad(profile.pad, card.Seams());
-  pad.readerName = params.ReaderName;
+  pad.readerName = client.reader.readerName();
   pad.pinMode = params.PinMode;
   if (const int result = platform.dialogs.RunPinPad(pad); result != kPinPadConfirmed) {
     client.reader.ReleaseReader();
@@ -121,7 +121,7 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
   confirm.accountLabel = profile.accountLabel;
   confirm.accountLine =
       platform.keys.bankCode + "/" + (params.ServiceAccount.empty() ? mainAccount : params.ServiceAccount);
-  confirm.readerName = params.ReaderName;
+  confirm.readerName = client.reader.readerName();
   confirm.pinMode = params.PinMode;
   confirm.activityTitle = request.msgTitle;
   if (const int result = platform.dialogs.RunAppConfirmation(confirm); result != kAppConfirmed) {
@@ -130,7 +130,7 @@ ResultCode RunServiceFlow(TransATMiVeskClient& client, ServiceKind kind, const S
   }
 
   CardTransactionRecord record;
-  if (const ResultCode result = steps.OpenSession(params.ReaderName); Failed(result)) return result;
+  if (const ResultCode result = steps.OpenSession(); Failed(result)) return result;
   if (const ResultCode result = steps.ReadRecords(kMainAccountIndex, record); Failed(result)) return result;
   record.txCode = params.TxCode;
   // The card may have been changed at the confirmation: the PIN goes only to the login card.

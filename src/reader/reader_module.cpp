@@ -24,16 +24,27 @@ PcscResult ReaderModule::ReaderReleaseContext() {
 
 PcscResult ReaderModule::ReaderListReaders(ReaderTable& table) {
   table.count = 0;
-  auto* names = reinterpret_cast<char*>(responseBuffer.data());
-  responseLength = kReaderBufferSize;
-  lastScResult = api_.ListReaders(readerContext_, names, responseLength);
-  if (lastScResult != kScardSuccess) return lastScResult;
-  const std::size_t used = std::min<std::size_t>(responseLength, kReaderBufferSize);
-  for (std::size_t at = 0; at < used && names[at] != '\0' && table.count < static_cast<int>(kReaderTableEntries);) {
-    const std::size_t length = strnlen(names + at, used - at);
+  std::vector<std::string> names;
+  if (ReaderNames(names) != kScardSuccess) return lastScResult;
+  for (const std::string& name : names) {
+    if (table.count == static_cast<int>(kReaderTableEntries)) break;
     auto& entry = table.names[static_cast<std::size_t>(table.count++)];
     entry.fill('\0');
-    std::memcpy(entry.data(), names + at, std::min(length, kReaderTableEntrySize - 1));
+    std::memcpy(entry.data(), name.data(), std::min(name.size(), kReaderTableEntrySize - 1));
+  }
+  return lastScResult;
+}
+
+PcscResult ReaderModule::ReaderNames(std::vector<std::string>& names) {
+  names.clear();
+  auto* list = reinterpret_cast<char*>(responseBuffer.data());
+  responseLength = kReaderBufferSize;
+  lastScResult = api_.ListReaders(readerContext_, list, responseLength);
+  if (lastScResult != kScardSuccess) return lastScResult;
+  const std::size_t used = std::min<std::size_t>(responseLength, kReaderBufferSize);
+  for (std::size_t at = 0; at < used && list[at] != '\0';) {
+    const std::size_t length = strnlen(list + at, used - at);
+    names.emplace_back(list + at, length);
     at += length + 1;
   }
   return lastScResult;
@@ -80,6 +91,14 @@ PcscResult ReaderModule::ReaderConnect(PcscCard& card, std::string_view readerNa
       api_.Connect(readerContext_, name.c_str(), kScardShareExclusive, kScardProtocolT0OrT1, card, activeProtocol);
   if (lastScResult != kScardSuccess) return lastScResult;
   return ReaderGetStatus(card, readerName, status);
+}
+
+PcscResult ReaderModule::ReaderConnectShared(PcscCard& card, std::string_view readerName) {
+  const std::string name(readerName);
+  std::uint32_t activeProtocol = 0;
+  lastScResult =
+      api_.Connect(readerContext_, name.c_str(), kScardShareShared, kScardProtocolT0OrT1, card, activeProtocol);
+  return lastScResult;
 }
 
 PcscResult ReaderModule::ReaderDisconnect(PcscCard card, std::uint32_t disposition) {

@@ -5,7 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/pcsc_api.h"
 #include "base/result_codes.h"
@@ -46,10 +48,15 @@ class ReaderModule {
   PcscResult ReaderReleaseContext();
   // Names of 50 characters or more are cut to the entry's 49; at most 40.
   PcscResult ReaderListReaders(ReaderTable& table);
+  // Every reader's whole name.
+  PcscResult ReaderNames(std::vector<std::string>& names);
   PcscResult ReaderGetStatus(PcscCard card, std::string_view readerName, ReaderStatus& status);
   // 0 card present, 1 no card, 2 neither; untouched on a service error.
   PcscResult ReaderGetPresence(std::string_view readerName, std::int32_t& presence);
   PcscResult ReaderConnect(PcscCard& card, std::string_view readerName, ReaderStatus& status);
+  // A connection that leaves the card to other programs too, for a look at a
+  // card that may not be the bank's.
+  PcscResult ReaderConnectShared(PcscCard& card, std::string_view readerName);
   PcscResult ReaderDisconnect(PcscCard card, std::uint32_t disposition);
   // Sends `command`, receives into responseBuffer and copies what fits into
   // `response`; `responseLength` gets the bytes copied.

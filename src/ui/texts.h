@@ -7,6 +7,10 @@ namespace korvaden::texts {
 
 extern const char kReaderMessage[];  // "讀卡機連線失敗，請確認讀卡機是否已安裝妥當!"
 extern const char kCardConnectionMessage[];  // "晶片卡連線失敗，請檢查晶片卡是否已依正確方向插入讀卡機!"
+extern const char kReaderNotFoundMessage[];  // "找不到指定的讀卡機，請確認讀卡機已連接電腦!"
+extern const char kNoCardInReaderMessage[];  // "讀卡機中沒有晶片卡，請插入晶片金融卡!"
+extern const char kNoBankCardMessage[];      // "找不到晶片金融卡，請將晶片金融卡插入讀卡機!"
+extern const char kSeveralBankCardsMessage[];  // "讀卡機中有多張晶片金融卡，請只留下要使用的一張後重新操作!"
 extern const char kCardReadMessage[];  // "卡片資料讀取錯誤，請檢查讀卡機與晶片卡是否有問題。"
 extern const char kNoAccountsMessage[];  // "卡片中無任何帳號資料!"
 extern const char kWrongCardMessage[];   // "登入所使用的卡片與現行卡片不符，請插入正確的卡片"

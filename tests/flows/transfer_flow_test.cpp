@@ -117,10 +117,29 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"NoContext", [](FlowBench& b, TransferArgs&) { b.readers.establishFailure = kScardNoService; },
                     kResultCancelled, texts::kReaderMessage, kCaption},
-        FailureCase{"NoConnection", [](FlowBench& b, TransferArgs&) { b.readers.connectFailure = kScardNoSmartcard; },
+        FailureCase{"NoCardInTheReader",
+                    [](FlowBench& b, TransferArgs&) { b.readers.connectFailure = kScardNoSmartcard; },
+                    kResultCancelled, texts::kNoCardInReaderMessage, kCaption},
+        FailureCase{"CardDoesNotAnswer",
+                    [](FlowBench& b, TransferArgs&) { b.readers.connectFailure = kScardUnresponsiveCard; },
                     kResultCancelled, texts::kCardConnectionMessage, kCaption},
         FailureCase{"NoSuchReader", [](FlowBench&, TransferArgs& a) { a.readerName = "Other reader"; },
-                    kResultCancelled, texts::kCardConnectionMessage, kCaption},
+                    kResultCancelled, texts::kReaderNotFoundMessage, kCaption},
+        FailureCase{"NoReaderToSearch",
+                    [](FlowBench& b, TransferArgs& a) {
+                      a.readerName = "";
+                      b.readers.RemoveReader(test::kReaderName);
+                    },
+                    kResultCancelled, texts::kReaderMessage, kCaption},
+        FailureCase{"NoBankCardToFind",
+                    [](FlowBench& b, TransferArgs& a) {
+                      a.readerName = "";
+                      const int next = b.card.CommandsSeen(card::kInsSelect) + 1;
+                      b.card.Reconfigure([next](auto& p) {
+                        p.statusAt[card::CommandAt{card::kInsSelect, next}] = 0x6A82;
+                      });
+                    },
+                    kResultCancelled, texts::kNoBankCardMessage, kCaption},
         FailureCase{
             "CountFails",
             [](FlowBench& b, TransferArgs&) { b.card.Reconfigure([](auto& p) { p.recordStatus[10] = 0x6A83; }); },
@@ -166,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
                       a.showVerifyDialog = 1;
                       b.dialogs.onTransfer = [&b] { b.readers.connectFailure = kScardNoSmartcard; };
                     },
-                    kResultCancelled, texts::kCardConnectionMessage, kCaption},
+                    kResultCancelled, texts::kNoCardInReaderMessage, kCaption},
         FailureCase{"PinRejected", [](FlowBench&, TransferArgs& a) { a.pin = "999999"; }, test::StatusResult(0x6608),
                     nullptr, ""},
         FailureCase{"PinExchangeFails",

@@ -14,6 +14,7 @@
 #include "support/flow_bench.h"
 #include "support/memory_scan.h"
 #include "support/pcsc_stack.h"
+#include "ui/texts.h"
 
 namespace korvaden {
 namespace {
@@ -283,6 +284,45 @@ TEST_F(CardMembersThroughPcscd, AccountServices) {
       bank::RecoverPassword(reasonOf(document), bank::PinBlockKind::Bonding, "A123456789", test::TestBankKeys());
   EXPECT_EQ(password.value, "246810") << password.error;
   ExpectTacAccepted(document);
+}
+
+// A page that names no reader, with two readers: a card that refuses the
+// financial application (a security key) in the first, the bank card in the
+// second.
+class TwoReadersThroughPcscd : public CardMembersThroughPcscd {
+ protected:
+  void SetUp() override {
+    CardMembersThroughPcscd::SetUp();
+    ASSERT_TRUE(stack.InsertCard({"status_at=A4#1:6A82"}, 0)) << "the first card did not arrive";
+    ASSERT_TRUE(stack.InsertCard({}, 1)) << "the second card did not arrive";
+  }
+  ResultCode Fido(const std::string& reader) {
+    return core.Call(Member::FidoVerify, {reader, "SESSION0123456789ABCDEF", "1234567890123456", "20230731123456",
+                                          "12345678", "WEBATM01", "P611XX", "123456"});
+  }
+};
+
+TEST_F(TwoReadersThroughPcscd, AnEmptyNameFindsTheBankCardAndLeavesTheOtherAsItWas) {
+  ASSERT_EQ(Fido(""), kResultSuccess);
+  EXPECT_EQ(stack.CardLog(0), std::vector<std::string>{"00A4040008A00000017295000100"});
+  const auto used = stack.CardLog(1);
+  ASSERT_FALSE(used.empty());
+  EXPECT_EQ(used.back().substr(0, 10), "00E2108040");
+  EXPECT_TRUE(boxes.shown.empty());
+  // The same card answers the same call made with its reader's exact name.
+  ASSERT_EQ(Fido(stack.ReaderName(1)), kResultSuccess);
+  EXPECT_EQ(stack.CardLog(0).size(), 1u);
+}
+
+TEST_F(TwoReadersThroughPcscd, ANameNoReaderHasIsSaidSo) {
+  EXPECT_EQ(Fido("Virtual PCD 07 00"), kResultCancelled);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, texts::kReaderNotFoundMessage);
+  stack.StopCard(1);
+  boxes.shown.clear();
+  EXPECT_EQ(Fido(stack.ReaderName(1)), kResultCancelled);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, texts::kNoCardInReaderMessage);
 }
 
 }  // namespace

@@ -69,8 +69,8 @@ struct Blocks {
   std::map<std::string, std::string> hex;
   explicit Blocks(const std::string& pinMode = "2", const std::string& serviceAccount = "",
                   const std::string& loginAccount = "1234567890123456",
-                  const std::string& identityNumber = "A123456789")
-      : hex(test::BankBlocks({{"BHO_D1", pinMode + "81200000" + loginAccount + kReaderName},
+                  const std::string& identityNumber = "A123456789", const std::string& readerName = kReaderName)
+      : hex(test::BankBlocks({{"BHO_D1", pinMode + "81200000" + loginAccount + readerName},
                               {"BHO_D2", "SERVICE-SESSION-01"},
                               {"BHO_D3",
                                "ATM00001"

@@ -105,37 +105,41 @@ PcscStack::PcscStack() {
 }
 
 PcscStack::~PcscStack() {
-  StopCard();
+  for (int reader = 0; reader < kReaders; ++reader) StopCard(reader);
   Stop(pcscd_);
   if (!dir_.empty() && error_.empty()) fs::remove_all(dir_);
 }
 
-bool PcscStack::InsertCard(const std::vector<std::string>& settings) {
-  StopCard();
+std::string PcscStack::ReaderName(int reader) { return "Virtual PCD 00 0" + std::to_string(reader); }
+
+bool PcscStack::InsertCard(const std::vector<std::string>& settings, int reader) {
+  StopCard(reader);
   std::error_code ignored;
-  fs::remove(dir_ + "/card.log", ignored);
-  std::vector<std::string> args = {KORVADEN_CARD_BINARY, "--port", std::to_string(port_), "--log", dir_ + "/card.log"};
+  fs::remove(LogOf(reader), ignored);
+  std::vector<std::string> args = {KORVADEN_CARD_BINARY, "--port", std::to_string(port_ + reader), "--log",
+                                   LogOf(reader)};
   for (const auto& setting : settings) {
     args.push_back("--set");
     args.push_back(setting);
   }
-  card_ = Spawn(args, dir_ + "/card.out");
-  return WaitForCard(true, 10000);
+  cards_[reader] = Spawn(args, dir_ + "/card" + std::to_string(reader) + ".out");
+  return WaitForCard(true, reader, 10000);
 }
 
-void PcscStack::StopCard() {
-  if (card_ <= 0) return;
-  Stop(card_);
-  WaitForCard(false, 5000);
+void PcscStack::StopCard(int reader) {
+  if (cards_[reader] <= 0) return;
+  Stop(cards_[reader]);
+  WaitForCard(false, reader, 5000);
 }
 
-bool PcscStack::WaitForCard(bool present, int timeoutMs) const {
+bool PcscStack::WaitForCard(bool present, int reader, int timeoutMs) const {
   PcscContext context = 0;
   if (SystemPcsc().EstablishContext(0, context) != kScardSuccess) return false;
+  const std::string name = ReaderName(reader);
   bool reached = false;
   for (int waited = 0; waited < timeoutMs && !reached; waited += 20) {
     std::uint32_t state = 0;
-    if (SystemPcsc().GetStatusChange(context, 0, kReaderName, kScardStateUnaware, state) == kScardSuccess) {
+    if (SystemPcsc().GetStatusChange(context, 0, name.c_str(), kScardStateUnaware, state) == kScardSuccess) {
       reached = ((state & kScardStatePresent) != 0) == present;
     }
     if (!reached) std::this_thread::sleep_for(20ms);
@@ -144,9 +148,9 @@ bool PcscStack::WaitForCard(bool present, int timeoutMs) const {
   return reached;
 }
 
-std::vector<std::string> PcscStack::CardLog() const {
+std::vector<std::string> PcscStack::CardLog(int reader) const {
   std::vector<std::string> lines;
-  std::ifstream file(dir_ + "/card.log");
+  std::ifstream file(LogOf(reader));
   for (std::string line; std::getline(file, line);) lines.push_back(line);
   return lines;
 }

@@ -6,6 +6,10 @@ import pathlib
 TEXTS = [
     ("kReaderMessage", "讀卡機連線失敗，請確認讀卡機是否已安裝妥當!"),
     ("kCardConnectionMessage", "晶片卡連線失敗，請檢查晶片卡是否已依正確方向插入讀卡機!"),
+    ("kReaderNotFoundMessage", "找不到指定的讀卡機，請確認讀卡機已連接電腦!"),
+    ("kNoCardInReaderMessage", "讀卡機中沒有晶片卡，請插入晶片金融卡!"),
+    ("kNoBankCardMessage", "找不到晶片金融卡，請將晶片金融卡插入讀卡機!"),
+    ("kSeveralBankCardsMessage", "讀卡機中有多張晶片金融卡，請只留下要使用的一張後重新操作!"),
     ("kCardReadMessage", "卡片資料讀取錯誤，請檢查讀卡機與晶片卡是否有問題。"),
     ("kNoAccountsMessage", "卡片中無任何帳號資料!"),
     ("kWrongCardMessage", "登入所使用的卡片與現行卡片不符，請插入正確的卡片"),

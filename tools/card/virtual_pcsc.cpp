@@ -51,7 +51,7 @@ PcscResult VirtualReaders::ListReaders(PcscContext context, char* buffer, std::u
   return kScardSuccess;
 }
 
-PcscResult VirtualReaders::Connect(PcscContext context, const char* reader, std::uint32_t, std::uint32_t,
+PcscResult VirtualReaders::Connect(PcscContext context, const char* reader, std::uint32_t shareMode, std::uint32_t,
                                    PcscCard& card, std::uint32_t& activeProtocol) {
   ++connectCount;
   if (!contexts_.contains(context)) return kScardInvalidHandle;
@@ -64,6 +64,7 @@ PcscResult VirtualReaders::Connect(PcscContext context, const char* reader, std:
   }
   card = nextHandle_++;
   connections_[card] = Connection{r->name, context, false};
+  lastShareMode[r->name] = shareMode;
   activeProtocol = kProtocolT1;
   return kScardSuccess;
 }
@@ -117,8 +118,10 @@ PcscResult VirtualReaders::Transmit(PcscCard card, const std::uint8_t* command, 
   return kScardSuccess;
 }
 
-PcscResult VirtualReaders::Disconnect(PcscCard card, std::uint32_t) {
-  return connections_.erase(card) == 1 ? kScardSuccess : kScardInvalidHandle;
+PcscResult VirtualReaders::Disconnect(PcscCard card, std::uint32_t disposition) {
+  if (connections_.erase(card) != 1) return kScardInvalidHandle;
+  if (disposition != kScardLeaveCard) ++cardsNotLeft;
+  return kScardSuccess;
 }
 
 }  // namespace korvaden::card

@@ -39,6 +39,10 @@ class VirtualReaders final : public PcscApi {
   PcscResult establishFailure = kScardSuccess;  // when set, EstablishContext answers it
   PcscResult connectFailure = kScardSuccess;    // when set, Connect answers it
   int statusChangeFailsFrom = 0;                // from this presence query on (counted from 1), each fails
+  // How each reader was last connected (exclusive or shared), and how many
+  // disconnections reset or ejected a card instead of leaving it.
+  std::map<std::string, std::uint32_t> lastShareMode;
+  int cardsNotLeft = 0;
 
  private:
   struct Reader {
