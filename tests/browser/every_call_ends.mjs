@@ -40,7 +40,11 @@ async function leaveAndComeBack(browser, demo, away, what) {
     window.trail = {result: "pending", restored: null, asked: []};
     window.korvaden.addEventListener("asking", (event) => window.trail.asked.push(event.detail.asking));
     window.addEventListener("pageshow", (event) => (window.trail.restored = event.persisted));
-    window.korvaden.CardLess_Apply(...args).then((code) => (window.trail.result = code));
+    window.trail.called = performance.now();
+    window.korvaden.CardLess_Apply(...args).then((code) => {
+      window.trail.result = code;
+      window.trail.settled = performance.now();
+    });
   }, args);
   await padOf(page);
   const [host] = await road.hostProcesses();

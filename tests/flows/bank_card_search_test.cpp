@@ -78,7 +78,7 @@ TEST(BankCardSearch, AnEmptyNameInsideTheServiceBlock) {
   bench.dialogs.appConfirmScripts = {"confirm"};
   const test::Blocks blocks("2", "", "1234567890123456", "A123456789", "");
   EXPECT_EQ(bench.core.Call(Member::CardLess_Apply, {blocks["BHO_D5"], blocks["BHO_D1"], blocks["BHO_D2"],
-                                                      blocks["BHO_D3"], blocks["BHO_D4"], blocks["BHO_D11"], "T"}),
+                                                     blocks["BHO_D3"], blocks["BHO_D4"], blocks["BHO_D11"], "T"}),
             kResultSuccess);
   bench.ExpectTheOtherCardOnlyAsked();
   EXPECT_TRUE(bench.NothingLeftOpen());

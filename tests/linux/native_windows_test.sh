@@ -83,6 +83,16 @@ customer wait 214 key Escape gone
 finished
 check "Esc cancels the transfer" has "$out" "retVal=8990"
 
+echo "== Which reader: a name no reader has, and no name at all"
+member FidoVerify Other\ Reader SESSION0123456789ABCDEF 1234567890123456 20230731123456 12345678 WEBATM01 P611AE ""
+customer box > "$work/reader.out"
+finished
+check "a reader of no such name is told so in a box" has "$(cat "$work/reader.out")" "找不到指定的讀卡機，請確認讀卡機已連接電腦!"
+check "and the member ends 8990" has "$out" "retVal=8990"
+member FidoVerify "" SESSION0123456789ABCDEF 1234567890123456 20230731123456 12345678 WEBATM01 P611AE ""
+finished
+check "no name: the bank card is found in the reader that holds it (the other slot is empty)" has "$out" "retVal=0"
+
 echo "== The four account services"
 press_service() {  # press_service PAD DISPLAY1 DISPLAY2 PASSWORD
   customer wait 230 click "$2" keys "$4" click "$3" keys "$4" click 235 code \

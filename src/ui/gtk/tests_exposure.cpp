@@ -51,10 +51,15 @@ void ExposeToTests(GtkWidget* window, std::function<std::string()> describe) {
   auto* exposure = new Exposure{window, std::move(describe), {}};
   g_object_set_data_full(G_OBJECT(window), "korvaden-exposure", exposure,
                          [](gpointer data) { delete static_cast<Exposure*>(data); });
-  g_signal_connect(window, "realize", G_CALLBACK(+[](GtkWidget* widget, gpointer data) {
-                     g_signal_connect(gtk_widget_get_frame_clock(widget), "after-paint", G_CALLBACK(Publish), data);
-                   }),
-                   exposure);
+  const auto watch = +[](GtkWidget* widget, gpointer data) {
+    g_signal_connect(gtk_widget_get_frame_clock(widget), "after-paint", G_CALLBACK(Publish), data);
+  };
+  // A window tied to the browser's is realized before it is described.
+  if (gtk_widget_get_realized(window)) {
+    watch(window, exposure);
+  } else {
+    g_signal_connect(window, "realize", G_CALLBACK(watch), exposure);
+  }
 }
 
 std::chrono::milliseconds CountdownSecond() {
